@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <vector>
+
+namespace korvanta {
+
+// The 28 component categories, in the order of their pages and, within a page, loading order.
+enum class Cat {
+    Base, Nout, Proc, Mat, Fun, RAM, Fun1, Case, Vint, CD, Disk, Fdd, Video, Sound,
+    Speak, Game, Net, Mod, Key, Mouse, Mon, Prn, Scan, UPS, OS, PO, Dop1, Dop2
+};
+constexpr int CategoryCount = 28;
+
+// The ten category pages, in the order of their loaded flags.
+enum class Page { Base, Proc, RAM, Disk, Video, Other, Mon, Prn, Dop, Nout };
+constexpr int PageCount = 10;
+
+inline int idx(Cat c) { return static_cast<int>(c); }
+inline int idx(Page p) { return static_cast<int>(p); }
+
+// How choosing an item of the category works.
+enum class Variant { Plain, Platform, Quantity };
+
+struct CategoryInfo {
+    Cat cat;
+    QString key;         // stem of every control name: "Proc"
+    QStringList files;   // one file, or Intel and AMD files for Proc and Mat
+    Page page;
+    QString choiceList;  // "ProcBox"
+    QStringList hiddenLists; // "Proc1Box1", "Proc2Box1"
+    QString placeholder;
+    QString priceCaption;
+    QString priceLabel;  // "PriceProcLabel"
+    QString itemLabel;   // "ProcLabel"
+    QString warning;     // the page's out-of-stock label
+    QString hint;
+    QString picture;     // hidden picture shown on choice; empty: the page picture stays
+    Variant variant;
+    QString quantityList; // "NumBox" for RAM, "Num1Box" for Fun1
+};
+
+struct PageInfo {
+    Page page;
+    QString sheet;       // "ProcSheet"
+    QString caption;
+    std::vector<Cat> categories; // loading order
+    QString warning;     // "ProcL"
+    QString picture;     // the visible picture: "Image3"
+    int helpContext;
+    QString helpButton;  // object name of the page's help button
+};
+
+const CategoryInfo& category(Cat c);
+const PageInfo& page(Page p);
+const std::array<Cat, CategoryCount>& allCategories();
+const std::array<Page, PageCount>& allPages();
+
+// The order in which the order text lists and ships categories (Disk before CD, Scan before Speak).
+const std::array<Cat, CategoryCount>& summaryOrder();
+
+// The record field order of the selection (Sound, Game, ... Prn, Speak, Scan).
+const std::array<Cat, CategoryCount>& selectionOrder();
+
+// Finds a category by its key ("Proc"); returns false when there is none.
+bool categoryByKey(const QString& key, Cat& out);
+
+extern const QString NoneEntry;        // "нет"
+extern const QString WarningText;      // "ВНИМАНИЕ! На складе отсутствует!"
+
+} // namespace korvanta

@@ -1,0 +1,26 @@
+#include "pricelist.h"
+
+namespace korvanta {
+
+int recordCount(const PriceList& list)
+{
+    const int lines = list.count();
+    return lines / RecordLines + (lines % RecordLines >= 4 ? 1 : 0);
+}
+
+QString recordLine(const PriceList& list, int record, int field)
+{
+    return list.at(record * RecordLines + field);
+}
+
+PriceList loadPriceList(const QString& fileName)
+{
+    return loadTextFile(fileName);
+}
+
+void savePriceList(const PriceList& list, const QString& fileName)
+{
+    saveTextFile(fileName, list);
+}
+
+} // namespace korvanta

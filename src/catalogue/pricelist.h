@@ -1,0 +1,21 @@
+#pragma once
+
+#include "textlines.h"
+
+namespace korvanta {
+
+// A price-list file in memory: its lines as read; record k is lines 7k to 7k+6.
+using PriceList = TextLines;
+
+constexpr int RecordLines = 7;
+enum RecordField { NameLine = 0, PriceLine = 1, StockLine = 4, DescriptionLine = 5 };
+
+// Lines / 7, rounded to the nearest whole: a trailing block of 4 to 6 lines counts as a record.
+int recordCount(const PriceList& list);
+// Line `field` of record `record`; throws "List index out of bounds (n)" past the end.
+QString recordLine(const PriceList& list, int record, int field);
+
+PriceList loadPriceList(const QString& fileName);
+void savePriceList(const PriceList& list, const QString& fileName);
+
+} // namespace korvanta

@@ -1,0 +1,316 @@
+#include "mainstate.h"
+
+#include "conversions.h"
+#include "error.h"
+#include "settingspersistence.h"
+
+namespace korvanta {
+
+const QString DigitsOnlyMessage =
+    QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!");
+const QString JournalFile = QStringLiteral("Log.xls");
+
+namespace {
+
+const QString ConventionalUnits = QStringLiteral(" у.е.");
+
+} // namespace
+
+MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
+    : catalogue(std::move(directory)), m_facilities(facilities), m_decimal(decimal)
+{
+}
+
+void MainState::formCreate(SettingsStore& store, int day, int month, int year, quint32 seed)
+{
+    m_random.seed(seed);
+    for (Page p : allPages())
+        catalogue.pageView(p).tabVisible = false;
+    orderDate = OrderDate{quint16(day), quint16(month), quint16(year)};
+    // The price-list file names are fixed in the category table.
+    m_loaded = SettingFlags{};
+    m_touched = SettingFlags{};
+    if (!loadPricingSettings(store, settings, m_loaded) && m_facilities.messageBox)
+        m_facilities.messageBox->showError(SettingsErrorMessage);
+
+    // Showing the values runs the handlers as the user's input would.
+    m_starting = true;
+    const PricingSettings loaded = settings;
+    kursEditChange(formatPlain(loaded.curs, m_decimal));
+    ndsEditChange(formatPlain(loaded.nds, m_decimal));
+    rubBoxClick(loaded.rub);
+    ndsBoxClick(loaded.ndse);
+    valEditChange(loaded.val);
+    m_starting = false;
+}
+
+void MainState::addBoxCreate()
+{
+    m_starting = true;
+    addEditChange(formatPlain(settings.add, m_decimal));
+    m_starting = false;
+}
+
+void MainState::formClose(SettingsStore& store)
+{
+    // A value that could not be read at start is left as stored unless the user set it since.
+    SettingFlags write{};
+    for (size_t i = 0; i < write.size(); ++i)
+        write[i] = m_loaded[i] || m_touched[i];
+    if (!savePricingSettings(store, settings, write) && m_facilities.messageBox)
+        m_facilities.messageBox->showError(SettingsErrorMessage);
+}
+
+void MainState::touch(int field)
+{
+    if (!m_starting)
+        m_touched[size_t(field)] = true;
+}
+
+void MainState::sheetEnter(Page p)
+{
+    if (p == Page::RAM && !catalogue.pageView(p).loaded) {
+        computer.RAMCount = 1;
+        computer.Fun1Count = 1;
+        catalogue.numBox.choose(0);
+        catalogue.num1Box.choose(0);
+    }
+    catalogue.enterPage(p);
+}
+
+void MainState::procGroupClick(int index)
+{
+    catalogue.procGroup = (index == 0 || index == 1) ? index : -1;
+    catalogue.relistPlatform();
+    computer[Cat::Proc].item.clear();
+    computer[Cat::Mat].item.clear();
+}
+
+QString MainState::unitSuffix() const
+{
+    return settings.rub ? QStringLiteral(" ") + settings.val : ConventionalUnits;
+}
+
+void MainState::boxChange(Cat c, int index)
+{
+    const CategoryInfo& info = category(c);
+    CategoryView& v = catalogue.view(c);
+    v.box.choose(index);
+    const int i = v.box.index;
+    PageView& pv = catalogue.pageView(info.page);
+
+    if (info.variant == Variant::Quantity) {
+        if (i < 0) {
+            forgetChoice(c);
+            return;
+        }
+        chooseQuantity(c, i, true);
+        return;
+    }
+
+    const PriceList* list = catalogue.records(c);
+    if (list && i >= 0) {
+        SelectionPair& pair = computer[c];
+        v.itemLabel = recordLine(*list, i, DescriptionLine);
+        pair.item = v.box.items.at(i);
+        if (!settings.rub) {
+            pair.price = recordLine(*list, i, PriceLine);
+        } else if (pair.item == NoneEntry) {
+            pair.price.clear();
+        } else {
+            pair.price = formatMoney(textToFloat(recordLine(*list, i, PriceLine), m_decimal) * settings.curs, m_decimal);
+        }
+        v.priceLabel = pair.price + unitSuffix();
+        if (pair.item == NoneEntry)
+            pv.warningVisible = false;
+        else
+            pv.warningVisible = textToInt(recordLine(*list, i, StockLine)) <= 0;
+    } else if (list) {
+        // Typed text that matches no entry: nothing of this category is chosen.
+        forgetChoice(c);
+        return;
+    }
+    if (!info.picture.isEmpty())
+        pv.picture = info.picture;
+}
+
+void MainState::forgetChoice(Cat c)
+{
+    computer[c] = SelectionPair{};
+    catalogue.view(c).itemLabel.clear();
+    catalogue.view(c).priceLabel.clear();
+}
+
+quint16 MainState::countOf(Cat c) const
+{
+    return c == Cat::RAM ? computer.RAMCount : computer.Fun1Count;
+}
+
+void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
+{
+    const CategoryInfo& info = category(c);
+    CategoryView& v = catalogue.view(c);
+    PageView& pv = catalogue.pageView(info.page);
+    const PriceList& list = *catalogue.records(c);
+    SelectionPair& pair = computer[c];
+    const quint16 n = countOf(c);
+
+    if (fullChoice)
+        v.itemLabel = recordLine(list, position, DescriptionLine);
+    // The first entry of a quantity list stands for none, whatever its name.
+    if (position == 0)
+        pair.item = NoneEntry;
+    else
+        pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
+    if (pair.item == NoneEntry) {
+        pair.price.clear();
+    } else {
+        double amount = textToFloat(recordLine(list, position, PriceLine), m_decimal) * n;
+        if (settings.rub)
+            amount *= settings.curs;
+        pair.price = formatMoney(amount, m_decimal);
+    }
+    v.priceLabel = pair.price + unitSuffix();
+    if (pair.item == NoneEntry)
+        pv.warningVisible = false;
+    else
+        pv.warningVisible = textToInt(recordLine(list, position, StockLine)) < n;
+    if (fullChoice)
+        pv.picture = info.picture;
+}
+
+void MainState::quantityChange(Cat c, int index)
+{
+    ChoiceList& quantity = c == Cat::RAM ? catalogue.numBox : catalogue.num1Box;
+    quantity.choose(index);
+    if (quantity.index < 0)
+        return; // a typed quantity counts by the entry's position only
+    const quint16 n = quint16(quantity.index + 1);
+    if (c == Cat::RAM)
+        computer.RAMCount = n;
+    else
+        computer.Fun1Count = n;
+    const int position = catalogue.view(c).box.index;
+    if (position > 0)
+        chooseQuantity(c, position, false);
+}
+
+void MainState::numBoxChange(int index)
+{
+    quantityChange(Cat::RAM, index);
+}
+
+void MainState::num1BoxChange(int index)
+{
+    quantityChange(Cat::Fun1, index);
+}
+
+bool MainState::parseNumber(const QString& text, double& field)
+{
+    if (const auto value = tryTextToFloat(text, m_decimal)) {
+        field = *value;
+        return true;
+    }
+    if (m_facilities.messageBox)
+        m_facilities.messageBox->showError(DigitsOnlyMessage);
+    return false;
+}
+
+void MainState::rubBoxClick(bool checked)
+{
+    general.rubBox = checked;
+    zero();
+    general.kursEdit.enabled = checked;
+    general.valEdit.enabled = checked;
+    settings.rub = checked;
+    touch(int(SettingField::Rub));
+}
+
+void MainState::kursEditChange(const QString& text)
+{
+    general.kursEdit.text = text;
+    if (parseNumber(text, settings.curs))
+        touch(int(SettingField::Curs));
+    zero();
+}
+
+void MainState::valEditChange(const QString& text)
+{
+    general.valEdit.text = text;
+    settings.val = text;
+    touch(int(SettingField::Val));
+}
+
+void MainState::ndsBoxClick(bool checked)
+{
+    general.ndsBox = checked;
+    general.ndsEdit.enabled = checked;
+    settings.ndse = checked;
+    touch(int(SettingField::Ndse));
+}
+
+void MainState::ndsEditChange(const QString& text)
+{
+    general.ndsEdit.text = text;
+    if (parseNumber(text, settings.nds))
+        touch(int(SettingField::Nds));
+}
+
+void MainState::addEditChange(const QString& text)
+{
+    addEdit = text;
+    if (parseNumber(text, settings.add))
+        touch(int(SettingField::Add));
+}
+
+void MainState::zero()
+{
+    for (SelectionPair& pair : computer.pairs)
+        pair.item.clear();
+    catalogue.clearLoadedFlags();
+    for (Page p : allPages())
+        catalogue.pageView(p).warningVisible = false;
+}
+
+void MainState::choiseGroupClick(int index)
+{
+    if (index == general.choiseGroup || index < 0 || index > 1)
+        return;
+    general.choiseGroup = index;
+    zero();
+    const bool baseModels = index == 0;
+    for (Page p : {Page::Base, Page::Nout})
+        catalogue.pageView(p).tabVisible = baseModels;
+    for (Page p : {Page::Proc, Page::RAM, Page::Disk, Page::Video, Page::Other})
+        catalogue.pageView(p).tabVisible = !baseModels;
+    for (Page p : {Page::Mon, Page::Prn, Page::Dop})
+        catalogue.pageView(p).tabVisible = true;
+}
+
+void MainState::evaluateResBtn()
+{
+    general.resBtnEnabled = catalogue.anyPageLoaded();
+}
+
+void MainState::generalSheetEnter()
+{
+    evaluateResBtn();
+}
+
+void MainState::generalSheetMouseMove()
+{
+    evaluateResBtn();
+}
+
+void MainState::generalSheetShow()
+{
+    general.badge = int(m_random.bounded(6u));
+}
+
+void MainState::logBtnClick()
+{
+    if (m_facilities.shell)
+        m_facilities.shell->open(JournalFile);
+}
+
+} // namespace korvanta

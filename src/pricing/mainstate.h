@@ -1,0 +1,108 @@
+#pragma once
+
+#include "catalogue.h"
+#include "facilities.h"
+#include "selection.h"
+#include "settingspersistence.h"
+
+#include <QRandomGenerator>
+
+namespace korvanta {
+
+class SettingsStore;
+
+struct EditState {
+    QString text;
+    bool enabled = true;
+};
+
+// The General page's controls as the behaviour sees them.
+struct GeneralPage {
+    int choiseGroup = -1;      // -1 none, 0 "Базовые модели", 1 "Все комплектующие"
+    bool resBtnEnabled = false;
+    bool rubBox = false;
+    EditState kursEdit{QString(), false};
+    EditState valEdit{QString(), false};
+    bool ndsBox = false;
+    EditState ndsEdit{QString(), false};
+    QString zakEdit;
+    int kindGroup = 0;         // disabled, first item
+    int badge = 0;             // which of Icon1..Icon6 (0..5) the Icon shows
+};
+
+extern const QString DigitsOnlyMessage; // "Вводите только цифры! ..."
+extern const QString JournalFile;       // "Log.xls"
+
+// The main window's state and behaviour without a screen: the pages and their lists, the
+// selection, the pricing settings and the General page. Handlers carry the window's names and
+// throw Error for failures that the window reports with the default error report.
+class MainState {
+public:
+    // `decimal` is the regional decimal separator; files are read from `directory` (empty: the
+    // working directory).
+    MainState(const Facilities& facilities, QChar decimal, QString directory = QString());
+
+    Catalogue catalogue;
+    Computer computer;
+    PricingSettings settings;
+    GeneralPage general;
+    QString addEdit;           // the extras dialog's markup field
+    OrderDate orderDate;
+
+    QChar decimal() const { return m_decimal; }
+    const Facilities& facilities() const { return m_facilities; }
+
+    // Creation: seeds the random generator, hides the category tabs, takes the order date, loads
+    // the settings (writing defaults) and shows them. `day`, `month` and `year` are the system date.
+    void formCreate(SettingsStore& store, int day, int month, int year, quint32 seed);
+    // Creation of the extras dialog: shows the markup.
+    void addBoxCreate();
+    // Closing: writes the settings back.
+    void formClose(SettingsStore& store);
+
+    // Page entry (BaseSheetEnter, ProcSheetEnter, ...).
+    void sheetEnter(Page p);
+    // ProcGroupClick after the platform changed to `index`.
+    void procGroupClick(int index);
+
+    // ProcBoxChange and its sisters: the choice list of `c` moved to `index` (-1: typed text that
+    // matches no entry).
+    void boxChange(Cat c, int index);
+    void numBoxChange(int index);
+    void num1BoxChange(int index);
+
+    void rubBoxClick(bool checked);
+    void kursEditChange(const QString& text);
+    void valEditChange(const QString& text);
+    void ndsBoxClick(bool checked);
+    void ndsEditChange(const QString& text);
+    void addEditChange(const QString& text);
+    void zero();
+
+    void choiseGroupClick(int index);
+    void generalSheetEnter();
+    void generalSheetMouseMove();
+    void generalSheetShow();
+    void logBtnClick();
+
+    // " у.е." or a blank and the currency name.
+    QString unitSuffix() const;
+
+private:
+    void quantityChange(Cat c, int index);
+    void chooseQuantity(Cat c, int position, bool fullChoice);
+    void forgetChoice(Cat c);
+    quint16 countOf(Cat c) const;
+    bool parseNumber(const QString& text, double& field);
+    void evaluateResBtn();
+    void touch(int field);
+
+    Facilities m_facilities;
+    QChar m_decimal;
+    QRandomGenerator m_random;
+    bool m_starting = false;
+    SettingFlags m_loaded{};  // read from the store (or defaulted) at start
+    SettingFlags m_touched{}; // set by the user during the run
+};
+
+} // namespace korvanta

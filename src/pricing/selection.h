@@ -1,0 +1,45 @@
+#pragma once
+
+#include "categorytable.h"
+
+#include <QString>
+#include <array>
+
+namespace korvanta {
+
+// The chosen item of one category: the entry's text and its price text (without a unit).
+struct SelectionPair {
+    QString item;
+    QString price;
+};
+
+// True when the item text counts as chosen: neither empty nor exactly "нет".
+bool isChosenItem(const QString& item);
+
+// The selection state: one pair per category, keyed by the category, and the two quantities.
+struct Computer {
+    std::array<SelectionPair, CategoryCount> pairs;
+    quint16 RAMCount = 0;
+    quint16 Fun1Count = 0;
+
+    SelectionPair& operator[](Cat c) { return pairs[size_t(idx(c))]; }
+    const SelectionPair& operator[](Cat c) const { return pairs[size_t(idx(c))]; }
+    bool isChosen(Cat c) const { return isChosenItem((*this)[c].item); }
+};
+
+struct PricingSettings {
+    double curs = 0;   // local currency units for 1 у.е.
+    bool rub = false;  // prices in the local currency
+    QString val;       // the currency's name
+    bool ndse = false; // VAT is charged
+    double nds = 0;    // VAT percent
+    double add = 0;    // markup percent
+};
+
+struct OrderDate {
+    quint16 day = 0;
+    quint16 month = 0;
+    quint16 year = 0;
+};
+
+} // namespace korvanta

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "facilities.h"
+#include "error.h"
+
+#include <QStringList>
+#include <functional>
+
+// Fakes of the screen and desktop facilities: they record what the logic asked for and answer
+// as the test scripts them.
+namespace korvanta::testing {
+
+struct FakeMessageBox : MessageBox {
+    QStringList shown;
+    void showError(const QString& text) override { shown.append(text); }
+};
+
+struct FakeErrorReport : ErrorReport {
+    QStringList reported;
+    void report(const QString& message) override { reported.append(message); }
+};
+
+struct FakePrinter : Printer {
+    bool confirm = true;                // the user's answer in the printer dialog
+    QString failWith;                   // non-empty: the print job fails
+    int setups = 0;
+    QList<QStringList> printed;
+    QStringList titles;
+    bool setup() override
+    {
+        ++setups;
+        return confirm;
+    }
+    void print(const QStringList& lines, const QString& title) override
+    {
+        if (!failWith.isEmpty())
+            throw Error(failWith);
+        printed.append(lines);
+        titles.append(title);
+    }
+};
+
+struct FakeShell : Shell {
+    QStringList opened;
+    void open(const QString& target) override { opened.append(target); }
+};
+
+struct FakeHelp : Help {
+    QList<int> topics;
+    void showTopic(int context) override { topics.append(context); }
+};
+
+struct Fakes {
+    FakeMessageBox messageBox;
+    FakeErrorReport errorReport;
+    FakePrinter printer;
+    FakeShell shell;
+    FakeHelp help;
+    Facilities facilities() { return Facilities{&messageBox, &errorReport, &printer, &shell, &help}; }
+};
+
+} // namespace korvanta::testing
