@@ -1,0 +1,33 @@
+#pragma once
+
+#include "facilities.h"
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace korvanta {
+
+class MainState;
+
+// The extras dialog "Дополнительно...": the shop's markup.
+class TAddBox : public QDialog {
+    Q_OBJECT
+public:
+    // Creation shows the markup read at start-up.
+    TAddBox(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
+
+    void AddEditChange(const QString& text);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refresh();
+
+    MainState& m_state;
+    Facilities m_facilities;
+    QLineEdit* m_addEdit = nullptr;
+};
+
+} // namespace korvanta

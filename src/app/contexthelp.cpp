@@ -1,0 +1,41 @@
+#include "contexthelp.h"
+
+#include "facilities.h"
+
+#include <QApplication>
+#include <QShortcut>
+#include <QVariant>
+#include <QWidget>
+
+namespace korvanta {
+
+void setHelpContext(QWidget* widget, int context)
+{
+    widget->setProperty("helpContext", context);
+}
+
+int helpContextFor(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        const int context = w->property("helpContext").toInt();
+        if (context != 0)
+            return context;
+        if (w->isWindow())
+            break;
+    }
+    return 0;
+}
+
+void installContextHelp(QWidget* window, Help* help)
+{
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window, [window, help] {
+        QWidget* focus = QApplication::focusWidget();
+        const int context = helpContextFor(focus ? focus : window);
+        if (context != 0 && help)
+            help->showTopic(context);
+    });
+}
+
+} // namespace korvanta

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "categorytable.h"
+#include "facilities.h"
+
+#include <QWidget>
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStringListModel;
+class QTabWidget;
+
+namespace korvanta {
+
+class MainState;
+struct ChoiceList;
+class PictureBox;
+class SettingsStore;
+
+// The main window: a General page and ten category pages. It mirrors the MainState into its
+// widgets and forwards the salesperson's actions to it.
+class TFormMain : public QWidget {
+    Q_OBJECT
+public:
+    // Creation runs FormCreate: the settings are read from `store` and shown.
+    TFormMain(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // The dialogs, created after the main window.
+    void setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras);
+
+    QTabWidget* pageControl() const { return m_pageControl; }
+    QWidget* sheet(Page p) const { return m_pages[size_t(idx(p))].sheet; }
+    QWidget* generalSheet() const { return m_generalSheet; }
+    QComboBox* choiceList(Cat c) const { return m_categories[size_t(idx(c))].box; }
+
+    // The customer's name from the client base.
+    void setCustomer(const QString& name);
+
+    // Shows every part of the state in the widgets.
+    void refresh();
+
+    // The handlers, as the window's events call them.
+    void ChoiseGroupClick(int index);
+    void GeneralSheetEnter();
+    void GeneralSheetMouseMove();
+    void GeneralSheetShow();
+    void SheetEnter(Page p);
+    void BoxChange(Cat c, int index);
+    void ProcGroupClick(int index);
+    void NumBoxChange(int index);
+    void Num1BoxChange(int index);
+    void RubBoxClick(bool checked);
+    void KursEditChange(const QString& text);
+    void ValEditChange(const QString& text);
+    void NDSBoxClick(bool checked);
+    void NDSEditChange(const QString& text);
+    void ResBtnClick();
+    void AboutButtonClick();
+    void ClienButtonClick();
+    void AddBtnClick();
+    void LogBtnClick();
+    void ExitButtonClick();
+    void HelpClick(int topic);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct CategoryWidgets {
+        QComboBox* box = nullptr;
+        QStringListModel* model = nullptr;
+        quint64 shownRevision = ~quint64(0);
+        QLabel* caption = nullptr;
+        QLabel* priceLabel = nullptr;
+        QLabel* itemLabel = nullptr;
+    };
+    struct PageWidgets {
+        QWidget* sheet = nullptr;
+        QLabel* warning = nullptr;
+        PictureBox* picture = nullptr;
+        QPushButton* help = nullptr;
+    };
+
+    template <typename F>
+    void handle(F&& handler);
+
+    void buildGeneralSheet();
+    void buildCategorySheet(Page p);
+    QComboBox* buildChoiceList(Cat c, QWidget* parent);
+    void refreshChoiceList(QComboBox* box, QStringListModel* model, quint64& shownRevision, const ChoiceList& list);
+    void onPageChanged(int index);
+    void restoreTypedText(Cat c);
+
+    MainState& m_state;
+    Facilities m_facilities;
+    SettingsStore& m_store;
+
+    QTabWidget* m_pageControl = nullptr;
+    QWidget* m_generalSheet = nullptr;
+    std::array<CategoryWidgets, CategoryCount> m_categories;
+    std::array<PageWidgets, PageCount> m_pages;
+
+    QGroupBox* m_choiseGroup = nullptr;
+    QButtonGroup* m_choiseButtons = nullptr;
+    QPushButton* m_resBtn = nullptr;
+    QCheckBox* m_rubBox = nullptr;
+    QLineEdit* m_kursEdit = nullptr;
+    QLineEdit* m_valEdit = nullptr;
+    QCheckBox* m_ndsBox = nullptr;
+    QLineEdit* m_ndsEdit = nullptr;
+    QLineEdit* m_zakEdit = nullptr;
+    QButtonGroup* m_kindButtons = nullptr;
+    PictureBox* m_icon = nullptr;
+    std::array<PictureBox*, 6> m_badges{};
+
+    QGroupBox* m_procGroup = nullptr;
+    QButtonGroup* m_procButtons = nullptr;
+    QComboBox* m_numBox = nullptr;
+    QComboBox* m_num1Box = nullptr;
+    quint64 m_numRevision = ~quint64(0);
+    quint64 m_num1Revision = ~quint64(0);
+
+    QWidget* m_about = nullptr;
+    QWidget* m_result = nullptr;
+    QWidget* m_clients = nullptr;
+    QWidget* m_extras = nullptr;
+    bool m_closing = false;
+};
+
+} // namespace korvanta
