@@ -55,7 +55,13 @@ double readDouble(const StoredValue& value);
 quint32 readDWord(const StoredValue& value);
 QString readString(const StoredValue& value);
 
-// The store as a file in the user's configuration folder.
+// The name of the store's file inside its folder.
+extern const QString SettingsFileName; // "korvanta.reg"
+
+// The store as one text file (UTF-8) in `configDirectory`: a "[key path]" line per key and a
+// "name=kind:data" line per value. Every operation reads the file afresh; every write saves it whole
+// and atomically. Lines that cannot be understood are kept as they are; a value whose line cannot be
+// understood exists but cannot be read.
 std::unique_ptr<SettingsStore> makeFileSettingsStore(const QString& configDirectory);
 // The user's configuration folder (QStandardPaths) where the program keeps its store.
 QString defaultSettingsDirectory();

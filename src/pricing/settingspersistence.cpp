@@ -1,1 +1,124 @@
-// filled in by its owner
+#include "settingspersistence.h"
+
+#include "settingsstore.h"
+
+namespace korvanta {
+
+const QString SettingsKeyPath = QStringLiteral("software\\microsoft\\windows\\korvanta");
+const QString SettingsErrorMessage =
+    QStringLiteral("Ошибка записи в реестр! Запускайте программу из-под учетной записи \"Администратор\" или "
+                   "\"Опытный пользователь\"!");
+
+namespace {
+
+constexpr double DefaultCurs = 29.7;
+constexpr double DefaultNds = 20;
+constexpr double DefaultAdd = 0;
+const QString DefaultVal = QStringLiteral("руб.");
+
+struct FieldAccess {
+    SettingField field;
+    const char* name;
+    // Reads the stored value into the field; throws StoreError when it has another kind or size.
+    void (*read)(const StoredValue&, PricingSettings&);
+    void (*setDefault)(PricingSettings&);
+    StoredValue (*stored)(const PricingSettings&);
+};
+
+// In load order.
+const FieldAccess Fields[] = {
+    {SettingField::Curs, "curs", [](const StoredValue& v, PricingSettings& s) { s.curs = readDouble(v); },
+     [](PricingSettings& s) { s.curs = DefaultCurs; }, [](const PricingSettings& s) { return binaryDouble(s.curs); }},
+    {SettingField::Rub, "rub", [](const StoredValue& v, PricingSettings& s) { s.rub = readDWord(v) != 0; },
+     [](PricingSettings& s) { s.rub = false; }, [](const PricingSettings& s) { return dword(s.rub ? 1 : 0); }},
+    {SettingField::Val, "val", [](const StoredValue& v, PricingSettings& s) { s.val = readString(v); },
+     [](PricingSettings& s) { s.val = DefaultVal; }, [](const PricingSettings& s) { return string1251(s.val); }},
+    {SettingField::Ndse, "ndse", [](const StoredValue& v, PricingSettings& s) { s.ndse = readDWord(v) != 0; },
+     [](PricingSettings& s) { s.ndse = false; }, [](const PricingSettings& s) { return dword(s.ndse ? 1 : 0); }},
+    {SettingField::Nds, "nds", [](const StoredValue& v, PricingSettings& s) { s.nds = readDouble(v); },
+     [](PricingSettings& s) { s.nds = DefaultNds; }, [](const PricingSettings& s) { return binaryDouble(s.nds); }},
+    {SettingField::Add, "add", [](const StoredValue& v, PricingSettings& s) { s.add = readDouble(v); },
+     [](PricingSettings& s) { s.add = DefaultAdd; }, [](const PricingSettings& s) { return binaryDouble(s.add); }},
+};
+
+const FieldAccess& access(SettingField field)
+{
+    for (const FieldAccess& f : Fields)
+        if (f.field == field)
+            return f;
+    Q_UNREACHABLE();
+}
+
+// The key is closed after a failure too; a close that fails counts as a failure.
+bool closeKey(SettingsKey& key)
+{
+    try {
+        key.close();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+} // namespace
+
+bool loadPricingSettings(SettingsStore& store, PricingSettings& settings, SettingFlags& loaded)
+{
+    settings = PricingSettings{};
+    loaded.fill(false);
+
+    std::unique_ptr<SettingsKey> key;
+    try {
+        key = store.openKey(SettingsKeyPath);
+    } catch (const std::exception&) {
+    }
+    if (!key) {
+        // Without a key the first value is missing and writing its default fails.
+        Fields[0].setDefault(settings);
+        return false;
+    }
+
+    bool ok = true;
+    try {
+        for (const FieldAccess& f : Fields) {
+            const QString name = QString::fromLatin1(f.name);
+            if (const std::optional<StoredValue> stored = key->read(name)) {
+                f.read(*stored, settings);
+            } else {
+                f.setDefault(settings);
+                key->write(name, f.stored(settings));
+            }
+            loaded[size_t(f.field)] = true;
+        }
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    return closeKey(*key) && ok;
+}
+
+bool savePricingSettings(SettingsStore& store, const PricingSettings& settings, const SettingFlags& write)
+{
+    std::unique_ptr<SettingsKey> key;
+    try {
+        key = store.openKey(SettingsKeyPath);
+    } catch (const std::exception&) {
+    }
+    if (!key)
+        return false;
+
+    bool ok = true;
+    try {
+        for (SettingField field : {SettingField::Curs, SettingField::Nds, SettingField::Add, SettingField::Rub,
+                                   SettingField::Ndse, SettingField::Val}) {
+            if (!write[size_t(field)])
+                continue;
+            const FieldAccess& f = access(field);
+            key->write(QString::fromLatin1(f.name), f.stored(settings));
+        }
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    return closeKey(*key) && ok;
+}
+
+} // namespace korvanta

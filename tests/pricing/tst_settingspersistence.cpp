@@ -1,0 +1,480 @@
+#include "settingspersistence.h"
+
+#include "fakes.h"
+#include "mainstate.h"
+#include "settingsstore.h"
+
+#include <QMap>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace korvanta;
+using namespace korvanta::testing;
+
+namespace {
+
+const QString ExpectedMessage = QStringLiteral("Ошибка записи в реестр! Запускайте программу из-под учетной записи "
+                                               "\"Администратор\" или \"Опытный пользователь\"!");
+
+constexpr SettingFlags AllFlags{true, true, true, true, true, true};
+constexpr SettingFlags NoFlags{};
+
+// A store in memory that logs every operation and fails the one it is told to.
+class LoggingStore : public SettingsStore {
+public:
+    QMap<QString, StoredValue> values;
+    QStringList log; // "open", "read curs", "write curs", "close"
+    QString failing; // an entry of the log that throws instead
+
+    std::unique_ptr<SettingsKey> openKey(const QString& path) override
+    {
+        step(QStringLiteral("open"));
+        if (path != QStringLiteral("software\\microsoft\\windows\\korvanta"))
+            throw StoreError(QStringLiteral("wrong key"));
+        struct Key : SettingsKey {
+            LoggingStore* store;
+            std::optional<StoredValue> read(const QString& name) override
+            {
+                store->step(QStringLiteral("read ") + name);
+                if (!store->values.contains(name))
+                    return std::nullopt;
+                return store->values.value(name);
+            }
+            void write(const QString& name, const StoredValue& value) override
+            {
+                store->step(QStringLiteral("write ") + name);
+                store->values[name] = value;
+            }
+            void close() override { store->step(QStringLiteral("close")); }
+        };
+        auto key = std::make_unique<Key>();
+        key->store = this;
+        return key;
+    }
+
+    void step(const QString& what)
+    {
+        log.append(what);
+        if (what == failing)
+            throw StoreError(what);
+    }
+};
+
+void storeValues(SettingsStore& store, const QList<QPair<QString, StoredValue>>& values)
+{
+    auto key = store.openKey(SettingsKeyPath);
+    for (const auto& [name, value] : values)
+        key->write(name, value);
+    key->close();
+}
+
+StoredValue storedValue(const QString& directory, const QString& name)
+{
+    const auto value = makeFileSettingsStore(directory)->openKey(SettingsKeyPath)->read(name);
+    return value.value_or(StoredValue{ValueKind::Binary, QByteArray("missing")});
+}
+
+bool same(const StoredValue& a, const StoredValue& b)
+{
+    return a.kind == b.kind && a.data == b.data;
+}
+
+// Every value stored correctly, except "curs", which holds a string.
+QList<QPair<QString, StoredValue>> stringKindCurs()
+{
+    return {{QStringLiteral("curs"), string1251(QStringLiteral("29,7"))},
+            {QStringLiteral("rub"), dword(1)},
+            {QStringLiteral("val"), string1251(QStringLiteral("грн."))},
+            {QStringLiteral("ndse"), dword(1)},
+            {QStringLiteral("nds"), binaryDouble(18)},
+            {QStringLiteral("add"), binaryDouble(5)}};
+}
+
+} // namespace
+
+class TestSettingsPersistence : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void keyAndMessage()
+    {
+        QCOMPARE(SettingsKeyPath, QStringLiteral("software\\microsoft\\windows\\korvanta"));
+        QCOMPARE(SettingsKeyPath.count(u'\\'), 3);
+        QCOMPARE(SettingsErrorMessage, ExpectedMessage);
+    }
+
+    void firstRunWritesEveryDefaultAtOnce()
+    {
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.path());
+        PricingSettings s;
+        SettingFlags loaded{};
+        QVERIFY(loadPricingSettings(*store, s, loaded));
+        QCOMPARE(s.curs, 29.7);
+        QCOMPARE(s.rub, false);
+        QCOMPARE(s.val, QStringLiteral("руб."));
+        QCOMPARE(s.ndse, false);
+        QCOMPARE(s.nds, 20.0);
+        QCOMPARE(s.add, 0.0);
+        QCOMPARE(loaded, AllFlags);
+
+        // Read back by a store of its own, as the next run will.
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(29.7)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(0)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("val")),
+                     {ValueKind::String, QByteArray("\xf0\xf3\xe1.\0", 5)}));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("ndse")), dword(0)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("nds")), binaryDouble(20)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("add")), binaryDouble(0)));
+
+        // Each missing value is written as soon as it is found missing, in load order.
+        LoggingStore logging;
+        QVERIFY(loadPricingSettings(logging, s, loaded));
+        QCOMPARE(logging.log,
+                 QStringList({"open", "read curs", "write curs", "read rub", "write rub", "read val", "write val",
+                              "read ndse", "write ndse", "read nds", "write nds", "read add", "write add", "close"}));
+        logging.log.clear();
+        QVERIFY(loadPricingSettings(logging, s, loaded));
+        QCOMPARE(logging.log, QStringList({"open", "read curs", "read rub", "read val", "read ndse", "read nds",
+                                           "read add", "close"}));
+    }
+
+    void storedValuesAreLoaded()
+    {
+        LoggingStore store;
+        store.values = {{QStringLiteral("curs"), binaryDouble(31.25)},
+                        {QStringLiteral("rub"), dword(7)},
+                        {QStringLiteral("val"), {ValueKind::ExpandString, QByteArray("%VAL%\0junk", 10)}},
+                        {QStringLiteral("ndse"), dword(0)},
+                        {QStringLiteral("nds"), binaryDouble(-3)},
+                        {QStringLiteral("add"), binaryDouble(12.5)}};
+        PricingSettings s;
+        SettingFlags loaded{};
+        QVERIFY(loadPricingSettings(store, s, loaded));
+        QCOMPARE(s.curs, 31.25);
+        QCOMPARE(s.rub, true); // any non-zero number is on
+        QCOMPARE(s.val, QStringLiteral("%VAL%"));
+        QCOMPARE(s.ndse, false);
+        QCOMPARE(s.nds, -3.0);
+        QCOMPARE(s.add, 12.5);
+        QCOMPARE(loaded, AllFlags);
+        QVERIFY(!store.log.contains(QStringLiteral("write curs")));
+
+        store.values[QStringLiteral("rub")] = dword(0);
+        store.values[QStringLiteral("ndse")] = dword(0xffffffff);
+        QVERIFY(loadPricingSettings(store, s, loaded));
+        QCOMPARE(s.rub, false);
+        QCOMPARE(s.ndse, true);
+    }
+
+    void unreadableValueEndsTheLoad_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("failing");
+        QTest::newRow("curs as string") << "curs" << int(SettingField::Curs);
+        QTest::newRow("rub as binary") << "rub" << int(SettingField::Rub);
+        QTest::newRow("val as dword") << "val" << int(SettingField::Val);
+        QTest::newRow("ndse too long") << "ndse" << int(SettingField::Ndse);
+        QTest::newRow("nds of 4 bytes") << "nds" << int(SettingField::Nds);
+        QTest::newRow("add as dword") << "add" << int(SettingField::Add);
+    }
+
+    void unreadableValueEndsTheLoad()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, failing);
+        const QMap<QString, StoredValue> bad = {{"curs", string1251(QStringLiteral("29,7"))},
+                                                {"rub", {ValueKind::Binary, QByteArray(4, '\1')}},
+                                                {"val", dword(5)},
+                                                {"ndse", {ValueKind::DWord, QByteArray(8, '\1')}},
+                                                {"nds", {ValueKind::Binary, QByteArray(4, '\0')}},
+                                                {"add", dword(0)}};
+        LoggingStore store;
+        for (const auto& [n, v] : stringKindCurs())
+            store.values[n] = v;
+        store.values[QStringLiteral("curs")] = binaryDouble(30);
+        store.values[name] = bad.value(name);
+        const auto before = store.values;
+
+        PricingSettings s;
+        SettingFlags loaded{};
+        QVERIFY(!loadPricingSettings(store, s, loaded));
+        // The fields before the bad one are loaded; it and those after it stay zero, off and empty.
+        const PricingSettings full{30, true, QStringLiteral("грн."), true, 18, 5};
+        for (int f = 0; f < 6; ++f)
+            QCOMPARE(loaded[size_t(f)], f < failing);
+        QCOMPARE(s.curs, failing > 0 ? full.curs : 0.0);
+        QCOMPARE(s.rub, failing > 1 ? full.rub : false);
+        QCOMPARE(s.val, failing > 2 ? full.val : QString());
+        QCOMPARE(s.ndse, failing > 3 ? full.ndse : false);
+        QCOMPARE(s.nds, failing > 4 ? full.nds : 0.0);
+        QCOMPARE(s.add, 0.0);
+        // Nothing more is read, nothing is written, and the key is closed.
+        QCOMPARE(store.log.last(), QStringLiteral("close"));
+        QCOMPARE(store.log.at(store.log.size() - 2), QStringLiteral("read ") + name);
+        QVERIFY(store.log.filter(QStringLiteral("write")).isEmpty());
+        QCOMPARE(store.values.keys(), before.keys());
+    }
+
+    void failedDefaultWriteKeepsTheDefault()
+    {
+        LoggingStore store;
+        store.values[QStringLiteral("curs")] = binaryDouble(30);
+        store.values[QStringLiteral("rub")] = dword(1);
+        store.failing = QStringLiteral("write val");
+        PricingSettings s;
+        SettingFlags loaded{};
+        QVERIFY(!loadPricingSettings(store, s, loaded));
+        QCOMPARE(s.curs, 30.0);
+        QCOMPARE(s.rub, true);
+        QCOMPARE(s.val, QStringLiteral("руб."));
+        QCOMPARE(s.nds, 0.0);
+        QCOMPARE(loaded, SettingFlags({true, true, false, false, false, false}));
+        QCOMPARE(store.log.last(), QStringLiteral("close"));
+        QVERIFY(!store.log.contains(QStringLiteral("read ndse")));
+    }
+
+    void keyThatCannotBeOpened()
+    {
+        // The folder's place is taken by a file: the key can be neither opened nor created.
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("korvanta")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto store = makeFileSettingsStore(blocker.fileName());
+
+        PricingSettings s;
+        SettingFlags loaded = AllFlags;
+        QVERIFY(!loadPricingSettings(*store, s, loaded));
+        // "curs" is missing, and writing its default is the write that fails.
+        QCOMPARE(s.curs, 29.7);
+        QCOMPARE(s.rub, false);
+        QCOMPARE(s.val, QString());
+        QCOMPARE(s.nds, 0.0);
+        QCOMPARE(loaded, NoFlags);
+        QVERIFY(!savePricingSettings(*store, s, AllFlags));
+        QVERIFY(QFileInfo(blocker.fileName()).isFile());
+
+        LoggingStore failing;
+        failing.failing = QStringLiteral("open");
+        QVERIFY(!loadPricingSettings(failing, s, loaded));
+        QVERIFY(!savePricingSettings(failing, s, AllFlags));
+    }
+
+    void saveWritesEveryValueInItsOrder()
+    {
+        LoggingStore store;
+        const PricingSettings s{31.5, true, QStringLiteral("грн."), true, 18, -2};
+        QVERIFY(savePricingSettings(store, s, AllFlags));
+        QCOMPARE(store.log, QStringList({"open", "write curs", "write nds", "write add", "write rub", "write ndse",
+                                         "write val", "close"}));
+        QVERIFY(same(store.values.value("curs"), binaryDouble(31.5)));
+        QVERIFY(same(store.values.value("nds"), binaryDouble(18)));
+        QVERIFY(same(store.values.value("add"), binaryDouble(-2)));
+        QVERIFY(same(store.values.value("rub"), dword(1)));
+        QVERIFY(same(store.values.value("ndse"), dword(1)));
+        QVERIFY(same(store.values.value("val"), string1251(QStringLiteral("грн."))));
+
+        // Unchanged values are written again; values not marked are left alone.
+        store.log.clear();
+        QVERIFY(savePricingSettings(store, PricingSettings{}, SettingFlags({false, false, false, true, true, false})));
+        QCOMPARE(store.log, QStringList({"open", "write nds", "write ndse", "close"}));
+        QVERIFY(same(store.values.value("ndse"), dword(0)));
+        QVERIFY(same(store.values.value("curs"), binaryDouble(31.5)));
+    }
+
+    void failedSaveStopsAndCloses()
+    {
+        LoggingStore store;
+        store.failing = QStringLiteral("write add");
+        QVERIFY(!savePricingSettings(store, PricingSettings{1, true, "x", true, 2, 3}, AllFlags));
+        QCOMPARE(store.log, QStringList({"open", "write curs", "write nds", "write add", "close"}));
+        QCOMPARE(store.values.keys(), QStringList({"curs", "nds"}));
+
+        store.failing = QStringLiteral("close");
+        QVERIFY(!savePricingSettings(store, PricingSettings{}, AllFlags));
+    }
+
+    void nothingStoredIsLostAfterAFailedLoad()
+    {
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.path());
+        storeValues(*store, stringKindCurs());
+
+        PricingSettings s;
+        SettingFlags loaded{};
+        QVERIFY(!loadPricingSettings(*store, s, loaded));
+        QCOMPARE(s.curs, 0.0);
+        QCOMPARE(s.rub, false);
+        QCOMPARE(s.val, QString());
+        QCOMPARE(s.ndse, false);
+        QCOMPARE(s.nds, 0.0);
+        QCOMPARE(s.add, 0.0);
+
+        // Closing with nothing set by the user writes nothing over what could not be read.
+        QVERIFY(savePricingSettings(*store, s, loaded));
+        for (const auto& [name, value] : stringKindCurs())
+            QVERIFY2(same(storedValue(dir.path(), name), value), qPrintable(name));
+    }
+
+    // The main window's state, with the store, as at start-up and close.
+
+    void firstRunShowsTheDefaults()
+    {
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.filePath(QStringLiteral("config")));
+        Fakes fakes;
+        MainState state(fakes.facilities(), QChar(','), dir.path());
+        state.formCreate(*store, 7, 12, 2026, 1);
+
+        QCOMPARE(state.general.kursEdit.text, QStringLiteral("29,7"));
+        QCOMPARE(state.general.ndsEdit.text, QStringLiteral("20"));
+        QCOMPARE(state.general.rubBox, false);
+        QCOMPARE(state.general.ndsBox, false);
+        QCOMPARE(state.general.kursEdit.enabled, false);
+        QCOMPARE(state.general.valEdit.enabled, false);
+        QCOMPARE(state.general.ndsEdit.enabled, false);
+        QCOMPARE(state.general.valEdit.text, QStringLiteral("руб."));
+        QCOMPARE(state.settings.curs, 29.7);
+        QVERIFY(fakes.messageBox.shown.isEmpty());
+        QVERIFY(same(storedValue(dir.filePath(QStringLiteral("config")), QStringLiteral("nds")), binaryDouble(20)));
+    }
+
+    void stringKindCursShowsTheMessageAndZeros()
+    {
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.path());
+        storeValues(*store, stringKindCurs());
+        Fakes fakes;
+        MainState state(fakes.facilities(), QChar(','), dir.path());
+        state.formCreate(*store, 7, 12, 2026, 1);
+
+        QCOMPARE(fakes.messageBox.shown, QStringList{ExpectedMessage});
+        QCOMPARE(state.general.kursEdit.text, QStringLiteral("0"));
+        QCOMPARE(state.general.ndsEdit.text, QStringLiteral("0"));
+        QCOMPARE(state.general.rubBox, false);
+        QCOMPARE(state.general.ndsBox, false);
+        QCOMPARE(state.general.valEdit.text, QString());
+        QCOMPARE(state.settings.curs, 0.0);
+
+        // Closing without touching anything leaves every stored value as it is.
+        state.formClose(*store);
+        QCOMPARE(fakes.messageBox.shown.size(), 1);
+        for (const auto& [name, value] : stringKindCurs())
+            QVERIFY2(same(storedValue(dir.path(), name), value), qPrintable(name));
+    }
+
+    void newRateAfterAFailedLoadReplacesOnlyTheRate()
+    {
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.path());
+        storeValues(*store, stringKindCurs());
+        Fakes fakes;
+        MainState state(fakes.facilities(), QChar(','), dir.path());
+        state.formCreate(*store, 7, 12, 2026, 1);
+        state.kursEditChange(QStringLiteral("31,5"));
+        state.formClose(*store);
+
+        QCOMPARE(fakes.messageBox.shown.size(), 1);
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(31.5)));
+        for (const auto& [name, value] : stringKindCurs().mid(1))
+            QVERIFY2(same(storedValue(dir.path(), name), value), qPrintable(name));
+
+        // The next run loads everything.
+        Fakes next;
+        MainState again(next.facilities(), QChar(','), dir.path());
+        again.formCreate(*makeFileSettingsStore(dir.path()), 8, 12, 2026, 2);
+        QVERIFY(next.messageBox.shown.isEmpty());
+        QCOMPARE(again.general.kursEdit.text, QStringLiteral("31,5"));
+        QCOMPARE(again.general.rubBox, true);
+        QCOMPARE(again.general.valEdit.text, QStringLiteral("грн."));
+        QCOMPARE(again.general.ndsEdit.text, QStringLiteral("18"));
+        QCOMPARE(again.settings.add, 5.0);
+    }
+
+    void storedRubStartsChecked_data()
+    {
+        QTest::addColumn<quint32>("rub");
+        QTest::newRow("1") << 1u;
+        QTest::newRow("7") << 7u;
+    }
+
+    void storedRubStartsChecked()
+    {
+        QFETCH(quint32, rub);
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.path());
+        storeValues(*store, {{QStringLiteral("rub"), dword(rub)}});
+        Fakes fakes;
+        MainState state(fakes.facilities(), QChar(','), dir.path());
+        state.formCreate(*store, 7, 12, 2026, 1);
+        QCOMPARE(state.general.rubBox, true);
+        QCOMPARE(state.general.kursEdit.enabled, true);
+        QCOMPARE(state.general.valEdit.enabled, true);
+        QCOMPARE(state.general.ndsEdit.enabled, false);
+        QVERIFY(fakes.messageBox.shown.isEmpty());
+
+        // Written back as 1 at close.
+        state.formClose(*store);
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(1)));
+    }
+
+    void closeWritesTheValues()
+    {
+        QTemporaryDir dir;
+        auto store = makeFileSettingsStore(dir.path());
+        Fakes fakes;
+        MainState state(fakes.facilities(), QChar(','), dir.path());
+        state.formCreate(*store, 7, 12, 2026, 1);
+        state.addBoxCreate();
+
+        // Unchanged values are written too: the store emptied during the run is filled again.
+        QVERIFY(QFile::remove(dir.filePath(SettingsFileName)));
+        state.formClose(*store);
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(29.7)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(0)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("val")), string1251(QStringLiteral("руб."))));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("ndse")), dword(0)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("nds")), binaryDouble(20)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("add")), binaryDouble(0)));
+
+        state.rubBoxClick(true);
+        state.kursEditChange(QStringLiteral("30,25"));
+        state.valEditChange(QStringLiteral("грн."));
+        state.ndsBoxClick(true);
+        state.ndsEditChange(QStringLiteral("18,5"));
+        state.addEditChange(QStringLiteral("-3"));
+        state.formClose(*store);
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(30.25)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(1)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("val")), string1251(QStringLiteral("грн."))));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("ndse")), dword(1)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("nds")), binaryDouble(18.5)));
+        QVERIFY(same(storedValue(dir.path(), QStringLiteral("add")), binaryDouble(-3)));
+        QVERIFY(fakes.messageBox.shown.isEmpty());
+    }
+
+    void storeThatCannotBeOpenedThroughTheWindow()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("taken")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        auto store = makeFileSettingsStore(blocker.fileName());
+        Fakes fakes;
+        MainState state(fakes.facilities(), QChar(','), dir.path());
+        state.formCreate(*store, 7, 12, 2026, 1);
+        QCOMPARE(fakes.messageBox.shown, QStringList{ExpectedMessage});
+        QCOMPARE(state.general.kursEdit.text, QStringLiteral("29,7"));
+        QCOMPARE(state.general.ndsEdit.text, QStringLiteral("0"));
+        state.kursEditChange(QStringLiteral("30"));
+        state.formClose(*store);
+        QCOMPARE(fakes.messageBox.shown, QStringList({ExpectedMessage, ExpectedMessage}));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettingsPersistence)
+#include "tst_settingspersistence.moc"
