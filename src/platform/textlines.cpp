@@ -6,35 +6,46 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 
 namespace korvanta {
 
+namespace {
+
+// The first `c` in [from, end), or end.
+const char* findByte(const char* from, const char* end, char c)
+{
+    const void* found = std::memchr(from, c, size_t(end - from));
+    return found ? static_cast<const char*>(found) : end;
+}
+
+} // namespace
+
 TextLines TextLines::fromBytes(QByteArray bytes)
 {
     TextLines lines;
-    const char* data = bytes.constData();
-    qsizetype size = bytes.size();
-    if (const void* nul = std::memchr(data, '\0', size))
-        size = static_cast<const char*>(nul) - data;
-    lines.m_spans.reserve(size_t(size / 24 + 1));
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < size) {
-        const char c = data[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        lines.m_spans.push_back({start, i - start});
-        if (c == '\r' && i + 1 < size && data[i + 1] == '\n')
-            i += 2;
-        else
-            i += 1;
-        start = i;
+    const char* const data = bytes.constData();
+    const char* end = data + bytes.size();
+    if (const void* nul = std::memchr(data, '\0', size_t(bytes.size())))
+        end = static_cast<const char*>(nul);
+    // Price-list lines run to about twenty bytes; reserving for sixteen spares regrowing the spans.
+    lines.m_spans.reserve(size_t((end - data) / 16 + 1));
+    // The next CR and the next LF, each looked for again only once the split has passed it.
+    const char* cr = findByte(data, end, '\r');
+    const char* lf = findByte(data, end, '\n');
+    const char* start = data;
+    while (start < end) {
+        if (cr < start)
+            cr = findByte(start, end, '\r');
+        if (lf < start)
+            lf = findByte(start, end, '\n');
+        const char* stop = std::min(cr, lf);
+        lines.m_spans.push_back({start - data, stop - start});
+        if (stop == end)
+            break;
+        start = stop == cr && stop + 1 < end && stop[1] == '\n' ? stop + 2 : stop + 1;
     }
-    if (start < size)
-        lines.m_spans.push_back({start, size - start});
     lines.m_bytes = std::move(bytes);
     return lines;
 }
@@ -146,7 +157,8 @@ void saveTextFile(const QString& fileName, const TextLines& lines)
     if (!file.open(QIODevice::WriteOnly))
         fail(file.errorString());
     const QByteArray bytes = lines.toFileBytes();
-    if (file.write(bytes) != bytes.size()) {
+    // The explicit flush: commit() would swap in a file that its last buffered write cut short.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         fail(reason);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "facilities.h"
+
+#include <QFont>
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class QPrinter;
+
+namespace korvanta {
+
+// The printer dialog and the print job on Qt's printing. The printer chosen in the dialog stays
+// the current printer for the next job.
+class QtPrinter : public Printer {
+public:
+    QtPrinter();
+    ~QtPrinter() override;
+
+    // Owner of the printer dialog.
+    void setParent(QWidget* parent) { m_parent = parent; }
+    // The font the lines are printed in: the summary view's.
+    void setFont(const QFont& font) { m_font = font; }
+    const QFont& font() const { return m_font; }
+    // Prints into this PDF file, confirming the dialog without showing it; empty: ask the user.
+    void setOutputPdf(const QString& path) { m_outputPdf = path; }
+
+    bool setup() override;
+    // The lines, laid out over the printable area of as many pages as they need, as one job.
+    void print(const QStringList& lines, const QString& jobTitle) override;
+
+private:
+    QPrinter& printer();
+
+    std::unique_ptr<QPrinter> m_printer;
+    QPointer<QWidget> m_parent;
+    QFont m_font;
+    QString m_outputPdf;
+};
+
+} // namespace korvanta

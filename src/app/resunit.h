@@ -1,0 +1,43 @@
+#pragma once
+
+#include "facilities.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QCheckBox;
+class QPushButton;
+class QTextEdit;
+
+namespace korvanta {
+
+class MainState;
+
+// The summary window "Итого...": the order text, composed afresh at every showing, and the button
+// that prints it and ships the order.
+class TResForm : public QDialog {
+    Q_OBJECT
+public:
+    TResForm(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
+
+    // The lines the view holds.
+    const QStringList& lines() const { return m_lines; }
+
+    void FormShow();
+    void PrintBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void showLines();
+
+    MainState& m_state;
+    Facilities m_facilities;
+    QStringList m_lines;
+    QTextEdit* m_resEdit = nullptr;
+    QPushButton* m_printBtn = nullptr;
+    QCheckBox* m_checkBox1 = nullptr;
+};
+
+} // namespace korvanta

@@ -1,0 +1,316 @@
+// The summary window on screen: its controls, the text at every showing, printing to paper (a PDF
+// file here) and shipping.
+#include "fakes.h"
+#include "mainstate.h"
+#include "qtprinter.h"
+#include "resunit.h"
+#include "shopfiles.h"
+#include "summary.h"
+
+#include <QCheckBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace korvanta;
+using namespace korvanta::testing;
+
+namespace {
+
+const QString Status = QStringLiteral("Статус: ОТГРУЖЕНО");
+
+struct Fixture {
+    QTemporaryDir tmp;
+    QDir dir;
+    Fakes fakes;
+    QtPrinter qtPrinter;
+    Facilities facilities;
+    std::unique_ptr<MainState> state;
+    std::unique_ptr<TResForm> form;
+
+    // `paper`: print through Qt into a PDF file instead of the fake printer.
+    explicit Fixture(bool paper = false) : dir(tmp.path())
+    {
+        for (Cat c : allCategories())
+            for (const QString& file : category(c).files) {
+                const QString stem = file.section(QLatin1Char('.'), 0, 0);
+                writeList(dir, file,
+                          {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                           record(stem + QStringLiteral(" модель А"), QStringLiteral("10.5"), QStringLiteral("5"))});
+            }
+        facilities = fakes.facilities();
+        if (paper) {
+            qtPrinter.setOutputPdf(pdf());
+            facilities.printer = &qtPrinter;
+        }
+        state = std::make_unique<MainState>(facilities, QLatin1Char('.'), tmp.path());
+        state->orderDate = OrderDate{7, 11, 2005};
+        form = std::make_unique<TResForm>(*state, facilities, nullptr);
+    }
+    QString pdf() const { return dir.filePath(QStringLiteral("order.pdf")); }
+    void choose(Cat c, int index)
+    {
+        state->sheetEnter(category(c).page);
+        state->boxChange(c, index);
+    }
+    template <typename T> T* child(const QString& name) const
+    {
+        T* w = form->findChild<T*>(name);
+        if (!w)
+            qFatal("no child %s", qPrintable(name));
+        return w;
+    }
+    QString text() const { return child<QTextEdit>(QStringLiteral("ResEdit"))->toPlainText(); }
+    void clickPrint() { QTest::mouseClick(child<QPushButton>(QStringLiteral("PrintBtn")), Qt::LeftButton); }
+    QString stock(const QString& file) const { return TextLines::fromBytes(readBytes(dir.filePath(file))).at(7 + 4); }
+};
+
+QString pdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    if (!p.waitForFinished(60000))
+        return -1;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// Every non-blank line appears in the extracted text, in order (blanks compared loosely).
+bool inOrder(const QStringList& lines, const QString& extracted, QString* missing)
+{
+    const QString text = extracted.simplified();
+    qsizetype from = 0;
+    for (const QString& line : lines) {
+        const QString wanted = line.simplified();
+        if (wanted.isEmpty())
+            continue;
+        const qsizetype at = text.indexOf(wanted, from);
+        if (at < 0) {
+            *missing = line;
+            return false;
+        }
+        from = at + wanted.size();
+    }
+    return true;
+}
+
+bool havePoppler()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+}
+
+} // namespace
+
+class TestResForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowAndControls()
+    {
+        Fixture f;
+        TResForm& form = *f.form;
+        QCOMPARE(form.objectName(), QStringLiteral("TResForm"));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Итого..."));
+        QCOMPARE(form.property("helpContext").toInt(), 17);
+        QCOMPARE(form.size(), QSize(466, 375));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+
+        auto* edit = f.child<QTextEdit>(QStringLiteral("ResEdit"));
+        QCOMPARE(edit->geometry(), QRect(8, 8, 449, 329));
+        QVERIFY(edit->isReadOnly());
+        QCOMPARE(edit->frameShape(), QFrame::NoFrame);
+        QCOMPARE(edit->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(edit->palette().color(QPalette::Base), form.palette().color(QPalette::Window));
+
+        auto* print = f.child<QPushButton>(QStringLiteral("PrintBtn"));
+        QCOMPARE(print->text(), QStringLiteral("Печатать"));
+        QCOMPARE(print->geometry(), QRect(160, 344, 137, 25));
+        QVERIFY(!print->icon().isNull());
+
+        auto* check = f.child<QCheckBox>(QStringLiteral("CheckBox1"));
+        QCOMPARE(check->text(), QStringLiteral("Отгрузка"));
+        QVERIFY(check->isChecked());
+        QVERIFY(!check->isEnabled());
+        QCOMPARE(check->pos(), QPoint(24, 352));
+
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.focusWidget(), print);
+        // The window stands in the middle of the screen.
+        const QRect screen = form.screen()->availableGeometry();
+        QVERIFY(qAbs(form.frameGeometry().center().x() - screen.center().x()) <= 2);
+        QVERIFY(qAbs(form.frameGeometry().center().y() - screen.center().y()) <= 2);
+        form.reject();
+    }
+
+    void textIsComposedAtEveryShowing()
+    {
+        Fixture f;
+        f.choose(Cat::Vint, 1);
+        f.form->show();
+        const QStringList first = composeSummary(*f.state);
+        QCOMPARE(f.text(), first.join(QLatin1Char('\n')));
+        QCOMPARE(f.form->lines(), first);
+        QVERIFY(f.text().contains(QStringLiteral("Vint модель А:  10.5 у.е.")));
+        f.form->reject();
+
+        // A printed text does not carry over, and the new selection and VAT box show.
+        f.fakes.printer.confirm = false;
+        f.form->show();
+        f.clickPrint();
+        QVERIFY(f.text().endsWith(Status));
+        f.choose(Cat::Mon, 1);
+        f.state->ndsBoxClick(true);
+        f.form->show();
+        const QStringList second = composeSummary(*f.state);
+        QCOMPARE(second.size(), first.size() + 3);
+        QCOMPARE(f.text(), second.join(QLatin1Char('\n')));
+        f.form->reject();
+        f.form->show();
+        QCOMPARE(f.text(), second.join(QLatin1Char('\n')));
+        QVERIFY(f.fakes.errorReport.reported.isEmpty());
+    }
+
+    void badPriceShowsTheLinesSoFarThenReports()
+    {
+        Fixture f;
+        f.choose(Cat::Case, 1);
+        f.choose(Cat::Mon, 1);
+        f.state->computer[Cat::Case].price = QStringLiteral("10,5");
+        f.form->show();
+        QCOMPARE(f.form->lines(), QStringList({QStringLiteral("Заказ выполнен: 7.11.2005"), SummarySeparator,
+                                               QStringLiteral("Case модель А:  10,5 у.е.")}));
+        QCOMPARE(f.text(), f.form->lines().join(QLatin1Char('\n')));
+        QTRY_COMPARE(f.fakes.errorReport.reported,
+                     QStringList({QStringLiteral("'10,5' is not a valid floating point value")}));
+        QVERIFY(f.form->isVisible());
+    }
+
+    void printingToPaperShipsAndCloses()
+    {
+        if (!havePoppler())
+            QSKIP("pdftotext and pdfinfo (poppler-utils) are needed");
+        Fixture f(true);
+        f.choose(Cat::Case, 1);
+        f.choose(Cat::Vint, 1);
+        f.choose(Cat::Scan, 1);
+        f.choose(Cat::Speak, 1);
+        f.state->ndsBoxClick(true);
+        f.form->show();
+        const QStringList summary = f.form->lines();
+        f.clickPrint();
+        QVERIFY(!f.form->isVisible());
+        QCOMPARE(f.form->result(), int(QDialog::Accepted));
+        QVERIFY(f.fakes.messageBox.shown.isEmpty());
+        QVERIFY(f.fakes.errorReport.reported.isEmpty());
+
+        const QString printed = pdfText(f.pdf());
+        QString missing;
+        QVERIFY2(inOrder(summary + QStringList({Status}), printed, &missing), qPrintable(missing + "\n" + printed));
+        QVERIFY(printed.indexOf(QStringLiteral("Scan модель А")) < printed.indexOf(QStringLiteral("Speak модель А")));
+        QCOMPARE(pdfPages(f.pdf()), 1);
+        for (const QString& file : {QStringLiteral("Case.dat"), QStringLiteral("Vint.dat"), QStringLiteral("Scan.dat"),
+                                    QStringLiteral("Speak.dat")})
+            QCOMPARE(f.stock(file), QStringLiteral("4"));
+        QCOMPARE(f.stock(QStringLiteral("Monitor.dat")), QStringLiteral("5"));
+    }
+
+    void longTextWrapsAndRunsOverPages()
+    {
+        if (!havePoppler())
+            QSKIP("pdftotext and pdfinfo (poppler-utils) are needed");
+        QTemporaryDir tmp;
+        const QString pdf = QDir(tmp.path()).filePath(QStringLiteral("long.pdf"));
+        QtPrinter printer;
+        printer.setOutputPdf(pdf);
+        QStringList lines;
+        for (int i = 1; i <= 200; ++i)
+            lines << QStringLiteral("Строка %1 заказа").arg(i);
+        QStringList words;
+        for (int i = 0; i < 60; ++i)
+            words << QStringLiteral("слово%1").arg(i);
+        lines << words.join(QLatin1Char(' ')) << Status;
+        QVERIFY(printer.setup());
+        printer.print(lines, QStringLiteral("Итого..."));
+        QVERIFY(pdfPages(pdf) > 1);
+        const QString printed = pdfText(pdf);
+        QString missing;
+        QVERIFY2(inOrder(lines.mid(0, 200) + QStringList({Status}), printed, &missing), qPrintable(missing));
+        // The long line is wrapped at the page width, not cut off.
+        QVERIFY(printed.contains(QStringLiteral("слово0")));
+        QVERIFY(printed.contains(QStringLiteral("слово59")));
+        QVERIFY(!printed.contains(QStringLiteral("слово0 слово1 слово2 слово3 слово4 слово5 слово6 слово7 слово8 "
+                                                 "слово9 слово10 слово11 слово12 слово13 слово14 слово15 слово16 "
+                                                 "слово17 слово18 слово19 слово20 слово21 слово22 слово23 слово24 "
+                                                 "слово25 слово26 слово27 слово28 слово29")));
+        // The job carries its title.
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        QVERIFY(info.waitForFinished(60000));
+        QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QStringLiteral("Итого...")));
+    }
+
+    void failedPrintIsToldAndStillShips()
+    {
+        Fixture f(true);
+        f.qtPrinter.setOutputPdf(f.dir.filePath(QStringLiteral("no such folder/order.pdf")));
+        f.choose(Cat::Mon, 1);
+        f.form->show();
+        f.clickPrint();
+        QCOMPARE(f.fakes.messageBox.shown,
+                 QStringList({QStringLiteral("Ошибка печати документа! Проверьте принтер!")}));
+        QCOMPARE(f.stock(QStringLiteral("Monitor.dat")), QStringLiteral("4"));
+        QVERIFY(!f.form->isVisible());
+    }
+
+    void cancelledDialogCloses()
+    {
+        Fixture f;
+        f.choose(Cat::Mon, 1);
+        const QByteArray before = readBytes(f.dir.filePath(QStringLiteral("Monitor.dat")));
+        f.fakes.printer.confirm = false;
+        f.form->show();
+        f.clickPrint();
+        QVERIFY(!f.form->isVisible());
+        QCOMPARE(f.fakes.printer.setups, 1);
+        QVERIFY(f.fakes.printer.printed.isEmpty());
+        QCOMPARE(readBytes(f.dir.filePath(QStringLiteral("Monitor.dat"))), before);
+        QVERIFY(f.fakes.errorReport.reported.isEmpty());
+    }
+
+    void failedShipmentKeepsTheWindowOpen()
+    {
+        Fixture f;
+        f.choose(Cat::Case, 1);
+        f.choose(Cat::Vint, 1);
+        f.choose(Cat::Mon, 1);
+        QVERIFY(QFile::remove(f.dir.filePath(QStringLiteral("Vint.dat"))));
+        QVERIFY(f.dir.mkdir(QStringLiteral("Vint.dat")));
+        f.form->show();
+        f.clickPrint();
+        QCOMPARE(f.fakes.errorReport.reported.size(), 1);
+        QVERIFY(f.fakes.errorReport.reported.first().startsWith(QStringLiteral("Cannot create file \"")));
+        QVERIFY(f.form->isVisible());
+        QVERIFY(f.text().endsWith(Status));
+        QCOMPARE(f.stock(QStringLiteral("Case.dat")), QStringLiteral("4"));
+        QCOMPARE(f.stock(QStringLiteral("Monitor.dat")), QStringLiteral("5"));
+        QCOMPARE(f.fakes.printer.printed.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestResForm)
+#include "tst_resform.moc"

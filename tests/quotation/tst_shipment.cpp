@@ -1,0 +1,416 @@
+// Printing an order and shipping it: the stock counts in the price lists and their files.
+#include "error.h"
+#include "fakes.h"
+#include "mainstate.h"
+#include "shipment.h"
+#include "shopfiles.h"
+#include "summary.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace korvanta;
+using namespace korvanta::testing;
+
+namespace {
+
+const QDateTime LongAgo(QDate(2001, 2, 3), QTime(4, 5, 6));
+
+// A shop whose every price list holds the none entry, an item with 5 in stock and one with none.
+struct Shop {
+    QTemporaryDir tmp;
+    QDir dir;
+    Fakes fakes;
+    std::unique_ptr<MainState> state;
+    QStringList lines; // the summary window's text
+
+    Shop() : dir(tmp.path())
+    {
+        for (Cat c : allCategories())
+            for (const QString& file : category(c).files)
+                writeList(dir, file, standardRecords(file));
+        state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char('.'), tmp.path());
+    }
+    static QList<QStringList> standardRecords(const QString& file)
+    {
+        const QString stem = file.section(QLatin1Char('.'), 0, 0);
+        return {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                record(stem + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("5")),
+                record(stem + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("0"))};
+    }
+    QString path(const QString& file) const { return dir.filePath(file); }
+    QByteArray bytes(const QString& file) const { return readBytes(path(file)); }
+
+    // As the window does it: the page is entered, then the item is picked in the choice list.
+    void choose(Cat c, int index)
+    {
+        state->sheetEnter(category(c).page);
+        state->boxChange(c, index);
+    }
+    // Every file dated long ago, so that a rewrite shows in its time.
+    void ageFiles()
+    {
+        for (const QString& name : dir.entryList(QDir::Files)) {
+            QFile f(path(name));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(LongAgo, QFileDevice::FileModificationTime));
+        }
+    }
+    struct FileState {
+        QByteArray bytes;
+        QDateTime modified;
+        bool operator==(const FileState& o) const { return bytes == o.bytes && modified == o.modified; }
+    };
+    QMap<QString, FileState> snapshot() const
+    {
+        QMap<QString, FileState> out;
+        for (const QString& name : dir.entryList(QDir::Files))
+            out.insert(name, {bytes(name), QFileInfo(path(name)).lastModified()});
+        return out;
+    }
+    // Files whose bytes or time differ from the snapshot, and files that came or went.
+    QStringList changedSince(const QMap<QString, FileState>& before) const
+    {
+        const QMap<QString, FileState> now = snapshot();
+        QStringList changed;
+        for (auto it = now.begin(); it != now.end(); ++it)
+            if (!before.contains(it.key()) || !(before.value(it.key()) == it.value()))
+                changed << it.key();
+        for (const QString& name : before.keys())
+            if (!now.contains(name))
+                changed << name;
+        changed.sort();
+        return changed;
+    }
+    QString stockInFile(const QString& file, int record) const
+    {
+        return TextLines::fromBytes(bytes(file)).at(record * 7 + 4);
+    }
+    QString stockInMemory(Cat c, int list, int record) const
+    {
+        return state->catalogue.view(c).hidden[size_t(list)].at(record * 7 + 4);
+    }
+    bool print()
+    {
+        lines = composeSummary(*state);
+        return printBtnClick(*state, lines, &fakes.printer, &fakes.messageBox);
+    }
+};
+
+// The file as it was written, with `stock` as the count of record 1.
+QByteArray shippedFile(const QString& file, const QString& stock)
+{
+    QList<QStringList> records = Shop::standardRecords(file);
+    records[1][4] = stock;
+    QStringList lines;
+    for (const QStringList& r : records)
+        lines += r;
+    return crlf(lines);
+}
+
+// Lowers the process's file size limit for as long as it lives; writes past it fail with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+} // namespace
+
+class TestShipment : public QObject {
+    Q_OBJECT
+
+private slots:
+    void quantitiesAreSubtracted()
+    {
+        Shop shop;
+        shop.choose(Cat::RAM, 1);
+        shop.state->numBoxChange(1); // two modules
+        shop.choose(Cat::Fun1, 1);
+        shop.state->num1BoxChange(2); // three fans
+        shop.choose(Cat::Case, 1);
+        QCOMPARE(shop.state->computer.RAMCount, quint16(2));
+        QVERIFY(shop.print());
+        QCOMPARE(shop.bytes(QStringLiteral("Ram.dat")), shippedFile(QStringLiteral("Ram.dat"), QStringLiteral("3")));
+        QCOMPARE(shop.bytes(QStringLiteral("Fun1.dat")), shippedFile(QStringLiteral("Fun1.dat"), QStringLiteral("2")));
+        QCOMPARE(shop.bytes(QStringLiteral("Case.dat")), shippedFile(QStringLiteral("Case.dat"), QStringLiteral("4")));
+        // Memory and file agree afterwards.
+        QCOMPARE(shop.stockInMemory(Cat::RAM, 0, 1), QStringLiteral("3"));
+        QCOMPARE(shop.stockInMemory(Cat::Case, 0, 1), QStringLiteral("4"));
+        // The selection and the page are left as they were.
+        QCOMPARE(shop.state->computer[Cat::RAM].item, QStringLiteral("Ram A - 2шт."));
+        QCOMPARE(shop.state->catalogue.view(Cat::RAM).box.index, 1);
+    }
+
+    void emptyStockGoesNegativeAndReprintShipsAgain()
+    {
+        Shop shop;
+        shop.choose(Cat::Vint, 2); // stock 0
+        shop.choose(Cat::Mon, 1);  // stock 5
+        QVERIFY(shop.print());
+        QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("4"));
+        QVERIFY(shop.print());
+        QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-2"));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("3"));
+        QCOMPARE(shop.fakes.printer.printed.size(), 2);
+    }
+
+    void printsTheSummaryWithItsStatusAsOneTitledJob()
+    {
+        Shop shop;
+        shop.choose(Cat::Key, 1);
+        const QStringList summary = composeSummary(*shop.state);
+        QVERIFY(shop.print());
+        QCOMPARE(shop.fakes.printer.setups, 1);
+        QCOMPARE(shop.fakes.printer.printed,
+                 QList<QStringList>({summary + QStringList({" ", " ", QStringLiteral("Статус: ОТГРУЖЕНО")})}));
+        QCOMPARE(shop.fakes.printer.titles, QStringList({QStringLiteral("Итого...")}));
+        QCOMPARE(shop.lines, shop.fakes.printer.printed.first());
+        QVERIFY(shop.fakes.messageBox.shown.isEmpty());
+    }
+
+    void untouchedFilesKeepBytesAndTime()
+    {
+        Shop shop;
+        shop.choose(Cat::Case, 0); // the none entry
+        shop.choose(Cat::Vint, 1);
+        shop.choose(Cat::Prn, 0); // the none entry
+        shop.choose(Cat::Scan, 1);
+        shop.ageFiles();
+        const auto before = shop.snapshot();
+        QVERIFY(shop.print());
+        QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Scan.dat"), QStringLiteral("Vint.dat")}));
+    }
+
+    void lineEndsBecomeCrLf_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("item");
+        const QByteArray lf = "A\n1\nr\nr\n5\nd\nr\nB\n2\nr\nr\n7\nd\nr\n";
+        const QByteArray lfExpected = "A\r\n1\r\nr\r\nr\r\n5\r\nd\r\nr\r\nB\r\n2\r\nr\r\nr\r\n6\r\nd\r\nr\r\n";
+        QTest::newRow("LF") << lf << lfExpected << 1;
+        QTest::newRow("CR") << QByteArray(lf).replace('\n', '\r') << lfExpected << 1;
+        QTest::newRow("no final line end") << lf.chopped(1) << lfExpected << 1;
+        QTest::newRow("mixed, blank and reserved lines kept")
+            << QByteArray("A\r\n1\rr 2 \n\n5\r\n\r\n\n\xc1\xce\r\n2\n\n\n7\nd\n")
+            << QByteArray("A\r\n1\r\nr 2 \r\n\r\n5\r\n\r\n\r\n\xc1\xce\r\n2\r\n\r\n\r\n6\r\nd\r\n") << 1;
+        QTest::newRow("last block of five lines")
+            << QByteArray("A\n1\nr\nr\n5\nd\nr\nB\n2\nr\nr\n7")
+            << QByteArray("A\r\n1\r\nr\r\nr\r\n4\r\nd\r\nr\r\nB\r\n2\r\nr\r\nr\r\n7\r\n") << 0;
+    }
+
+    void lineEndsBecomeCrLf()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, item);
+        Shop shop;
+        writeBytes(shop.path(QStringLiteral("Os.dat")), file);
+        shop.choose(Cat::OS, item);
+        QVERIFY(shop.print());
+        QCOMPARE(shop.bytes(QStringLiteral("Os.dat")), expected);
+    }
+
+    void cancelledDialogShipsNothing()
+    {
+        Shop shop;
+        shop.choose(Cat::Vint, 1);
+        shop.choose(Cat::Mon, 1);
+        shop.ageFiles();
+        const auto before = shop.snapshot();
+        shop.fakes.printer.confirm = false;
+        const QStringList summary = composeSummary(*shop.state);
+        QVERIFY(shop.print()); // the window closes all the same
+        QCOMPARE(shop.fakes.printer.setups, 1);
+        QVERIFY(shop.fakes.printer.printed.isEmpty());
+        QVERIFY(shop.fakes.messageBox.shown.isEmpty());
+        QCOMPARE(shop.changedSince(before), QStringList());
+        QCOMPARE(shop.stockInMemory(Cat::Vint, 0, 1), QStringLiteral("5"));
+        // The status lines were added before the dialog, whatever the answer.
+        QCOMPARE(shop.lines, summary + QStringList({" ", " ", QStringLiteral("Статус: ОТГРУЖЕНО")}));
+    }
+
+    void failedPrintStillShips()
+    {
+        Shop shop;
+        shop.choose(Cat::Vint, 1);
+        shop.fakes.printer.failWith = QStringLiteral("spooler stopped");
+        QVERIFY(shop.print());
+        QCOMPARE(shop.fakes.messageBox.shown,
+                 QStringList({QStringLiteral("Ошибка печати документа! Проверьте принтер!")}));
+        QVERIFY(shop.fakes.errorReport.reported.isEmpty());
+        QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 1), QStringLiteral("4"));
+    }
+
+    void platformChoosesTheFiles()
+    {
+        Shop shop;
+        shop.state->procGroupClick(1); // AMD
+        shop.choose(Cat::Proc, 1);
+        shop.choose(Cat::Mat, 2);
+        shop.ageFiles();
+        const auto before = shop.snapshot();
+        QVERIFY(shop.print());
+        QCOMPARE(shop.changedSince(before),
+                 QStringList({QStringLiteral("Mat_amd.dat"), QStringLiteral("Proc_amd.dat")}));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Proc_amd.dat"), 1), QStringLiteral("4"));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Mat_amd.dat"), 2), QStringLiteral("-1"));
+        QCOMPARE(shop.stockInMemory(Cat::Proc, 0, 1), QStringLiteral("5"));
+        QCOMPARE(shop.stockInMemory(Cat::Proc, 1, 1), QStringLiteral("4"));
+
+        // Without a platform the processor and the board are left alone, the rest is shipped.
+        shop.choose(Cat::Fun, 1);
+        shop.state->catalogue.procGroup = -1;
+        const auto second = shop.snapshot();
+        QVERIFY(shop.print());
+        QCOMPARE(shop.changedSince(second), QStringList({QStringLiteral("Fun.dat")}));
+    }
+
+    void badStockStopsAtItsCategory()
+    {
+        Shop shop;
+        shop.choose(Cat::RAM, 1);
+        shop.choose(Cat::Case, 1);
+        shop.choose(Cat::Mon, 1);
+        shop.state->catalogue.view(Cat::Case).hidden[0].replace(1 * 7 + 4, QStringLiteral("пять"));
+        shop.ageFiles();
+        const auto before = shop.snapshot();
+        try {
+            shop.print();
+            QFAIL("no failure");
+        } catch (const Error& e) {
+            QCOMPARE(e.message(), QStringLiteral("'пять' is not a valid integer value"));
+        }
+        QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Ram.dat")}));
+    }
+
+    // As root nothing is read-only to us, so a folder stands where the file was.
+    void unwritableFileStopsTheShipment()
+    {
+        Shop shop;
+        shop.choose(Cat::Case, 1);
+        shop.choose(Cat::Vint, 1);
+        shop.choose(Cat::Mon, 1);
+        shop.ageFiles();
+        QVERIFY(QFile::remove(shop.path(QStringLiteral("Vint.dat"))));
+        QVERIFY(shop.dir.mkdir(QStringLiteral("Vint.dat")));
+        const auto before = shop.snapshot();
+        try {
+            shop.print();
+            QFAIL("no failure");
+        } catch (const Error& e) {
+            const QString prefix = QStringLiteral("Cannot create file \"%1\". ")
+                                       .arg(QFileInfo(shop.path(QStringLiteral("Vint.dat"))).absoluteFilePath());
+            QVERIFY2(e.message().startsWith(prefix) && e.message().size() > prefix.size(), qPrintable(e.message()));
+        }
+        QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Case.dat")}));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Case.dat"), 1), QStringLiteral("4"));
+        // The list in memory still agrees with what the disk last held.
+        QCOMPARE(shop.stockInMemory(Cat::Vint, 0, 1), QStringLiteral("5"));
+        QCOMPARE(shop.stockInMemory(Cat::Mon, 0, 1), QStringLiteral("5"));
+    }
+
+    // A read-only file stays as it is, though its folder would let a new file take its place.
+    // Root passes any permission check, so then the shipment runs in a child process as nobody.
+    void readOnlyFileIsNotReplaced()
+    {
+        Shop shop;
+        shop.choose(Cat::Vint, 1);
+        shop.choose(Cat::Mon, 1);
+        shop.ageFiles();
+        QVERIFY(QFile::setPermissions(shop.path(QStringLiteral("Vint.dat")),
+                                      QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const auto before = shop.snapshot();
+        const QString prefix = QStringLiteral("Cannot create file \"%1\". ")
+                                   .arg(QFileInfo(shop.path(QStringLiteral("Vint.dat"))).absoluteFilePath());
+
+        if (geteuid() != 0) {
+            try {
+                shipOrder(*shop.state);
+                QFAIL("no failure");
+            } catch (const Error& e) {
+                QVERIFY2(e.message().startsWith(prefix), qPrintable(e.message()));
+            }
+        } else {
+            QVERIFY(::chmod(QFile::encodeName(shop.tmp.path()).constData(), 0777) == 0);
+            const pid_t child = fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                if (setgid(65534) != 0 || setuid(65534) != 0 || geteuid() == 0)
+                    _exit(77);
+                try {
+                    shipOrder(*shop.state);
+                    _exit(1);
+                } catch (const Error& e) {
+                    _exit(e.message().startsWith(prefix) ? 0 : 2);
+                }
+            }
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status));
+            if (WEXITSTATUS(status) == 77)
+                QSKIP("cannot become an ordinary user here");
+            QCOMPARE(WEXITSTATUS(status), 0);
+        }
+        QCOMPARE(shop.changedSince(before), QStringList());
+    }
+
+    // A write that fails midway (the disk full, a size limit) leaves the old price list whole.
+    void failedWriteLeavesTheOldFile()
+    {
+        Shop shop;
+        QList<QStringList> records;
+        for (int i = 0; i < 200; ++i)
+            records << record(QStringLiteral("Винчестер %1").arg(i), QStringLiteral("55.5"), QStringLiteral("9"));
+        writeList(shop.dir, QStringLiteral("Vint.dat"), records);
+        const QByteArray old = shop.bytes(QStringLiteral("Vint.dat"));
+        QVERIFY(old.size() > 8192);
+        shop.choose(Cat::Vint, 150);
+        const auto before = shop.snapshot();
+        try {
+            FileSizeLimit limit(4096);
+            QVERIFY(limit.ok());
+            shipOrder(*shop.state);
+            QFAIL("no failure");
+        } catch (const Error& e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("Cannot create file \"")), qPrintable(e.message()));
+        }
+        QCOMPARE(shop.bytes(QStringLiteral("Vint.dat")), old);
+        QCOMPARE(shop.changedSince(before), QStringList()); // no half-written file left beside it
+        QCOMPARE(shop.stockInMemory(Cat::Vint, 0, 150), QStringLiteral("9"));
+
+        // Once there is room again the same order ships.
+        shipOrder(*shop.state);
+        QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 150), QStringLiteral("8"));
+        QCOMPARE(shop.bytes(QStringLiteral("Vint.dat")).size(), old.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShipment)
+#include "tst_shipment.moc"
