@@ -28,7 +28,12 @@ int helpContextFor(QWidget* widget)
 
 void installContextHelp(QWidget* window, Help* help)
 {
+    // A second F1 shortcut in the same window would make the key ambiguous, so installing again
+    // replaces the first.
+    const QString name = QStringLiteral("ContextHelpShortcut");
+    delete window->findChild<QShortcut*>(name, Qt::FindDirectChildrenOnly);
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    shortcut->setObjectName(name);
     shortcut->setContext(Qt::WindowShortcut);
     QObject::connect(shortcut, &QShortcut::activated, window, [window, help] {
         QWidget* focus = QApplication::focusWidget();

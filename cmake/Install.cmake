@@ -1,0 +1,8 @@
+# What an installation brings besides the program: the help file where the program looks for it,
+# the desktop menu entry and the icon. The program itself is installed by src/app.
+include(GNUInstallDirs)
+
+install(FILES ${CMAKE_SOURCE_DIR}/help/Korvanta.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvanta)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/korvanta.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/src/app/resources/korvanta.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

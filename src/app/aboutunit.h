@@ -1,0 +1,49 @@
+#pragma once
+
+#include "facilities.h"
+
+#include <QDialog>
+#include <QLabel>
+
+namespace korvanta {
+
+// A label drawn with a one-pixel shadow to the lower right in the palette's light colour.
+class ShadowLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ShadowLabel(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A label that acts as a link: blue, underlined, hand pointer, and a signal when clicked.
+class LinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// The About box "О программе...": product, version, rights line and the two links to the developer.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    TAboutBox(const Facilities& facilities, QWidget* parent);
+
+    // The links hand the shell the address shown in the label.
+    void Label4Click();
+    void Label5Click();
+
+private:
+    Facilities m_facilities;
+    LinkLabel* m_label4 = nullptr;
+    LinkLabel* m_label5 = nullptr;
+};
+
+} // namespace korvanta

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "clientbase.h"
+#include "facilities.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTableWidget;
+
+namespace korvanta {
+
+class ClientGrid;
+
+// The client base window "База клиентов": the customers of "clients.dat" in an editable grid. The
+// grid mirrors the rows of the ClientBase; its fixed column is the vertical header, by which rows
+// are dragged to another place, and its title row is the horizontal header.
+class TClienBox : public QDialog {
+    Q_OBJECT
+public:
+    // The file is "clients.dat" in `directory`, or in the working directory when none is given.
+    TClienBox(const Facilities& facilities, QWidget* parent, const QString& directory = QString());
+    ~TClienBox() override;
+
+    const ClientBase& clientBase() const { return m_base; }
+
+    void FormShow();
+    void SaveBtnClick();
+    void AddBtnClick();
+    void DelBtnClick();
+    void ChooseBtnClick();
+
+signals:
+    // "Выбрать": the full name of the current row, for the main window's customer field.
+    void customerChosen(const QString& name);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ClGridCellChanged(int row, int column);
+    void ClGridCurrentCellChanged(int row);
+    void ClGridRowMoved(int logical, int oldVisual, int newVisual);
+    // Hands a cell still being typed in to the rows before a button acts on them.
+    void commitEditing();
+    // Writes the rows, titles and buttons of the ClientBase into the widgets.
+    void refresh();
+
+    Facilities m_facilities;
+    ClientBase m_base;
+    ClientGrid* m_grid = nullptr;
+    QPushButton* m_addBtn = nullptr;
+    QPushButton* m_delBtn = nullptr;
+    bool m_refreshing = false;
+};
+
+} // namespace korvanta
