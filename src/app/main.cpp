@@ -1,7 +1,16 @@
+#include "application.h"
+#include "mainform.h"
+
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("KORVANTA"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/korvanta.svg")));
+
+    korvanta::Application program(korvanta::Application::Options{});
+    program.mainWindow().show();
+    return app.exec();
 }

@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStringListModel>
 #include <QTabWidget>
@@ -35,8 +36,8 @@ namespace {
 constexpr int ClientWidth = 732;
 constexpr int ClientHeight = 440;
 // The right-hand column of buttons stands at the same place on every page.
-constexpr int RightColumnX = 604;
-constexpr int RightColumnWidth = 112;
+constexpr int RightColumnX = 592;
+constexpr int RightColumnWidth = 124;
 constexpr int ButtonHeight = 25;
 
 QPushButton* makeButton(const QString& name, const QString& text, const QString& glyph, QWidget* parent)
@@ -130,7 +131,7 @@ void TFormMain::buildGeneralSheet()
     m_choiseGroup = new QGroupBox(QStringLiteral("Из чего будем выбирать?"), sheet);
     m_choiseGroup->setObjectName(QStringLiteral("ChoiseGroup"));
     m_choiseGroup->setToolTip(QStringLiteral("Будете выбирать из уже готовых моделей или покомпонентно?"));
-    m_choiseGroup->setGeometry(216, 8, 376, 52);
+    m_choiseGroup->setGeometry(216, 8, 364, 52);
     m_choiseButtons = new QButtonGroup(this);
     const QStringList modes = {QStringLiteral("Базовые модели"), QStringLiteral("Все комплектующие")};
     for (int i = 0; i < modes.size(); ++i) {
@@ -144,14 +145,14 @@ void TFormMain::buildGeneralSheet()
     auto* kindGroup = new QGroupBox(QStringLiteral("Вид продажи?"), sheet);
     kindGroup->setObjectName(QStringLiteral("KindGroup"));
     kindGroup->setToolTip(QStringLiteral("По какой цене будет выбираться компьютер?"));
-    kindGroup->setGeometry(216, 66, 376, 52);
+    kindGroup->setGeometry(216, 66, 364, 52);
     m_kindButtons = new QButtonGroup(this);
     const QStringList kinds = {QStringLiteral("\"Розница\""), QStringLiteral("\"Партнер\""),
                                QStringLiteral("\"Дилер\"")};
     for (int i = 0; i < kinds.size(); ++i) {
         auto* r = new QRadioButton(kinds[i], kindGroup);
         r->setObjectName(QStringLiteral("KindGroupItem%1").arg(i));
-        r->setGeometry(12 + i * 120, 22, 110, 22);
+        r->setGeometry(12 + i * 116, 22, 110, 22);
         m_kindButtons->addButton(r, i);
     }
     m_kindButtons->button(0)->setChecked(true);
@@ -160,7 +161,7 @@ void TFormMain::buildGeneralSheet()
     // The rate frame: RubBox with the currency name, the rate.
     auto* rateFrame = new QGroupBox(sheet);
     rateFrame->setObjectName(QStringLiteral("RateFrame"));
-    rateFrame->setGeometry(216, 126, 376, 64);
+    rateFrame->setGeometry(216, 126, 364, 64);
     m_rubBox = new QCheckBox(QStringLiteral(" Цены в"), rateFrame);
     m_rubBox->setObjectName(QStringLiteral("RubBox"));
     m_rubBox->setGeometry(12, 8, 90, 22);
@@ -181,7 +182,7 @@ void TFormMain::buildGeneralSheet()
     // The VAT frame.
     auto* vatFrame = new QGroupBox(sheet);
     vatFrame->setObjectName(QStringLiteral("VatFrame"));
-    vatFrame->setGeometry(216, 196, 376, 40);
+    vatFrame->setGeometry(216, 196, 364, 40);
     m_ndsBox = new QCheckBox(QStringLiteral("Учет НДС"), vatFrame);
     m_ndsBox->setObjectName(QStringLiteral("NDSBox"));
     m_ndsBox->setGeometry(12, 9, 100, 22);
@@ -201,25 +202,25 @@ void TFormMain::buildGeneralSheet()
     addBtn->setGeometry(216, 244, 180, ButtonHeight);
     connect(addBtn, &QPushButton::clicked, this, &TFormMain::AddBtnClick);
     auto* logBtn = makeButton(QStringLiteral("LogBtn"), QStringLiteral("Журнал"), QStringLiteral("journal"), sheet);
-    logBtn->setGeometry(412, 244, 180, ButtonHeight);
+    logBtn->setGeometry(400, 244, 180, ButtonHeight);
     connect(logBtn, &QPushButton::clicked, this, &TFormMain::LogBtnClick);
 
     auto* zakLabel = makeLabel(QStringLiteral("Label3"), QStringLiteral("Заказчик:"), sheet);
     zakLabel->setGeometry(8, 282, 70, 22);
     m_zakEdit = new QLineEdit(sheet);
     m_zakEdit->setObjectName(QStringLiteral("ZakEdit"));
-    m_zakEdit->setGeometry(80, 281, 316, 24);
+    m_zakEdit->setGeometry(80, 281, 304, 24);
     connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.general.zakEdit = text; });
     auto* clienButton = makeButton(QStringLiteral("ClienButton"), QStringLiteral("База клиентов"),
                                    QStringLiteral("clients"), sheet);
-    clienButton->setGeometry(412, 280, 180, ButtonHeight);
+    clienButton->setGeometry(400, 280, 180, ButtonHeight);
     connect(clienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
 
     m_resBtn = makeButton(QStringLiteral("ResBtn"), QStringLiteral("Итого..."), QStringLiteral("total"), sheet);
     m_resBtn->setFont(boldFont(m_resBtn));
     m_resBtn->setToolTip(QStringLiteral("Подведите итоги..."));
     m_resBtn->setCursor(Qt::BusyCursor);
-    m_resBtn->setGeometry(8, 330, 425, 34);
+    m_resBtn->setGeometry(8, 360, 425, 34);
     m_resBtn->setEnabled(false);
     connect(m_resBtn, &QPushButton::clicked, this, &TFormMain::ResBtnClick);
 
@@ -236,12 +237,12 @@ void TFormMain::buildGeneralSheet()
     auto* exitButton = makeButton(QStringLiteral("ExitButton"), QStringLiteral("Выход"), QStringLiteral("exit"),
                                   sheet);
     exitButton->setFont(boldFont(exitButton));
-    exitButton->setGeometry(RightColumnX, 334, RightColumnWidth, 30);
+    exitButton->setGeometry(RightColumnX, 362, RightColumnWidth, 30);
     connect(exitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
 
     m_icon = new PictureBox(QStringLiteral("Icon"), sheet);
     m_icon->setToolTip(QStringLiteral("Сделай правильный выбор!"));
-    m_icon->setGeometry(540, 318, 48, 48);
+    m_icon->setGeometry(528, 350, 48, 48);
     for (int i = 0; i < 6; ++i) {
         auto* badge = new PictureBox(QStringLiteral("Icon%1").arg(i + 1), sheet);
         badge->setPicture(QStringLiteral("Icon%1").arg(i + 1));
@@ -313,7 +314,7 @@ void TFormMain::buildCategorySheet(Page p)
 
     auto* group = new QGroupBox(QStringLiteral("В наличии..."), sheet);
     group->setObjectName(info.sheet + QStringLiteral("Group"));
-    group->setGeometry(8, 4, 436, 376);
+    group->setGeometry(8, 4, 428, 388);
 
     const int count = int(info.categories.size());
     const int block = count <= 1 ? 120 : (count == 3 ? 116 : 88);
@@ -363,7 +364,7 @@ void TFormMain::buildCategorySheet(Page p)
     }
 
     pw.picture = new PictureBox(info.picture, sheet);
-    pw.picture->setGeometry(452, 8, 144, 118);
+    pw.picture->setGeometry(444, 8, 140, 114);
 
     pw.warning = makeLabel(info.warning, WarningText, sheet);
     QFont wf = boldFont(pw.warning);
@@ -373,19 +374,19 @@ void TFormMain::buildCategorySheet(Page p)
     pw.warning->setPalette(wp);
     pw.warning->setWordWrap(true);
     pw.warning->setAlignment(Qt::AlignCenter);
-    pw.warning->setGeometry(452, 132, 144, 44);
+    pw.warning->setGeometry(444, 128, 140, 48);
     pw.warning->hide();
 
     if (p == Page::Proc) {
         m_procGroup = new QGroupBox(QStringLiteral("Платформа"), sheet);
         m_procGroup->setObjectName(QStringLiteral("ProcGroup"));
-        m_procGroup->setGeometry(452, 184, 144, 52);
+        m_procGroup->setGeometry(444, 184, 140, 52);
         m_procButtons = new QButtonGroup(this);
         const QStringList platforms = {QStringLiteral("Intel"), QStringLiteral("AMD")};
         for (int i = 0; i < 2; ++i) {
             auto* r = new QRadioButton(platforms[i], m_procGroup);
             r->setObjectName(QStringLiteral("ProcGroupItem%1").arg(i));
-            r->setGeometry(10 + i * 66, 22, 62, 22);
+            r->setGeometry(10 + i * 64, 22, 60, 22);
             m_procButtons->addButton(r, i);
         }
         connect(m_procButtons, &QButtonGroup::idClicked, this, &TFormMain::ProcGroupClick);
@@ -621,6 +622,17 @@ void TFormMain::HelpClick(int topic)
         if (m_facilities.help)
             m_facilities.help->showTopic(topic);
     });
+}
+
+void TFormMain::showEvent(QShowEvent* event)
+{
+    if (!m_centred && screen()) {
+        // Centred on the screen when first shown.
+        m_centred = true;
+        const QRect available = screen()->availableGeometry();
+        move(available.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+    QWidget::showEvent(event);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event)

@@ -71,6 +71,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -133,6 +134,7 @@ private:
     QWidget* m_clients = nullptr;
     QWidget* m_extras = nullptr;
     bool m_closing = false;
+    bool m_centred = false;
 };
 
 } // namespace korvanta

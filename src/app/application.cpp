@@ -1,0 +1,59 @@
+#include "application.h"
+
+#include "aboutunit.h"
+#include "addunit.h"
+#include "clienunit.h"
+#include "contexthelp.h"
+#include "conversions.h"
+#include "helpviewer.h"
+#include "mainform.h"
+#include "mainstate.h"
+#include "qtprinter.h"
+#include "resunit.h"
+#include "settingsstore.h"
+
+namespace korvanta {
+
+Application::Application(const Options& options)
+{
+    m_facilities = options.facilities;
+    if (!m_facilities.messageBox)
+        m_facilities.messageBox = &m_qtMessageBox;
+    if (!m_facilities.errorReport)
+        m_facilities.errorReport = &m_qtErrorReport;
+    if (!m_facilities.shell)
+        m_facilities.shell = &m_qtShell;
+    if (!m_facilities.printer) {
+        m_qtPrinter = std::make_unique<QtPrinter>();
+        m_facilities.printer = m_qtPrinter.get();
+    }
+    if (!m_facilities.help) {
+        m_qtHelp = std::make_unique<QtHelp>();
+        m_facilities.help = m_qtHelp.get();
+    }
+    const QString settingsDir =
+        options.settingsDirectory.isEmpty() ? defaultSettingsDirectory() : options.settingsDirectory;
+    m_store = makeFileSettingsStore(settingsDir);
+    const QChar decimal = options.decimal.isNull() ? systemDecimalSeparator() : options.decimal;
+    m_state = std::make_unique<MainState>(m_facilities, decimal, options.directory);
+
+    // Start-up order: the main window, then the About box, the summary, the client base, the extras.
+    m_main = std::make_unique<TFormMain>(*m_state, m_facilities, *m_store);
+    m_qtMessageBox.setParent(m_main.get());
+    m_qtErrorReport.setParent(m_main.get());
+    m_about = new TAboutBox(m_facilities, m_main.get());
+    m_res = new TResForm(*m_state, m_facilities, m_main.get());
+    m_clients = new TClienBox(m_facilities, m_main.get(), options.directory);
+    m_add = new TAddBox(*m_state, m_facilities, m_main.get());
+    m_main->setDialogs(m_about, m_res, m_clients, m_add);
+    QObject::connect(m_clients, &TClienBox::customerChosen, m_main.get(), &TFormMain::setCustomer);
+
+    for (QWidget* window : {static_cast<QWidget*>(m_main.get()), static_cast<QWidget*>(m_about),
+                            static_cast<QWidget*>(m_res), static_cast<QWidget*>(m_clients),
+                            static_cast<QWidget*>(m_add)})
+        installContextHelp(window, m_facilities.help);
+}
+
+Application::~Application() = default;
+
+} // namespace korvanta

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "facilities.h"
+#include "qtfacilities.h"
+
+#include <QString>
+#include <memory>
+
+namespace korvanta {
+
+class MainState;
+class SettingsStore;
+class TFormMain;
+class TAboutBox;
+class TResForm;
+class TClienBox;
+class TAddBox;
+class QtPrinter;
+class QtHelp;
+
+// The whole program: the main window and its four dialogs, created once each in start-up order,
+// and the Qt side of the platform. Tests build it with their own facilities and folders.
+class Application {
+public:
+    struct Options {
+        QString directory;         // the shop's folder; empty: the working directory
+        QString settingsDirectory; // empty: the user's configuration folder
+        QChar decimal;             // null: the regional settings' separator
+        Facilities facilities;     // null members: the Qt ones
+    };
+
+    explicit Application(const Options& options);
+    ~Application();
+
+    TFormMain& mainWindow() const { return *m_main; }
+    TAboutBox& aboutBox() const { return *m_about; }
+    TResForm& resForm() const { return *m_res; }
+    TClienBox& clienBox() const { return *m_clients; }
+    TAddBox& addBox() const { return *m_add; }
+    MainState& state() const { return *m_state; }
+    const Facilities& facilities() const { return m_facilities; }
+
+private:
+    QtMessageBox m_qtMessageBox;
+    QtErrorReport m_qtErrorReport;
+    QtShell m_qtShell;
+    std::unique_ptr<QtPrinter> m_qtPrinter;
+    std::unique_ptr<QtHelp> m_qtHelp;
+    Facilities m_facilities;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<MainState> m_state;
+    std::unique_ptr<TFormMain> m_main;
+    TAboutBox* m_about = nullptr;
+    TResForm* m_res = nullptr;
+    TClienBox* m_clients = nullptr;
+    TAddBox* m_add = nullptr;
+};
+
+} // namespace korvanta
