@@ -22,7 +22,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QTabBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -56,6 +58,17 @@ QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
     return l;
 }
 
+// Tabs with less padding, so that all nine tabs of the components way fit the fixed window.
+class CompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return QProxyStyle::pixelMetric(metric, option, widget) / 2;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 QFont boldFont(const QWidget* w)
 {
     QFont f = w->font();
@@ -79,6 +92,9 @@ TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsSto
     m_pageControl->setObjectName(QStringLiteral("PageControl"));
     m_pageControl->setGeometry(0, 0, ClientWidth, ClientHeight);
     m_pageControl->setUsesScrollButtons(false);
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(m_pageControl);
+    m_pageControl->tabBar()->setStyle(tabStyle);
 
     buildGeneralSheet();
     // Tabs in the window's order: General, Base, Nout, Proc, RAM, Disk, Video, Other, Mon, Prn, Dop.

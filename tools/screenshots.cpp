@@ -1,0 +1,105 @@
+// Renders every page of the main window, in both ways of choosing and in both price modes, with an
+// item chosen in every list, and the dialogs, into PNG files for a look at the layout:
+//   korvanta_screenshots <sample shop folder> <output folder>
+#include "aboutunit.h"
+#include "addunit.h"
+#include "application.h"
+#include "clienunit.h"
+#include "mainform.h"
+#include "mainstate.h"
+#include "resunit.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace korvanta;
+
+namespace {
+
+void save(QWidget* w, const QString& path)
+{
+    w->grab().save(path);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir shop;
+    QTemporaryDir settings;
+    const QDir sample(QString::fromLocal8Bit(argv[1]));
+    for (const QString& name : sample.entryList({QStringLiteral("*.dat")}))
+        QFile::copy(sample.filePath(name), QDir(shop.path()).filePath(name));
+    const QDir out(QString::fromLocal8Bit(argv[2]));
+    QDir().mkpath(out.path());
+
+    Application::Options options;
+    options.directory = shop.path();
+    options.settingsDirectory = settings.path();
+    Application program(options);
+    TFormMain& main = program.mainWindow();
+    main.show();
+    save(&main, out.filePath(QStringLiteral("00-general.png")));
+
+    for (int priceMode = 0; priceMode < 2; ++priceMode) {
+        if (priceMode == 1) {
+            main.pageControl()->setCurrentWidget(main.generalSheet());
+            main.findChild<QCheckBox*>(QStringLiteral("RubBox"))->click();
+            save(&main, out.filePath(QStringLiteral("10-general-rub.png")));
+        }
+        for (int mode = 0; mode < 2; ++mode) {
+            main.pageControl()->setCurrentWidget(main.generalSheet());
+            main.findChild<QRadioButton*>(QStringLiteral("ChoiseGroupItem%1").arg(mode))->click();
+            for (Page p : allPages()) {
+                QTabWidget* pc = main.pageControl();
+                if (!pc->isTabVisible(pc->indexOf(main.sheet(p))))
+                    continue;
+                pc->setCurrentWidget(main.sheet(p));
+                if (p == Page::Proc)
+                    main.findChild<QRadioButton*>(QStringLiteral("ProcGroupItem%1").arg(mode))->click();
+                int k = 0;
+                for (Cat c : page(p).categories) {
+                    QComboBox* box = main.choiceList(c);
+                    if (box->count() > 2)
+                        box->setCurrentIndex(1 + (k++ % (box->count() - 1)));
+                }
+                save(&main, out.filePath(QStringLiteral("%1%2-%3.png").arg(priceMode).arg(mode + 1).arg(page(p).sheet)));
+            }
+            main.pageControl()->setCurrentWidget(main.generalSheet());
+        }
+    }
+    QTimer::singleShot(0, [&] {
+        save(&program.resForm(), out.filePath(QStringLiteral("20-resform.png")));
+        program.resForm().close();
+    });
+    program.resForm().exec();
+    QTimer::singleShot(0, [&] {
+        save(&program.clienBox(), out.filePath(QStringLiteral("21-clienbox.png")));
+        program.clienBox().close();
+    });
+    program.clienBox().exec();
+    QTimer::singleShot(0, [&] {
+        save(&program.aboutBox(), out.filePath(QStringLiteral("22-aboutbox.png")));
+        program.aboutBox().close();
+    });
+    program.aboutBox().exec();
+    QTimer::singleShot(0, [&] {
+        save(&program.addBox(), out.filePath(QStringLiteral("23-addbox.png")));
+        program.addBox().close();
+    });
+    program.addBox().exec();
+    main.close();
+    return 0;
+}
