@@ -3,6 +3,7 @@
 #include "error.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -93,6 +94,29 @@ QString exponentForm(const Decimal& d, bool negative, QChar decimal, int minExpo
     return out + p;
 }
 
+// Order of magnitude of "[-]digits[.digits][e[+|-]digits]" with at least one non-zero digit:
+// positive for a number of 1 or more, zero or negative below 1.
+long long decimalMagnitude(const std::string& plain)
+{
+    const size_t ePos = plain.find('e');
+    const std::string mantissa = plain.substr(0, ePos);
+    const size_t nonZero = mantissa.find_first_of("123456789");
+    if (nonZero == std::string::npos)
+        return 0;
+    const auto point = static_cast<long long>(std::min(mantissa.find('.'), mantissa.size()));
+    const auto first = static_cast<long long>(nonZero);
+    long long magnitude = first < point ? point - first : point - first + 1;
+    if (ePos != std::string::npos) {
+        long long exponent = 0;
+        const bool negative = plain[ePos + 1] == '-';
+        for (size_t k = ePos + 1; k < plain.size(); ++k)
+            if (plain[k] >= '0' && plain[k] <= '9')
+                exponent = std::min(exponent * 10 + (plain[k] - '0'), 1000000000LL);
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude;
+}
+
 } // namespace
 
 std::optional<double> tryTextToFloat(const QString& text, QChar decimal)
@@ -157,8 +181,9 @@ std::optional<double> tryTextToFloat(const QString& text, QChar decimal)
     const char* last = plain.data() + plain.size();
     auto res = std::from_chars(first, last, value);
     if (res.ec == std::errc::result_out_of_range) {
-        // Underflow reads as zero; overflow is not a number we can hold.
-        if (std::fabs(value) < 1.0)
+        // from_chars leaves the value alone here, so tell underflow (reads as zero) from overflow
+        // (not a number we can hold) by the number's order of magnitude.
+        if (decimalMagnitude(plain) <= 0)
             return plain.front() == '-' ? -0.0 : 0.0;
         return std::nullopt;
     }

@@ -1,0 +1,484 @@
+// The pricing parameters of the General page and the extras dialog, the reset they trigger, the
+// choice of selection mode, the summary button, the badge and the journal.
+#include "error.h"
+#include "fakes.h"
+#include "mainstate.h"
+#include "shopfiles.h"
+
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace korvanta;
+using namespace korvanta::testing;
+
+namespace {
+
+const QChar Comma(QLatin1Char(','));
+const QChar Point(QLatin1Char('.'));
+
+struct Shop {
+    QTemporaryDir dir;
+    QDir d{dir.path()};
+    Fakes fakes;
+    MainState state;
+
+    explicit Shop(QChar decimal = Comma) : state(fakes.facilities(), decimal, dir.path())
+    {
+        for (Cat c : allCategories()) {
+            for (const QString& file : category(c).files) {
+                const QString stem = file.section(QLatin1Char('.'), 0, 0);
+                writeList(d, file,
+                          {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                           record(stem + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("5")),
+                           record(stem + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("0"))});
+            }
+        }
+    }
+
+    // Components mode with an item chosen on every component page and the out-of-stock one on
+    // the printer page.
+    void chooseSome()
+    {
+        state.procGroupClick(0);
+        for (Page p : {Page::Proc, Page::RAM, Page::Disk, Page::Video, Page::Other, Page::Mon, Page::Prn, Page::Dop})
+            state.sheetEnter(p);
+        for (Cat c :
+             {Cat::Proc, Cat::Mat, Cat::Fun, Cat::RAM, Cat::Case, Cat::Vint, Cat::Video, Cat::Net, Cat::Mon, Cat::OS})
+            state.boxChange(c, 1);
+        state.boxChange(Cat::Prn, 2);
+    }
+    int chosenCount() const
+    {
+        int n = 0;
+        for (Cat c : allCategories())
+            n += state.computer.isChosen(c) ? 1 : 0;
+        return n;
+    }
+    int loadedPages() const
+    {
+        int n = 0;
+        for (Page p : allPages())
+            n += state.catalogue.pageView(p).loaded ? 1 : 0;
+        return n;
+    }
+    bool anyWarning() const
+    {
+        for (Page p : allPages())
+            if (state.catalogue.pageView(p).warningVisible)
+                return true;
+        return false;
+    }
+    bool isReset() const { return chosenCount() == 0 && loadedPages() == 0 && !anyWarning(); }
+};
+
+} // namespace
+
+class TestPricingParams : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fieldsStartEmpty();
+    void rateTypedKeyByKeyResetsEveryTime_data();
+    void rateTypedKeyByKeyResetsEveryTime();
+    void emptyRateKeepsValueAndStillResets();
+    void rateSeparatorFollowsTheLocale();
+    void rubSwitchResetsAndTogglesEdits();
+    void pricesFollowTheUnitAfterReset();
+    void summaryParametersKeepChoices();
+    void numbersOutsideUsualRangeAccepted();
+    void rejectedVatAndMarkupKeepValues_data();
+    void rejectedVatAndMarkupKeepValues();
+    void zeroClearsItemsFlagsAndWarnings();
+
+    void choiseGroupShowsTabs();
+    void choiseGroupSameItemChangesNothing();
+    void resBtnFollowsFlagsOnlyWhenAsked();
+    void badgeCoversAllSix();
+    void journalIsHandedToTheShell();
+};
+
+void TestPricingParams::fieldsStartEmpty()
+{
+    Shop shop;
+    QCOMPARE(shop.state.settings.curs, 0.0);
+    QVERIFY(!shop.state.settings.rub);
+    QVERIFY(shop.state.settings.val.isEmpty());
+    QVERIFY(!shop.state.settings.ndse);
+    QCOMPARE(shop.state.settings.nds, 0.0);
+    QCOMPARE(shop.state.settings.add, 0.0);
+    QVERIFY(!shop.state.general.kursEdit.enabled);
+    QVERIFY(!shop.state.general.valEdit.enabled);
+    QVERIFY(!shop.state.general.ndsEdit.enabled);
+    QVERIFY(!shop.state.general.resBtnEnabled);
+    QCOMPARE(shop.state.general.choiseGroup, -1);
+    QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" у.е."));
+}
+
+void TestPricingParams::rateTypedKeyByKeyResetsEveryTime_data()
+{
+    QTest::addColumn<QChar>("decimal");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QList<bool>>("accepted");
+    QTest::addColumn<double>("rate");
+
+    QTest::newRow("comma: 29,7") << Comma << "29,7" << QList<bool>{true, true, true, true} << 29.7;
+    QTest::newRow("comma: 29.7") << Comma << "29.7" << QList<bool>{true, true, false, false} << 29.0;
+    QTest::newRow("point: 29.7") << Point << "29.7" << QList<bool>{true, true, true, true} << 29.7;
+    QTest::newRow("point: 29,7") << Point << "29,7" << QList<bool>{true, true, false, false} << 29.0;
+    QTest::newRow("comma: -1") << Comma << "-1" << QList<bool>{false, true} << -1.0;
+    QTest::newRow("comma: 3e") << Comma << "3e" << QList<bool>{true, false} << 3.0;
+}
+
+void TestPricingParams::rateTypedKeyByKeyResetsEveryTime()
+{
+    QFETCH(QChar, decimal);
+    QFETCH(QString, typed);
+    QFETCH(QList<bool>, accepted);
+    QFETCH(double, rate);
+    Shop shop(decimal);
+    shop.state.rubBoxClick(true);
+    shop.state.kursEditChange(QStringLiteral("1"));
+    int messages = 0;
+    for (int k = 1; k <= typed.size(); ++k) {
+        shop.chooseSome();
+        QVERIFY(shop.chosenCount() > 0);
+        QVERIFY(shop.anyWarning());
+        const double before = shop.state.settings.curs;
+        const QString text = typed.left(k);
+        shop.state.kursEditChange(text);
+        QVERIFY2(shop.isReset(), qPrintable(text));
+        QCOMPARE(shop.state.general.kursEdit.text, text);
+        if (accepted.at(k - 1)) {
+            QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
+        } else {
+            ++messages;
+            QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
+            QCOMPARE(shop.fakes.messageBox.shown.last(), DigitsOnlyMessage);
+            QCOMPARE(shop.state.settings.curs, before);
+        }
+    }
+    QCOMPARE(shop.state.settings.curs, rate);
+}
+
+void TestPricingParams::emptyRateKeepsValueAndStillResets()
+{
+    Shop shop;
+    shop.state.rubBoxClick(true);
+    shop.state.kursEditChange(QStringLiteral("29,7"));
+    shop.chooseSome();
+    shop.state.kursEditChange(QString());
+    QCOMPARE(shop.fakes.messageBox.shown,
+             QStringList{QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!")});
+    QCOMPARE(shop.state.settings.curs, 29.7);
+    QVERIFY(shop.state.general.kursEdit.text.isEmpty());
+    QVERIFY(shop.isReset());
+
+    // Prices chosen now still use the rate kept.
+    shop.state.sheetEnter(Page::Mon);
+    shop.state.boxChange(Cat::Mon, 1);
+    QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("297,00"));
+}
+
+void TestPricingParams::rateSeparatorFollowsTheLocale()
+{
+    Shop comma(Comma);
+    comma.state.kursEditChange(QStringLiteral("29.7"));
+    QCOMPARE(comma.fakes.messageBox.shown.size(), 1);
+    QCOMPARE(comma.state.settings.curs, 0.0);
+    comma.state.kursEditChange(QStringLiteral("29,7"));
+    QCOMPARE(comma.fakes.messageBox.shown.size(), 1);
+    QCOMPARE(comma.state.settings.curs, 29.7);
+
+    Shop point(Point);
+    point.state.kursEditChange(QStringLiteral("29,7"));
+    QCOMPARE(point.fakes.messageBox.shown.size(), 1);
+    point.state.kursEditChange(QStringLiteral("29.7"));
+    QCOMPARE(point.fakes.messageBox.shown.size(), 1);
+    QCOMPARE(point.state.settings.curs, 29.7);
+}
+
+void TestPricingParams::rubSwitchResetsAndTogglesEdits()
+{
+    Shop shop;
+    shop.state.kursEditChange(QStringLiteral("30"));
+    shop.state.valEditChange(QStringLiteral("грн."));
+    shop.chooseSome();
+    const QString procPrice = shop.state.computer[Cat::Proc].price;
+    const QString procLabel = shop.state.catalogue.view(Cat::Proc).priceLabel;
+    QCOMPARE(procPrice, QStringLiteral("10"));
+
+    shop.state.rubBoxClick(true);
+    QVERIFY(shop.state.settings.rub);
+    QVERIFY(shop.state.general.rubBox);
+    QVERIFY(shop.state.general.kursEdit.enabled);
+    QVERIFY(shop.state.general.valEdit.enabled);
+    QVERIFY(shop.isReset());
+    // The price texts and the pages' labels stay until the pages reload.
+    QCOMPARE(shop.state.computer[Cat::Proc].price, procPrice);
+    QCOMPARE(shop.state.catalogue.view(Cat::Proc).priceLabel, procLabel);
+    QCOMPARE(shop.state.catalogue.view(Cat::Proc).box.index, 1);
+    QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" грн."));
+
+    shop.chooseSome();
+    shop.state.rubBoxClick(false);
+    QVERIFY(!shop.state.settings.rub);
+    QVERIFY(!shop.state.general.kursEdit.enabled);
+    QVERIFY(!shop.state.general.valEdit.enabled);
+    QVERIFY(shop.isReset());
+    // Unchecking restores nothing: the rate and the name stay.
+    QCOMPARE(shop.state.settings.curs, 30.0);
+    QCOMPARE(shop.state.settings.val, QStringLiteral("грн."));
+    QCOMPARE(shop.state.general.kursEdit.text, QStringLiteral("30"));
+    QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" у.е."));
+
+    // The VAT box enables its edit without a reset.
+    shop.chooseSome();
+    const int chosen = shop.chosenCount();
+    shop.state.ndsBoxClick(true);
+    QVERIFY(shop.state.settings.ndse);
+    QVERIFY(shop.state.general.ndsBox);
+    QVERIFY(shop.state.general.ndsEdit.enabled);
+    shop.state.ndsBoxClick(false);
+    QVERIFY(!shop.state.settings.ndse);
+    QVERIFY(!shop.state.general.ndsEdit.enabled);
+    QCOMPARE(shop.chosenCount(), chosen);
+    QCOMPARE(shop.loadedPages(), 8);
+}
+
+void TestPricingParams::pricesFollowTheUnitAfterReset()
+{
+    Shop shop;
+    shop.state.sheetEnter(Page::Mon);
+    shop.state.boxChange(Cat::Mon, 2);
+    QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("20"));
+    shop.state.rubBoxClick(true);
+    shop.state.kursEditChange(QStringLiteral("29,7"));
+    shop.state.valEditChange(QStringLiteral("руб."));
+    shop.state.sheetEnter(Page::Mon);
+    QCOMPARE(shop.state.catalogue.view(Cat::Mon).box.index, -1);
+    QVERIFY(shop.state.catalogue.view(Cat::Mon).priceLabel.isEmpty());
+    shop.state.boxChange(Cat::Mon, 2);
+    QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("594,00"));
+    QCOMPARE(shop.state.catalogue.view(Cat::Mon).priceLabel, QStringLiteral("594,00 руб."));
+}
+
+void TestPricingParams::summaryParametersKeepChoices()
+{
+    Shop shop;
+    shop.state.rubBoxClick(true);
+    shop.state.kursEditChange(QStringLiteral("29,7"));
+    shop.state.valEditChange(QStringLiteral("руб."));
+    shop.chooseSome();
+    const Computer before = shop.state.computer;
+    const QString label = shop.state.catalogue.view(Cat::Vint).priceLabel;
+    QCOMPARE(label, QStringLiteral("297,00 руб."));
+    const int loaded = shop.loadedPages();
+
+    shop.state.ndsEditChange(QStringLiteral("18"));
+    shop.state.ndsBoxClick(true);
+    shop.state.addEditChange(QStringLiteral("5,5"));
+    shop.state.valEditChange(QStringLiteral("грн."));
+    shop.state.valEditChange(QString()); // an empty name is taken too
+    QVERIFY(shop.fakes.messageBox.shown.isEmpty());
+    QCOMPARE(shop.state.settings.nds, 18.0);
+    QCOMPARE(shop.state.settings.add, 5.5);
+    QCOMPARE(shop.state.addEdit, QStringLiteral("5,5"));
+    QVERIFY(shop.state.settings.val.isEmpty());
+    QCOMPARE(shop.state.general.valEdit.text, QString());
+    for (Cat c : allCategories()) {
+        QCOMPARE(shop.state.computer[c].item, before[c].item);
+        QCOMPARE(shop.state.computer[c].price, before[c].price);
+    }
+    QCOMPARE(shop.state.catalogue.view(Cat::Vint).priceLabel, label);
+    QCOMPARE(shop.loadedPages(), loaded);
+    QVERIFY(shop.state.catalogue.pageView(Page::Prn).warningVisible);
+}
+
+void TestPricingParams::numbersOutsideUsualRangeAccepted()
+{
+    Shop shop;
+    shop.state.addEditChange(QStringLiteral("-10"));
+    shop.state.ndsEditChange(QStringLiteral("150"));
+    shop.state.kursEditChange(QStringLiteral("0"));
+    QVERIFY(shop.fakes.messageBox.shown.isEmpty());
+    QCOMPARE(shop.state.settings.add, -10.0);
+    QCOMPARE(shop.state.settings.nds, 150.0);
+    QCOMPARE(shop.state.settings.curs, 0.0);
+    shop.state.addEditChange(QStringLiteral("1e3"));
+    QCOMPARE(shop.state.settings.add, 1000.0);
+}
+
+void TestPricingParams::rejectedVatAndMarkupKeepValues_data()
+{
+    QTest::addColumn<QChar>("decimal");
+    QTest::addColumn<QString>("good");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("bad");
+    QTest::newRow("comma") << Comma << "12,5" << 12.5 << "12.5";
+    QTest::newRow("point") << Point << "12.5" << 12.5 << "12,5";
+}
+
+void TestPricingParams::rejectedVatAndMarkupKeepValues()
+{
+    QFETCH(QChar, decimal);
+    QFETCH(QString, good);
+    QFETCH(double, value);
+    QFETCH(QString, bad);
+    Shop shop(decimal);
+    shop.state.ndsEditChange(good);
+    shop.state.addEditChange(good);
+    shop.chooseSome();
+    const int chosen = shop.chosenCount();
+    for (const QString& text : {bad, QString(), QStringLiteral("-"), QStringLiteral("abc")}) {
+        shop.state.ndsEditChange(text);
+        shop.state.addEditChange(text);
+        QCOMPARE(shop.state.settings.nds, value);
+        QCOMPARE(shop.state.settings.add, value);
+        QCOMPARE(shop.state.general.ndsEdit.text, text);
+        QCOMPARE(shop.state.addEdit, text);
+    }
+    QCOMPARE(shop.fakes.messageBox.shown.size(), 8);
+    QCOMPARE(QSet<QString>(shop.fakes.messageBox.shown.begin(), shop.fakes.messageBox.shown.end()),
+             QSet<QString>{DigitsOnlyMessage});
+    QCOMPARE(shop.chosenCount(), chosen);
+}
+
+void TestPricingParams::zeroClearsItemsFlagsAndWarnings()
+{
+    Shop shop;
+    shop.chooseSome();
+    for (Page p : allPages()) {
+        shop.state.catalogue.pageView(p).warningVisible = true;
+        shop.state.catalogue.pageView(p).loaded = true;
+    }
+    const Computer before = shop.state.computer;
+    const CategoryView procView = shop.state.catalogue.view(Cat::Proc);
+    const QString picture = shop.state.catalogue.pageView(Page::Proc).picture;
+    QCOMPARE(picture, QStringLiteral("Image33"));
+
+    shop.state.zero();
+    for (Page p : allPages()) {
+        QVERIFY(!shop.state.catalogue.pageView(p).warningVisible);
+        QVERIFY(!shop.state.catalogue.pageView(p).loaded);
+    }
+    for (Cat c : allCategories()) {
+        QVERIFY(shop.state.computer[c].item.isEmpty());
+        QCOMPARE(shop.state.computer[c].price, before[c].price);
+    }
+    QVERIFY(!shop.state.computer[Cat::Proc].price.isEmpty());
+    QCOMPARE(shop.state.computer.RAMCount, before.RAMCount);
+    // The choice lists, labels and pictures keep showing the old choice.
+    const CategoryView& after = shop.state.catalogue.view(Cat::Proc);
+    QCOMPARE(after.box.items, procView.box.items);
+    QCOMPARE(after.box.index, procView.box.index);
+    QCOMPARE(after.itemLabel, procView.itemLabel);
+    QCOMPARE(after.priceLabel, procView.priceLabel);
+    QCOMPARE(shop.state.catalogue.pageView(Page::Proc).picture, picture);
+    QCOMPARE(shop.state.catalogue.procGroup, 0);
+}
+
+void TestPricingParams::choiseGroupShowsTabs()
+{
+    Shop shop;
+    const auto visible = [&] {
+        QList<Page> pages;
+        for (Page p : allPages())
+            if (shop.state.catalogue.pageView(p).tabVisible)
+                pages.append(p);
+        return pages;
+    };
+    QVERIFY(visible().isEmpty());
+
+    shop.state.choiseGroupClick(1);
+    QCOMPARE(shop.state.general.choiseGroup, 1);
+    QCOMPARE(visible(), (QList<Page>{Page::Proc, Page::RAM, Page::Disk, Page::Video, Page::Other, Page::Mon, Page::Prn,
+                                     Page::Dop}));
+    shop.chooseSome();
+
+    shop.state.choiseGroupClick(0);
+    QCOMPARE(shop.state.general.choiseGroup, 0);
+    QCOMPARE(visible(), (QList<Page>{Page::Base, Page::Mon, Page::Prn, Page::Dop, Page::Nout}));
+    QVERIFY(shop.isReset());
+
+    shop.state.sheetEnter(Page::Base);
+    shop.state.boxChange(Cat::Base, 2);
+    shop.state.choiseGroupClick(1);
+    QVERIFY(shop.isReset());
+    QCOMPARE(visible().size(), 8);
+    QVERIFY(!shop.state.catalogue.pageView(Page::Base).tabVisible);
+    QVERIFY(!shop.state.catalogue.pageView(Page::Nout).tabVisible);
+}
+
+void TestPricingParams::choiseGroupSameItemChangesNothing()
+{
+    Shop shop;
+    shop.state.choiseGroupClick(1);
+    shop.chooseSome();
+    const int chosen = shop.chosenCount();
+    const int loaded = shop.loadedPages();
+    shop.state.choiseGroupClick(1);
+    QCOMPARE(shop.chosenCount(), chosen);
+    QCOMPARE(shop.loadedPages(), loaded);
+    QVERIFY(shop.anyWarning());
+    QVERIFY(shop.state.catalogue.pageView(Page::Proc).tabVisible);
+    QVERIFY(!shop.state.catalogue.pageView(Page::Base).tabVisible);
+}
+
+void TestPricingParams::resBtnFollowsFlagsOnlyWhenAsked()
+{
+    Shop shop;
+    shop.state.choiseGroupClick(0);
+    shop.state.generalSheetEnter();
+    QVERIFY(!shop.state.general.resBtnEnabled);
+
+    shop.state.sheetEnter(Page::Mon);
+    QVERIFY(!shop.state.general.resBtnEnabled);
+    shop.state.generalSheetEnter();
+    QVERIFY(shop.state.general.resBtnEnabled);
+
+    // A reset leaves the button as it is until the page is entered or the mouse moves over it.
+    shop.state.rubBoxClick(true);
+    QVERIFY(shop.state.general.resBtnEnabled);
+    shop.state.generalSheetMouseMove();
+    QVERIFY(!shop.state.general.resBtnEnabled);
+
+    // A failed load sets no flag.
+    QVERIFY(shop.d.remove(QStringLiteral("Ups.dat")));
+    try {
+        shop.state.sheetEnter(Page::Prn);
+        QFAIL("the missing file was not reported");
+    } catch (const Error&) {
+    }
+    shop.state.generalSheetMouseMove();
+    QVERIFY(!shop.state.general.resBtnEnabled);
+    shop.state.sheetEnter(Page::Nout);
+    shop.state.generalSheetMouseMove();
+    QVERIFY(shop.state.general.resBtnEnabled);
+}
+
+void TestPricingParams::badgeCoversAllSix()
+{
+    Shop shop;
+    QSet<int> seen;
+    for (int i = 0; i < 300; ++i) {
+        shop.state.generalSheetShow();
+        const int badge = shop.state.general.badge;
+        QVERIFY2(badge >= 0 && badge <= 5, qPrintable(QString::number(badge)));
+        seen.insert(badge);
+    }
+    QCOMPARE(seen.size(), 6);
+}
+
+void TestPricingParams::journalIsHandedToTheShell()
+{
+    Shop shop;
+    shop.state.logBtnClick();
+    shop.state.logBtnClick();
+    QCOMPARE(shop.fakes.shell.opened, (QStringList{"Log.xls", "Log.xls"}));
+    QVERIFY(!shop.d.exists(QStringLiteral("Log.xls")));
+    QVERIFY(shop.fakes.messageBox.shown.isEmpty());
+}
+
+QTEST_APPLESS_MAIN(TestPricingParams)
+#include "tst_pricingparams.moc"
