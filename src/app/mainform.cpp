@@ -7,7 +7,6 @@
 #include "picturebox.h"
 
 #include <QAbstractItemView>
-#include <QAbstractProxyModel>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -297,21 +296,14 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
         view->setUniformItemSizes(true);
     w.model = new QStringListModel(w.box);
     w.box->setModel(w.model);
-    // Typing offers the entries whose names contain the text; picking one chooses that entry at its
-    // own position, whatever other entries share its name.
+    // Typing offers the entries whose names contain the text; the combo box maps a picked offer back
+    // to that entry's own position, whatever other entries share its name.
     auto* completer = new QCompleter(w.model, w.box);
     completer->setFilterMode(Qt::MatchContains);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setCompletionMode(QCompleter::PopupCompletion);
     completer->setMaxVisibleItems(15);
     w.box->setCompleter(completer);
-    connect(completer, qOverload<const QModelIndex&>(&QCompleter::activated), this,
-            [this, c, completer](const QModelIndex& index) {
-                auto* proxy = qobject_cast<QAbstractProxyModel*>(completer->completionModel());
-                const int row = proxy ? proxy->mapToSource(index).row() : index.row();
-                if (row >= 0)
-                    BoxChange(c, row);
-            });
     connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
     connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, [this, c] { restoreTypedText(c); });
     return w.box;

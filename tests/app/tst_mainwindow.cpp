@@ -62,7 +62,11 @@ class TestMainWindow : public QObject {
                     tabs << pc->tabText(i);
             return tabs;
         }
-        void chooseMode(int index) { QTest::mouseClick(child<QRadioButton>(QStringLiteral("ChoiseGroupItem%1").arg(index)), Qt::LeftButton); }
+        void chooseMode(int index)
+        {
+            enterGeneral();
+            QTest::mouseClick(child<QRadioButton>(QStringLiteral("ChoiseGroupItem%1").arg(index)), Qt::LeftButton);
+        }
         void enter(Page p) { window->pageControl()->setCurrentWidget(window->sheet(p)); }
         void enterGeneral() { window->pageControl()->setCurrentWidget(window->generalSheet()); }
         QStringList items(Cat c) const
@@ -254,7 +258,7 @@ private slots:
         completer->setCompletionPrefix(QStringLiteral("sung"));
         QCOMPARE(completer->completionCount(), 2);
         // Picking the second match chooses record 3, not the first record of the same name.
-        completer->setCurrentRow(1);
+        QVERIFY(completer->setCurrentRow(1));
         emit completer->activated(completer->currentIndex());
         QCOMPARE(f.state->catalogue.view(Cat::Mon).box.index, 3);
         QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), QStringLiteral("second"));
