@@ -7,22 +7,14 @@
 
 #include <QSet>
 #include <QTemporaryDir>
+#include "failure.h"
+
 #include <QtTest>
 
 using namespace korvanta;
 using namespace korvanta::testing;
 
 namespace {
-
-QString failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 // Records named "<prefix> 1" ... "<prefix> n".
 QList<QStringList> records(const QString& prefix, int n)

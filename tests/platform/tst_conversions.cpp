@@ -4,11 +4,14 @@
 #include "error.h"
 #include "facilities.h"
 
+#include "failure.h"
+
 #include <QtTest>
 #include <cmath>
 #include <limits>
 
 using namespace korvanta;
+using korvanta::testing::failureOf;
 
 namespace {
 
@@ -21,16 +24,6 @@ QString withSeparator(const char* pointText, QChar decimal)
     QString s = QString::fromLatin1(pointText);
     s.replace(QLatin1Char('.'), decimal);
     return s;
-}
-
-QString failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no failure>");
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 #include <QTemporaryDir>
+#include "failure.h"
+
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
@@ -17,16 +19,6 @@ using namespace korvanta;
 using namespace korvanta::testing;
 
 namespace {
-
-QString failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no failure>");
-}
 
 QStringList linesOf(const TextLines& lines)
 {

@@ -6,22 +6,14 @@
 #include "shopfiles.h"
 
 #include <QTemporaryDir>
+#include "failure.h"
+
 #include <QtTest>
 
 using namespace korvanta;
 using namespace korvanta::testing;
 
 namespace {
-
-QString failureOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 // Writes the price with the separator of the shop's locale.
 QString money(const char* pointText, QChar decimal)
