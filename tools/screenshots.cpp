@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -75,6 +76,12 @@ int main(int argc, char** argv)
                     if (box->count() > 2)
                         box->setCurrentIndex(1 + (k++ % (box->count() - 1)));
                 }
+                // With prices in the local currency, the last list of the page picks an item that is
+                // out of stock, so that the warning shows too.
+                const QLabel* warning = main.findChild<QLabel*>(page(p).warning);
+                QComboBox* last = main.choiceList(page(p).categories.back());
+                for (int i = 1; priceMode == 1 && warning && warning->isHidden() && i < last->count(); ++i)
+                    last->setCurrentIndex(i);
                 save(&main, out.filePath(QStringLiteral("%1%2-%3.png").arg(priceMode).arg(mode + 1).arg(page(p).sheet)));
             }
             main.pageControl()->setCurrentWidget(main.generalSheet());

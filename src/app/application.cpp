@@ -41,6 +41,8 @@ Application::Application(const Options& options)
     m_main = std::make_unique<TFormMain>(*m_state, m_facilities, *m_store);
     m_qtMessageBox.setParent(m_main.get());
     m_qtErrorReport.setParent(m_main.get());
+    if (m_qtHelp)
+        m_qtHelp->setOwner(m_main.get());
     m_about = new TAboutBox(m_facilities, m_main.get());
     m_res = new TResForm(*m_state, m_facilities, m_main.get());
     m_clients = new TClienBox(m_facilities, m_main.get(), options.directory);

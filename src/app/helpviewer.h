@@ -30,6 +30,8 @@ public:
     QTextBrowser* window() const { return m_window; }
     int currentTopic() const { return m_topic; }
     QString fileName() const { return m_fileName; }
+    // The window the help window belongs to, so that closing it ends the program as usual.
+    void setOwner(QWidget* owner) { m_owner = owner; }
 
     // The help file fixed at build time; when it is not there, the installed copy, if that exists.
     static QString helpFilePath();

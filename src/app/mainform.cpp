@@ -266,7 +266,9 @@ void TFormMain::buildGeneralSheet()
         m_badges[size_t(i)] = badge;
     }
 
-    QWidget::setTabOrder(m_choiseButtons->button(0), m_resBtn);
+    // A radio group is one stop: its checked item, or either item while none is checked.
+    QWidget::setTabOrder(m_choiseButtons->button(0), m_choiseButtons->button(1));
+    QWidget::setTabOrder(m_choiseButtons->button(1), m_resBtn);
     QWidget::setTabOrder(m_resBtn, aboutButton);
     QWidget::setTabOrder(aboutButton, helpButton);
     QWidget::setTabOrder(helpButton, exitButton);
@@ -275,7 +277,9 @@ void TFormMain::buildGeneralSheet()
     QWidget::setTabOrder(m_rubBox, m_zakEdit);
     QWidget::setTabOrder(m_zakEdit, clienButton);
     QWidget::setTabOrder(clienButton, m_kindButtons->button(0));
-    QWidget::setTabOrder(m_kindButtons->button(0), logBtn);
+    QWidget::setTabOrder(m_kindButtons->button(0), m_kindButtons->button(1));
+    QWidget::setTabOrder(m_kindButtons->button(1), m_kindButtons->button(2));
+    QWidget::setTabOrder(m_kindButtons->button(2), logBtn);
     QWidget::setTabOrder(logBtn, m_valEdit);
     QWidget::setTabOrder(m_valEdit, m_ndsBox);
     QWidget::setTabOrder(m_ndsBox, m_ndsEdit);
@@ -350,8 +354,8 @@ void TFormMain::buildCategorySheet(Page p)
         }
         box->setGeometry(12, y, boxWidth, 24);
         w.caption = makeLabel(ci.key + QStringLiteral("Caption"), ci.priceCaption, group);
-        w.caption->setGeometry(12, y + 28, 160, 20);
-        w.caption->adjustSize();
+        // As high as the price label beside it, so that both texts stand on one line.
+        w.caption->setGeometry(12, y + 28, w.caption->sizeHint().width(), 20);
         w.priceLabel = makeLabel(ci.priceLabel, QString(), group);
         w.priceLabel->setFont(boldFont(w.priceLabel));
         w.priceLabel->setGeometry(12 + w.caption->width() + 6, y + 28, 240, 20);
@@ -546,6 +550,9 @@ void TFormMain::BoxChange(Cat c, int index)
 
 void TFormMain::ProcGroupClick(int index)
 {
+    // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
+    if (index == m_state.catalogue.procGroup)
+        return;
     handle([&] { m_state.procGroupClick(index); });
 }
 

@@ -1,4 +1,8 @@
 // The main window driven as a salesperson would, up to the summary button.
+#include "addunit.h"
+#include "application.h"
+#include "clienunit.h"
+#include "contexthelp.h"
 #include "fakes.h"
 #include "mainform.h"
 #include "mainstate.h"
@@ -16,8 +20,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringListModel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace korvanta;
@@ -288,13 +294,325 @@ private slots:
 
     void journalAndCloseSaveTheSettings()
     {
+        {
+            Fixture f;
+            f.start();
+            QTest::mouseClick(f.child<QPushButton>(QStringLiteral("LogBtn")), Qt::LeftButton);
+            QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("Log.xls")});
+            const int writesAtStart = f.store.writes;
+            f.window->close(); // the title bar's close button
+            QCOMPARE(f.store.writes, writesAtStart + 6);
+        }
+        // "Выход" closes the same way and saves once, whatever close follows.
         Fixture f;
         f.start();
-        QTest::mouseClick(f.child<QPushButton>(QStringLiteral("LogBtn")), Qt::LeftButton);
-        QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("Log.xls")});
         const int writesAtStart = f.store.writes;
+        QTest::mouseClick(f.child<QPushButton>(QStringLiteral("ExitButton")), Qt::LeftButton);
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.store.writes, writesAtStart + 6);
         f.window->close();
         QCOMPARE(f.store.writes, writesAtStart + 6);
+    }
+
+    void closingEndsTheProgramWhileHelpIsOpen()
+    {
+        QTemporaryDir settings;
+        Fakes fakes;
+        Application::Options options;
+        options.settingsDirectory = settings.path();
+        options.facilities = fakes.facilities();
+        options.facilities.help = nullptr; // the program's own help window
+        Application program(options);
+        TFormMain& main = program.mainWindow();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("HelpButton")), Qt::LeftButton);
+        QWidget* help = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("HelpWindow") && w->isVisible())
+                help = w;
+        QVERIFY(help);
+
+        // The help window stays open, yet closing the main window ends the event loop.
+        QTimer::singleShot(0, &main, [&main] { main.close(); });
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        connect(&stuck, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        stuck.start(60000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+    }
+
+    // The whole program: the extras dialog, created after the main window, shows the markup read at
+    // start, and the client base writes the customer into the main window.
+    void dialogsOfTheProgram()
+    {
+        QTemporaryDir shop;
+        QTemporaryDir settings;
+        writeBytes(QDir(shop.path()).filePath(QStringLiteral("clients.dat")),
+                   crlf({QStringLiteral("Иванов Иван"), QStringLiteral("111"), QString(), QString()}));
+        Fakes fakes;
+        Application::Options options;
+        options.directory = shop.path();
+        options.settingsDirectory = settings.path();
+        options.decimal = QLatin1Char(',');
+        options.facilities = fakes.facilities();
+        {
+            Application program(options);
+            TAddBox& extras = program.addBox();
+            QCOMPARE(extras.windowTitle(), QStringLiteral("Дополнительно..."));
+            QCOMPARE(extras.property("helpContext").toInt(), 14);
+            QCOMPARE(extras.minimumSize(), extras.maximumSize());
+            auto* kompl = extras.findChild<QLineEdit*>(QStringLiteral("KomplEdit"));
+            QCOMPARE(kompl->text(), QStringLiteral("1"));
+            QVERIFY(!kompl->isEnabled());
+            auto* del = extras.findChild<QCheckBox*>(QStringLiteral("DelBox"));
+            QCOMPARE(del->text(), QStringLiteral("Не показывать цены покомпонентно в счете"));
+            QCOMPARE(del->toolTip(), QStringLiteral("В распечатанном счете цены на отдельные комплектующие не указываются"));
+            QVERIFY(!del->isEnabled());
+            auto* add = extras.findChild<QLineEdit*>(QStringLiteral("AddEdit"));
+            QCOMPARE(add->toolTip(), QStringLiteral("Внутренняя дополнительная наценка компьютерной фирмы (в процентах)"));
+            QCOMPARE(add->maxLength(), 5);
+            QCOMPARE(add->text(), QStringLiteral("0"));
+
+            extras.show();
+            QTest::keyClick(add, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(add, QStringLiteral("12,5"));
+            QCOMPARE(program.state().settings.add, 12.5);
+            fakes.messageBox.shown.clear();
+            QTest::keyClicks(add, QStringLiteral("x"));
+            QCOMPARE(fakes.messageBox.shown, QStringList{DigitsOnlyMessage});
+            QCOMPARE(add->text(), QStringLiteral("12,5x"));
+            QCOMPARE(program.state().settings.add, 12.5);
+            QTest::mouseClick(extras.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+            QVERIFY(!extras.isVisible());
+
+            program.clienBox().show();
+            QTest::mouseClick(program.clienBox().findChild<QPushButton*>(QStringLiteral("ChooseBtn")), Qt::LeftButton);
+            QCOMPARE(program.mainWindow().findChild<QLineEdit*>(QStringLiteral("ZakEdit"))->text(),
+                     QStringLiteral("Иванов Иван"));
+            program.mainWindow().close();
+        }
+        Application again(options);
+        QCOMPARE(again.addBox().findChild<QLineEdit*>(QStringLiteral("AddEdit"))->text(), QStringLiteral("12,5"));
+        QVERIFY(again.mainWindow().findChild<QLineEdit*>(QStringLiteral("ZakEdit"))->text().isEmpty());
+    }
+
+    void pagesAsDesigned()
+    {
+        Fixture f;
+        f.start();
+        QCOMPARE(f.window->minimumSize(), QSize(732, 440));
+        QCOMPARE(f.window->maximumSize(), QSize(732, 440));
+        QVERIFY(!(f.window->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(f.window->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+        struct Button {
+            QString name, text, hint;
+            bool enabled;
+            Qt::CursorShape cursor;
+        };
+        const QList<Button> buttons = {
+            {"ResBtn", "Итого...", "Подведите итоги...", false, Qt::BusyCursor},
+            {"AboutButton", "О программе...", "", true, Qt::WhatsThisCursor},
+            {"HelpButton", "Справка", "", true, Qt::WhatsThisCursor},
+            {"ExitButton", "Выход", "", true, Qt::ArrowCursor},
+            {"ClienButton", "База клиентов", "", true, Qt::ArrowCursor},
+            {"LogBtn", "Журнал", "", true, Qt::ArrowCursor},
+            {"AddBtn", "Дополнительно >>>", "", true, Qt::ArrowCursor},
+        };
+        for (const Button& b : buttons) {
+            auto* w = f.child<QPushButton>(b.name);
+            QCOMPARE(w->text(), b.text);
+            QCOMPARE(w->toolTip(), b.hint);
+            QCOMPARE(w->isEnabled(), b.enabled);
+            QCOMPARE(w->cursor().shape(), b.cursor);
+            QVERIFY2(!w->icon().isNull(), qPrintable(b.name));
+        }
+        QVERIFY(f.child<QPushButton>(QStringLiteral("ResBtn"))->font().bold());
+        QVERIFY(f.child<QPushButton>(QStringLiteral("ExitButton"))->font().bold());
+        QCOMPARE(f.child<QPushButton>(QStringLiteral("ResBtn"))->width(), 425);
+
+        QCOMPARE(f.child<QLineEdit>(QStringLiteral("KursEdit"))->maxLength(), 10);
+        QCOMPARE(f.child<QLineEdit>(QStringLiteral("ValEdit"))->maxLength(), 10);
+        QCOMPARE(f.child<QLineEdit>(QStringLiteral("NDSEdit"))->maxLength(), 5);
+        QVERIFY(f.child<QLineEdit>(QStringLiteral("ZakEdit"))->text().isEmpty());
+        QCOMPARE(f.child<QCheckBox>(QStringLiteral("RubBox"))->text(), QStringLiteral(" Цены в"));
+        QCOMPARE(f.child<QCheckBox>(QStringLiteral("NDSBox"))->text(), QStringLiteral("Учет НДС"));
+        auto* choise = f.child<QGroupBox>(QStringLiteral("ChoiseGroup"));
+        QCOMPARE(choise->title(), QStringLiteral("Из чего будем выбирать?"));
+        QCOMPARE(choise->toolTip(), QStringLiteral("Будете выбирать из уже готовых моделей или покомпонентно?"));
+        auto* kind = f.child<QGroupBox>(QStringLiteral("KindGroup"));
+        QCOMPARE(kind->title(), QStringLiteral("Вид продажи?"));
+        QCOMPARE(kind->toolTip(), QStringLiteral("По какой цене будет выбираться компьютер?"));
+        QCOMPARE(f.child<QRadioButton>(QStringLiteral("KindGroupItem1"))->text(), QStringLiteral("\"Партнер\""));
+        QStringList labels;
+        for (QLabel* l : f.window->generalSheet()->findChildren<QLabel*>())
+            labels << l->text();
+        for (const char* text : {"Курс: 1у.е. =", "НДС:", "%", "Заказчик:"})
+            QVERIFY2(labels.contains(QString::fromUtf8(text)), text);
+        QCOMPARE(f.child<PictureBox>(QStringLiteral("Image1"))->toolTip(), QStringLiteral("Ваш новый компьютер!!!"));
+        QCOMPARE(f.child<PictureBox>(QStringLiteral("Icon"))->toolTip(), QStringLiteral("Сделай правильный выбор!"));
+
+        // The category pages.
+        QCOMPARE(f.window->choiceList(Cat::Proc)->toolTip(), QStringLiteral("Выберите процессор..."));
+        QCOMPARE(f.window->choiceList(Cat::Fdd)->toolTip(), QStringLiteral("Выберите 3.5\" дисковод..."));
+        QStringList captions;
+        for (QLabel* l : f.window->sheet(Page::Disk)->findChildren<QLabel*>())
+            captions << l->text();
+        QVERIFY(captions.contains(QStringLiteral("Цена 3.5\" дисковода:")));
+        for (const char* name : {"NumBox", "Num1Box"}) {
+            auto* quantity = f.child<QComboBox>(QString::fromLatin1(name));
+            QCOMPARE(quantity->count(), 4);
+            QCOMPARE(quantity->itemText(3), QStringLiteral("4"));
+            QCOMPARE(quantity->currentText(), QStringLiteral("1"));
+        }
+        QCOMPARE(f.child<QComboBox>(QStringLiteral("NumBox"))->toolTip(), QStringLiteral("Количество модулей памяти"));
+        QCOMPARE(f.child<QComboBox>(QStringLiteral("Num1Box"))->toolTip(), QStringLiteral("Количество вентиляторов"));
+        auto* platform = f.child<QGroupBox>(QStringLiteral("ProcGroup"));
+        QCOMPARE(platform->title(), QStringLiteral("Платформа"));
+        QCOMPARE(f.child<QRadioButton>(QStringLiteral("ProcGroupItem0"))->text(), QStringLiteral("Intel"));
+        QCOMPARE(f.child<QRadioButton>(QStringLiteral("ProcGroupItem1"))->text(), QStringLiteral("AMD"));
+        for (QRadioButton* r : platform->findChildren<QRadioButton*>())
+            QVERIFY(!r->isChecked());
+        for (Page p : allPages()) {
+            auto* warning = f.child<QLabel>(page(p).warning);
+            QCOMPARE(warning->text(), QStringLiteral("ВНИМАНИЕ! На складе отсутствует!"));
+            QVERIFY(warning->isHidden());
+            QVERIFY(warning->font().bold());
+            QCOMPARE(warning->palette().color(QPalette::WindowText), QColor(Qt::red));
+            auto* group = f.window->sheet(p)->findChild<QGroupBox*>();
+            QCOMPARE(group->title(), QStringLiteral("В наличии..."));
+        }
+
+        // Help numbers: the pages carry theirs; the window, the page control, its tab row and the
+        // controls on the pages carry none.
+        QTabWidget* pc = f.window->pageControl();
+        for (QWidget* w :
+             {static_cast<QWidget*>(f.window.get()), static_cast<QWidget*>(pc), static_cast<QWidget*>(pc->tabBar())})
+            QCOMPARE(w->property("helpContext").toInt(), 0);
+        QCOMPARE(f.window->generalSheet()->property("helpContext").toInt(), 19);
+        for (int i = 0; i < pc->count(); ++i)
+            for (QWidget* w : pc->widget(i)->findChildren<QWidget*>())
+                QVERIFY2(w->property("helpContext").toInt() == 0, qPrintable(w->objectName()));
+    }
+
+    void helpButtonsAndF1OpenTheirTopics()
+    {
+        Fixture f;
+        f.start();
+        installContextHelp(f.window.get(), &f.fakes.help);
+        auto* general = f.child<QPushButton>(QStringLiteral("HelpButton"));
+        QTest::mouseClick(general, Qt::LeftButton);
+        QCOMPARE(f.fakes.help.topics, QList<int>{20});
+
+        struct Sheet {
+            Page page;
+            QString button;
+            int topic;
+        };
+        const QList<Sheet> sheets = {{Page::Base, "HelpButton1", 3}, {Page::Proc, "HelpButton2", 4},
+                                     {Page::RAM, "HelpButton3", 5},  {Page::Disk, "HelpButton4", 6},
+                                     {Page::Video, "BitBtn1", 7},    {Page::Other, "HelpButton6", 8},
+                                     {Page::Mon, "BitBtn2", 9},      {Page::Prn, "HelpButton8", 10},
+                                     {Page::Dop, "HelpButton9", 11}, {Page::Nout, "HelpButton10", 12}};
+        for (const Sheet& s : sheets) {
+            QWidget* sheet = f.window->sheet(s.page);
+            QCOMPARE(sheet->property("helpContext").toInt(), s.topic);
+            auto* b = sheet->findChild<QPushButton*>(s.button);
+            QVERIFY2(b, qPrintable(s.button));
+            QCOMPARE(b->text(), QStringLiteral("Справка"));
+            QCOMPARE(b->cursor().shape(), Qt::WhatsThisCursor);
+            QCOMPARE(b->geometry(), general->geometry());
+            b->click();
+            QCOMPARE(f.fakes.help.topics.last(), s.topic);
+        }
+        QCOMPARE(f.fakes.help.topics.size(), 11);
+
+        // F1: the page's topic, none on the tab row.
+        f.fakes.help.topics.clear();
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.window->pageControl()->tabBar()->setFocus();
+        QTest::keyClick(f.window->pageControl()->tabBar(), Qt::Key_F1);
+        QVERIFY(f.fakes.help.topics.isEmpty());
+        auto* zak = f.child<QLineEdit>(QStringLiteral("ZakEdit"));
+        zak->setFocus();
+        QTest::keyClick(zak, Qt::Key_F1);
+        QCOMPARE(f.fakes.help.topics, QList<int>{19});
+        f.chooseMode(1);
+        f.enter(Page::Disk);
+        auto* diskHelp = f.child<QPushButton>(QStringLiteral("HelpButton4"));
+        diskHelp->setFocus();
+        QTest::keyClick(diskHelp, Qt::Key_F1);
+        QCOMPARE(f.fakes.help.topics, (QList<int>{19, 6}));
+    }
+
+    void tabOrderOfTheGeneralPage()
+    {
+        Fixture f;
+        f.start();
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.chooseMode(1);
+        QTest::mouseClick(f.child<QCheckBox>(QStringLiteral("RubBox")), Qt::LeftButton);
+        QTest::mouseClick(f.child<QCheckBox>(QStringLiteral("NDSBox")), Qt::LeftButton);
+        f.enter(Page::Mon);
+        f.enterGeneral();
+        QVERIFY(f.child<QPushButton>(QStringLiteral("ResBtn"))->isEnabled());
+
+        // The way of choosing first, then the rows of the page in their order; the tab row closes
+        // the round and leads back to the way of choosing.
+        auto* chosen = f.child<QRadioButton>(QStringLiteral("ChoiseGroupItem1"));
+        chosen->setFocus();
+        QStringList order;
+        for (int i = 0; i < 15; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, (QStringList{"ResBtn", "AboutButton", "HelpButton", "ExitButton", "KursEdit", "RubBox",
+                                     "ZakEdit", "ClienButton", "LogBtn", "ValEdit", "NDSBox", "NDSEdit", "AddBtn",
+                                     f.window->pageControl()->tabBar()->objectName(), "ChoiseGroupItem1"}));
+    }
+
+    void platformClickedAgainKeepsTheChoices()
+    {
+        Fixture f;
+        f.start();
+        f.chooseMode(1);
+        f.enter(Page::Proc);
+        auto* intel = f.child<QRadioButton>(QStringLiteral("ProcGroupItem0"));
+        QTest::mouseClick(intel, Qt::LeftButton);
+        f.window->choiceList(Cat::Proc)->setCurrentIndex(1);
+        f.window->choiceList(Cat::Mat)->setCurrentIndex(2);
+        const QString price = f.child<QLabel>(QStringLiteral("PriceProcLabel"))->text();
+        QVERIFY(f.state->computer.isChosen(Cat::Proc) && f.state->computer.isChosen(Cat::Mat));
+
+        QTest::mouseClick(intel, Qt::LeftButton); // the platform already chosen
+        QVERIFY(f.state->computer.isChosen(Cat::Proc) && f.state->computer.isChosen(Cat::Mat));
+        QCOMPARE(f.window->choiceList(Cat::Proc)->currentIndex(), 1);
+        QCOMPARE(f.window->choiceList(Cat::Mat)->currentIndex(), 2);
+        QCOMPARE(f.child<QLabel>(QStringLiteral("PriceProcLabel"))->text(), price);
+
+        QTest::mouseClick(f.child<QRadioButton>(QStringLiteral("ProcGroupItem1")), Qt::LeftButton);
+        QVERIFY(!f.state->computer.isChosen(Cat::Proc) && !f.state->computer.isChosen(Cat::Mat));
+        QCOMPARE(f.window->choiceList(Cat::Proc)->currentText(), QStringLiteral("Процессоры"));
+    }
+
+    void badgeIsDrawnAtEveryShowingOfTheGeneralPage()
+    {
+        Fixture f;
+        f.start();
+        f.chooseMode(0);
+        auto* icon = f.child<PictureBox>(QStringLiteral("Icon"));
+        QSet<QString> shown;
+        for (int i = 0; i < 60; ++i) {
+            f.enter(Page::Mon);
+            f.enterGeneral();
+            QVERIFY2(QRegularExpression(QStringLiteral("^Icon[1-6]$")).match(icon->picture()).hasMatch(),
+                     qPrintable(icon->picture()));
+            shown.insert(icon->picture());
+        }
+        QVERIFY(shown.size() > 1);
     }
 
     void largeListFillsInOneStep()
