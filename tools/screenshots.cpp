@@ -5,6 +5,7 @@
 #include "addunit.h"
 #include "application.h"
 #include "clienunit.h"
+#include "helpviewer.h"
 #include "mainform.h"
 #include "mainstate.h"
 #include "resunit.h"
@@ -107,6 +108,12 @@ int main(int argc, char** argv)
         program.addBox().close();
     });
     program.addBox().exec();
+    if (auto* help = dynamic_cast<QtHelp*>(program.facilities().help)) {
+        help->showTopic(4);
+        QApplication::processEvents();
+        if (help->window())
+            save(help->window()->window(), out.filePath(QStringLiteral("24-help.png")));
+    }
     main.close();
     return 0;
 }
