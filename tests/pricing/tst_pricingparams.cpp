@@ -3,7 +3,7 @@
 #include "error.h"
 #include "fakes.h"
 #include "mainstate.h"
-#include "shopfiles.h"
+#include "smallshop.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -25,15 +25,7 @@ struct Shop {
 
     explicit Shop(QChar decimal = Comma) : state(fakes.facilities(), decimal, dir.path())
     {
-        for (Cat c : allCategories()) {
-            for (const QString& file : category(c).files) {
-                const QString stem = file.section(QLatin1Char('.'), 0, 0);
-                writeList(d, file,
-                          {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                           record(stem + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("5")),
-                           record(stem + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("0"))});
-            }
-        }
+        writeSmallShop(d);
     }
 
     // Components mode with an item chosen on every component page and the out-of-stock one on

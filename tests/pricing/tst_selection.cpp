@@ -3,7 +3,7 @@
 #include "error.h"
 #include "fakes.h"
 #include "mainstate.h"
-#include "shopfiles.h"
+#include "smallshop.h"
 
 #include <QTemporaryDir>
 #include "failure.h"
@@ -34,15 +34,7 @@ struct Shop {
 
     explicit Shop(QChar dec = QLatin1Char(',')) : decimal(dec), state(fakes.facilities(), dec, dir.path())
     {
-        for (Cat c : allCategories()) {
-            for (const QString& file : category(c).files) {
-                const QString stem = file.section(QLatin1Char('.'), 0, 0);
-                writeList(d, file,
-                          {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                           record(stem + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("5")),
-                           record(stem + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("0"))});
-            }
-        }
+        writeSmallShop(d);
     }
     void write(const QString& file, const QList<QStringList>& records) { writeList(d, file, records); }
     void writeLines(const QString& file, const QStringList& lines) { writeBytes(d.filePath(file), crlf(lines)); }
