@@ -10,6 +10,15 @@ const QString DigitsOnlyMessage =
     QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!");
 const QString JournalFile = QStringLiteral("Log.xls");
 
+QString digitsOnlyMessage(QChar decimal)
+{
+    if (decimal == QLatin1Char(','))
+        return DigitsOnlyMessage;
+    const QString separator =
+        decimal == QLatin1Char('.') ? QStringLiteral("точку") : QStringLiteral("«%1»").arg(decimal);
+    return QStringLiteral("Вводите только цифры! Для отделения дробной части используйте %1!").arg(separator);
+}
+
 namespace {
 
 const QString ConventionalUnits = QStringLiteral(" у.е.");
@@ -212,7 +221,7 @@ bool MainState::parseNumber(const QString& text, double& field)
         return true;
     }
     if (m_facilities.messageBox)
-        m_facilities.messageBox->showError(DigitsOnlyMessage);
+        m_facilities.messageBox->showError(digitsOnlyMessage(m_decimal));
     return false;
 }
 

@@ -31,6 +31,9 @@ struct GeneralPage {
 };
 
 extern const QString DigitsOnlyMessage; // "Вводите только цифры! ..."
+// The digits-only message for the regional separator: it names the comma, or else the separator
+// the user has to type.
+QString digitsOnlyMessage(QChar decimal);
 extern const QString JournalFile;       // "Log.xls"
 
 // The main window's state and behaviour without a screen: the pages and their lists, the

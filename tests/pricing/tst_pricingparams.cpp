@@ -73,6 +73,7 @@ private slots:
     void fieldsStartEmpty();
     void rateTypedKeyByKeyResetsEveryTime_data();
     void rateTypedKeyByKeyResetsEveryTime();
+    void digitsOnlyMessageNamesTheSeparatorToType();
     void emptyRateKeepsValueAndStillResets();
     void rateSeparatorFollowsTheLocale();
     void rubSwitchResetsAndTogglesEdits();
@@ -146,11 +147,21 @@ void TestPricingParams::rateTypedKeyByKeyResetsEveryTime()
         } else {
             ++messages;
             QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
-            QCOMPARE(shop.fakes.messageBox.shown.last(), DigitsOnlyMessage);
+            QCOMPARE(shop.fakes.messageBox.shown.last(), digitsOnlyMessage(decimal));
             QCOMPARE(shop.state.settings.curs, before);
         }
     }
     QCOMPARE(shop.state.settings.curs, rate);
+}
+
+void TestPricingParams::digitsOnlyMessageNamesTheSeparatorToType()
+{
+    QCOMPARE(digitsOnlyMessage(Comma),
+             QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!"));
+    QCOMPARE(digitsOnlyMessage(Point),
+             QStringLiteral("Вводите только цифры! Для отделения дробной части используйте точку!"));
+    QCOMPARE(digitsOnlyMessage(QChar(0x066B)),
+             QStringLiteral("Вводите только цифры! Для отделения дробной части используйте «\u066B»!"));
 }
 
 void TestPricingParams::emptyRateKeepsValueAndStillResets()
@@ -332,7 +343,7 @@ void TestPricingParams::rejectedVatAndMarkupKeepValues()
     }
     QCOMPARE(shop.fakes.messageBox.shown.size(), 8);
     QCOMPARE(QSet<QString>(shop.fakes.messageBox.shown.begin(), shop.fakes.messageBox.shown.end()),
-             QSet<QString>{DigitsOnlyMessage});
+             QSet<QString>{digitsOnlyMessage(decimal)});
     QCOMPARE(shop.chosenCount(), chosen);
 }
 
