@@ -309,7 +309,8 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
     completer->setMaxVisibleItems(15);
     w.box->setCompleter(completer);
     connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
-    connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, [this, c] { restoreTypedText(c); });
+    // Typed text that names no entry gives way to the chosen entry (or the placeholder) again.
+    connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, &TFormMain::refresh);
     return w.box;
 }
 
@@ -494,13 +495,6 @@ void TFormMain::onPageChanged(int index)
             return;
         }
     }
-}
-
-void TFormMain::restoreTypedText(Cat c)
-{
-    // Typed text that names no entry gives way to the chosen entry (or the placeholder) again.
-    refresh();
-    Q_UNUSED(c);
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)

@@ -98,7 +98,6 @@ private:
     QComboBox* buildChoiceList(Cat c, QWidget* parent);
     void refreshChoiceList(QComboBox* box, QStringListModel* model, quint64& shownRevision, const ChoiceList& list);
     void onPageChanged(int index);
-    void restoreTypedText(Cat c);
 
     MainState& m_state;
     Facilities m_facilities;
