@@ -1,5 +1,7 @@
 #include "pricelist.h"
 
+#include "filelock.h"
+
 namespace korvanta {
 
 int recordCount(const PriceList& list)
@@ -21,6 +23,20 @@ PriceList loadPriceList(const QString& fileName)
 void savePriceList(const PriceList& list, const QString& fileName)
 {
     saveTextFile(fileName, list);
+}
+
+PriceList updatePriceListFile(const QString& fileName, const std::function<void(PriceList&)>& change,
+                              const std::function<void(const PriceList&)>& afterWrite)
+{
+    PriceList list;
+    withFileLock(fileName, [&] {
+        list = loadPriceList(fileName);
+        change(list);
+        savePriceList(list, fileName);
+        if (afterWrite)
+            afterWrite(list);
+    });
+    return list;
 }
 
 } // namespace korvanta

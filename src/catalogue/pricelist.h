@@ -2,6 +2,8 @@
 
 #include "textlines.h"
 
+#include <functional>
+
 namespace korvanta {
 
 // A price-list file in memory: its lines as read; record k is lines 7k to 7k+6.
@@ -17,5 +19,13 @@ QString recordLine(const PriceList& list, int record, int field);
 
 PriceList loadPriceList(const QString& fileName);
 void savePriceList(const PriceList& list, const QString& fileName);
+
+// One read-modify-write of a price-list file that other copies may change too: takes the file's
+// lock, reads the file as it is now, lets `change` alter that content, replaces the file
+// atomically, runs `afterWrite` while the lock is still held (the journal's rows of the change),
+// and unlocks. Returns the file's new content. Whatever throws leaves the file as it was before
+// the replace.
+PriceList updatePriceListFile(const QString& fileName, const std::function<void(PriceList&)>& change,
+                              const std::function<void(const PriceList&)>& afterWrite = {});
 
 } // namespace korvanta

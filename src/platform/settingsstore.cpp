@@ -1,11 +1,11 @@
 #include "settingsstore.h"
 
+#include "atomicfile.h"
 #include "cp1251.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -476,19 +476,9 @@ public:
     {
         if (!QDir().mkpath(m_directory))
             throw StoreError(QStringLiteral("cannot create the folder %1").arg(m_directory));
-        QSaveFile file(fileName());
-        if (!file.open(QIODevice::WriteOnly))
-            throw StoreError(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
-        const QByteArray bytes = serialize(doc);
-        // The commit alone does not notice a buffered write that the disk refused in part (a full disk,
-        // a file size limit), so the flush is checked before it.
-        if (file.write(bytes) != bytes.size() || !file.flush()) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            throw StoreError(QStringLiteral("cannot write %1: %2").arg(file.fileName(), reason));
-        }
-        if (!file.commit())
-            throw StoreError(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+        const QString reason = replaceFile(fileName(), serialize(doc));
+        if (!reason.isEmpty())
+            throw StoreError(QStringLiteral("cannot write %1: %2").arg(fileName(), reason));
     }
 
 private:

@@ -1,11 +1,11 @@
 #include "textlines.h"
 
+#include "atomicfile.h"
 #include "cp1251.h"
 #include "error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 
@@ -138,33 +138,9 @@ TextLines loadTextFile(const QString& fileName)
 
 void saveTextFile(const QString& fileName, const TextLines& lines)
 {
-    const QString path = QFileInfo(fileName).absoluteFilePath();
-    auto fail = [&](const QString& reason) {
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
-    };
-    const QFileInfo info(fileName);
-    if (info.isDir())
-        fail(QStringLiteral("Is a directory"));
-    if (info.exists()) {
-        // The swap below would step over a file's own protection; only go on where the file itself
-        // could be written in place.
-        QFile probe(fileName);
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
-            fail(probe.errorString());
-        probe.close();
-    }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
-    const QByteArray bytes = lines.toFileBytes();
-    // The explicit flush: commit() would swap in a file that its last buffered write cut short.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        fail(reason);
-    }
-    if (!file.commit())
-        fail(file.errorString());
+    const QString reason = replaceFile(fileName, lines.toFileBytes());
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), reason));
 }
 
 } // namespace korvanta
