@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "error.h"
+#include "linetext.h"
 
 #include <QDir>
 #include <algorithm>
@@ -22,14 +23,6 @@ int customersFor(int lines)
     default:
         return whole;
     }
-}
-
-// What the message shows for the character at `pos`: the whole character, surrogate pairs included.
-QString characterAt(const QString& text, int pos)
-{
-    if (text.at(pos).isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate())
-        return text.mid(pos, 2);
-    return text.mid(pos, 1);
 }
 
 } // namespace
@@ -139,14 +132,7 @@ void ClientBase::load()
 
 int ClientBase::firstUnstorable(const QString& text)
 {
-    const int unencodable = cp1251::firstUnencodable(text);
-    const int end = unencodable < 0 ? int(text.size()) : unencodable;
-    for (int i = 0; i < end; ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0))
-            return i;
-    }
-    return unencodable;
+    return korvanta::firstUnstorable(text);
 }
 
 void ClientBase::checkStorable() const
@@ -157,14 +143,7 @@ void ClientBase::checkStorable() const
             const int pos = firstUnstorable(text);
             if (pos < 0)
                 continue;
-            const QChar c = text.at(pos);
-            QString what;
-            if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-                what = QStringLiteral("Перевод строки");
-            else if (c == QChar(0))
-                what = QStringLiteral("Нулевой символ");
-            else
-                what = QStringLiteral("Символ «%1»").arg(characterAt(text, pos));
+            const QString what = unstorableCharacter(text, pos);
             throw Error(QStringLiteral("%1 в строке %2, столбец «%3» нельзя сохранить в файле клиентов.")
                             .arg(what)
                             .arg(r + 1)

@@ -1,0 +1,333 @@
+#include "pricelistexchange.h"
+
+#include "atomicfile.h"
+#include "categorytable.h"
+#include "conversions.h"
+#include "csv.h"
+#include "error.h"
+#include "linetext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace korvanta {
+
+namespace {
+
+// The sheet's field columns, in export order.
+constexpr ItemField SheetFields[] = {ItemField::Name,   ItemField::Price, ItemField::Spare1,     ItemField::Spare2,
+                                     ItemField::Spare3, ItemField::Stock, ItemField::Description};
+
+QString fileColumn() { return QStringLiteral("Файл"); }
+QString recordColumn() { return QStringLiteral("Номер"); }
+
+// The 30 files in list order.
+QStringList priceListFiles()
+{
+    QStringList files;
+    for (Cat c : allCategories())
+        files += category(c).files;
+    return files;
+}
+
+// How many problems one message lists before it only counts the rest.
+constexpr int ShownProblems = 20;
+
+} // namespace
+
+QStringList exportColumns()
+{
+    QStringList columns{fileColumn(), recordColumn()};
+    for (ItemField f : SheetFields)
+        columns << fieldTitle(f);
+    return columns;
+}
+
+QString previousNameColumn()
+{
+    return QStringLiteral("Прежнее название");
+}
+
+QByteArray exportPriceLists(const QString& directory)
+{
+    QByteArray out = csv::row(exportColumns());
+    for (const QString& file : priceListFiles()) {
+        const PriceList list = loadPriceList(priceListPath(directory, file));
+        const int records = recordCount(list);
+        for (int r = 0; r < records; ++r) {
+            const PriceItem item = itemAt(list, r);
+            QStringList row{file, QString::number(displayRecordNumber(r))};
+            for (ItemField f : SheetFields)
+                row << item[f];
+            out += csv::row(row);
+        }
+    }
+    return out;
+}
+
+void exportPriceListsToFile(const QString& directory, const QString& sheetPath)
+{
+    const QString reason = replaceFile(sheetPath, exportPriceLists(directory));
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(sheetPath).absoluteFilePath(), reason));
+}
+
+namespace {
+
+class Planner {
+public:
+    Planner(const QString& directory, QChar decimal) : m_directory(directory), m_decimal(decimal)
+    {
+        const QStringList files = priceListFiles();
+        for (int i = 0; i < files.size(); ++i)
+            m_order.insert(files[i], i);
+    }
+
+    ImportPlan plan(QByteArrayView sheet)
+    {
+        if (sheet.startsWith("\xEF\xBB\xBF")) {
+            throw Error(QStringLiteral("Таблица сохранена в кодировке UTF-8. Сохраните её как CSV в кодировке "
+                                       "Windows-1251 с разделителем «;». Ничего не записано."));
+        }
+        QByteArray bytes = sheet.toByteArray();
+        // A sheet whose last row has no line end still ends there.
+        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+            bytes += "\r\n";
+        const csv::Parsed parsed = csv::parse(bytes);
+        if (parsed.rows.empty())
+            throw Error(QStringLiteral("В таблице нет строки заголовка. Ничего не записано."));
+        readHeader(parsed.rows.front().fields);
+        for (size_t i = 1; i < parsed.rows.size(); ++i)
+            readRow(int(i) + 1, parsed.rows[i].fields);
+        if (parsed.tornOffset >= 0)
+            problem(int(parsed.rows.size()) + 1, QString(), QStringLiteral("кавычка не закрыта до конца файла"));
+        if (!m_problems.isEmpty()) {
+            QStringList shown = m_problems.mid(0, ShownProblems);
+            if (m_problems.size() > ShownProblems)
+                shown << QStringLiteral("…и ещё %1.").arg(m_problems.size() - ShownProblems);
+            shown << QStringLiteral("Ничего не записано.");
+            throw Error(shown.join(QLatin1Char('\n')));
+        }
+        std::sort(m_plan.items.begin(), m_plan.items.end(), [&](const ItemChange& a, const ItemChange& b) {
+            const int fa = m_order.value(a.file), fb = m_order.value(b.file);
+            return fa != fb ? fa < fb : a.record < b.record;
+        });
+        return std::move(m_plan);
+    }
+
+private:
+    void problem(int row, const QString& column, const QString& what)
+    {
+        if (column.isEmpty())
+            m_problems << QStringLiteral("Строка %1: %2.").arg(row).arg(what);
+        else
+            m_problems << QStringLiteral("Строка %1, столбец «%2»: %3.").arg(row).arg(column, what);
+    }
+
+    void readHeader(const QStringList& header)
+    {
+        QHash<QString, int> known; // title in lower case -> -1 file, -2 record, -3 previous name, field
+        known.insert(fileColumn().toLower(), -1);
+        known.insert(recordColumn().toLower(), -2);
+        known.insert(previousNameColumn().toLower(), -3);
+        for (ItemField f : SheetFields)
+            known.insert(fieldTitle(f).toLower(), int(f));
+        m_columnCount = int(header.size());
+        for (int c = 0; c < header.size(); ++c) {
+            const QString title = header[c].trimmed();
+            const auto it = known.constFind(title.toLower());
+            if (it == known.constEnd()) {
+                m_plan.ignoredColumns << title;
+                continue;
+            }
+            int* slot = it.value() == -1 ? &m_fileCol : it.value() == -2 ? &m_recordCol : it.value() == -3 ? &m_previousCol : &m_fieldCol[size_t(it.value())];
+            if (*slot >= 0)
+                throw Error(QStringLiteral("Строка 1: столбец «%1» встречается дважды. Ничего не записано.").arg(title));
+            *slot = c;
+        }
+        QStringList missing;
+        if (m_fileCol < 0)
+            missing << fileColumn();
+        if (m_recordCol < 0)
+            missing << recordColumn();
+        if (!missing.isEmpty())
+            throw Error(QStringLiteral("Строка 1: в заголовке нет столбца «%1». Ничего не записано.").arg(missing.join(QStringLiteral("», «"))));
+    }
+
+    const PriceList* list(const QString& file)
+    {
+        auto it = m_lists.find(file);
+        if (it == m_lists.end())
+            it = m_lists.emplace(file, loadPriceList(priceListPath(m_directory, file))).first;
+        return &it->second;
+    }
+
+    void readRow(int row, const QStringList& cells)
+    {
+        if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+            return;
+        ++m_plan.rows;
+        for (int c = m_columnCount; c < cells.size(); ++c) {
+            if (!cells[c].trimmed().isEmpty()) {
+                problem(row, QString(), QStringLiteral("ячейка «%1» правее последнего столбца заголовка").arg(cells[c]));
+                return;
+            }
+        }
+        if (cells.size() < m_columnCount) {
+            problem(row, QString(), QStringLiteral("%1 ячеек вместо %2, как в заголовке").arg(cells.size()).arg(m_columnCount));
+            return;
+        }
+        const QString file = cells[m_fileCol].trimmed();
+        if (!m_order.contains(file)) {
+            problem(row, fileColumn(), QStringLiteral("нет такого прайс-листа «%1»").arg(cells[m_fileCol]));
+            return;
+        }
+        const PriceList* current = list(file);
+        const std::optional<int> number = tryTextToInt(cells[m_recordCol].trimmed());
+        if (!number) {
+            problem(row, recordColumn(), QStringLiteral("«%1» — не номер записи").arg(cells[m_recordCol]));
+            return;
+        }
+        const int record = *number - 1;
+        if (record < 0 || record >= recordCount(*current)) {
+            problem(row, recordColumn(), QStringLiteral("в «%1» нет записи %2 (записей %3)").arg(file).arg(*number).arg(recordCount(*current)));
+            return;
+        }
+        const auto key = std::make_pair(file, record);
+        if (m_rowOf.count(key)) {
+            problem(row, recordColumn(), QStringLiteral("запись %1 из «%2» уже есть в строке %3").arg(*number).arg(file).arg(m_rowOf[key]));
+            return;
+        }
+        m_rowOf[key] = row;
+
+        const PriceItem item = itemAt(*current, record);
+        ItemChange change{file, record, item[ItemField::Name], {}};
+        bool refused = false;
+        for (ItemField f : SheetFields) {
+            const int col = m_fieldCol[size_t(f)];
+            if (f == ItemField::Name || col < 0)
+                continue;
+            const QString cell = cells[col];
+            const QString& before = item[f];
+            if (cell == before)
+                continue;
+            const QString trouble = fieldProblem(f, cell, m_decimal);
+            if (!trouble.isEmpty()) {
+                problem(row, fieldTitle(f), trouble.chopped(1));
+                refused = true;
+                continue;
+            }
+            QString after = cell;
+            if (f == ItemField::Price) {
+                const std::optional<double> was = tryTextToFloat(before, m_decimal);
+                if (was && *was == *tryTextToFloat(cell, m_decimal))
+                    continue;
+            } else if (f == ItemField::Stock) {
+                const int count = *tryTextToInt(cell);
+                if (tryTextToInt(before) == count)
+                    continue;
+                after = intToText(count);
+            }
+            change.fields.push_back({f, before, after});
+        }
+        if (refused)
+            return;
+        if (!checkName(row, cells, item, change))
+            return;
+        if (!change.fields.empty())
+            m_plan.items.push_back(std::move(change));
+    }
+
+    // Adds a rename to `change`, or refuses a row that belongs to another item.
+    bool checkName(int row, const QStringList& cells, const PriceItem& item, ItemChange& change)
+    {
+        const QString& name = item[ItemField::Name];
+        const int nameCol = m_fieldCol[size_t(ItemField::Name)];
+        const bool previousGiven = m_previousCol >= 0 && !cells[m_previousCol].isEmpty();
+        if (previousGiven && cells[m_previousCol] != name) {
+            problem(row, previousNameColumn(),
+                    QStringLiteral("запись %1 в «%2» называется «%3», а не «%4»; строка, видимо, о другом товаре")
+                        .arg(displayRecordNumber(change.record))
+                        .arg(change.file, name, cells[m_previousCol]));
+            return false;
+        }
+        if (nameCol < 0 || cells[nameCol] == name)
+            return true;
+        const QString& newName = cells[nameCol];
+        if (!previousGiven && !change.fields.empty()) {
+            problem(row, fieldTitle(ItemField::Name),
+                    QStringLiteral("запись %1 в «%2» называется «%3», а не «%4»; строка, видимо, о другом товаре "
+                                   "(чтобы переименовать, измените в строке только название или укажите столбец «%5»)")
+                        .arg(displayRecordNumber(change.record))
+                        .arg(change.file, name, newName, previousNameColumn()));
+            return false;
+        }
+        if (newName.trimmed().isEmpty()) {
+            problem(row, fieldTitle(ItemField::Name), QStringLiteral("пустое название"));
+            return false;
+        }
+        const QString trouble = fieldProblem(ItemField::Name, newName, m_decimal);
+        if (!trouble.isEmpty()) {
+            problem(row, fieldTitle(ItemField::Name), trouble.chopped(1));
+            return false;
+        }
+        change.fields.insert(change.fields.begin(), FieldChange{ItemField::Name, name, newName});
+        return true;
+    }
+
+    QString m_directory;
+    QChar m_decimal;
+    QHash<QString, int> m_order;
+    std::map<QString, PriceList> m_lists;
+    std::map<std::pair<QString, int>, int> m_rowOf;
+    int m_columnCount = 0;
+    int m_fileCol = -1;
+    int m_recordCol = -1;
+    int m_previousCol = -1;
+    std::array<int, ItemFieldCount> m_fieldCol{-1, -1, -1, -1, -1, -1, -1};
+    QStringList m_problems;
+    ImportPlan m_plan;
+};
+
+} // namespace
+
+ImportPlan planImport(QByteArrayView sheet, const QString& directory, QChar decimal)
+{
+    return Planner(directory, decimal).plan(sheet);
+}
+
+ImportPlan planImportFile(const QString& sheetPath, const QString& directory, QChar decimal)
+{
+    QFile file(sheetPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(QFileInfo(sheetPath).absoluteFilePath(), file.errorString()));
+    return planImport(file.readAll(), directory, decimal);
+}
+
+QStringList applyImport(const ImportPlan& plan, const QString& directory, const StockObserver& onStock)
+{
+    QStringList written;
+    size_t i = 0;
+    while (i < plan.items.size()) {
+        const QString file = plan.items[i].file;
+        std::vector<ItemChange> changes;
+        while (i < plan.items.size() && plan.items[i].file == file)
+            changes.push_back(plan.items[i++]);
+        try {
+            applyItemChanges(directory, file, changes, onStock);
+        } catch (const Error& e) {
+            if (written.isEmpty())
+                throw;
+            throw Error(QStringLiteral("%1\nУже записаны: %2; остальные прайс-листы не изменены.")
+                            .arg(e.message(), written.join(QStringLiteral(", "))));
+        }
+        written << file;
+    }
+    return written;
+}
+
+} // namespace korvanta
