@@ -1,0 +1,420 @@
+// Editing price-list items and the spreadsheet round trip: what reaches the files, what is refused
+// with nothing written, and a seller shipping while the owner imports.
+#include "categorytable.h"
+#include "conversions.h"
+#include "cp1251.h"
+#include "csv.h"
+#include "failure.h"
+#include "pricelistediting.h"
+#include "pricelistexchange.h"
+#include "smallshop.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+#include <map>
+#include <thread>
+
+using namespace korvanta;
+using namespace korvanta::testing;
+
+namespace {
+
+const QChar Comma = QLatin1Char(',');
+
+// The small shop with every file's modification time set back an hour, so a rewrite shows.
+struct Shop {
+    QTemporaryDir dir;
+    QString path = dir.path();
+
+    Shop()
+    {
+        writeSmallShop(QDir(path));
+        for (const QString& file : QDir(path).entryList(QDir::Files))
+            age(file);
+    }
+    void age(const QString& file) const
+    {
+        QFile f(QDir(path).filePath(file));
+        if (!f.open(QIODevice::ReadWrite) ||
+            !f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime))
+            qFatal("cannot age %s", qPrintable(file));
+    }
+    QByteArray bytes(const QString& file) const { return readBytes(QDir(path).filePath(file)); }
+    PriceList list(const QString& file) const { return loadPriceList(QDir(path).filePath(file)); }
+
+    using Snapshot = std::map<QString, std::pair<QByteArray, QDateTime>>;
+    Snapshot snapshot() const
+    {
+        Snapshot s;
+        for (const QFileInfo& info : QDir(path).entryInfoList(QDir::Files))
+            s[info.fileName()] = {bytes(info.fileName()), info.lastModified()};
+        return s;
+    }
+};
+
+// Sheet text with '\n' row ends (the last one added), as cp1251 with CR LF; the full header unless the text has one.
+QByteArray sheet(const QString& rows, bool withHeader = true)
+{
+    QString text = withHeader ? exportColumns().join(QLatin1Char(';')) + QLatin1Char('\n') + rows : rows;
+    if (!text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    return cp1251::encode(text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+}
+
+QString describe(const StockChange& s)
+{
+    return QStringLiteral("%1:%2:%3:%4>%5")
+        .arg(s.file)
+        .arg(s.record)
+        .arg(s.name, s.before ? QString::number(*s.before) : QStringLiteral("-"))
+        .arg(s.after);
+}
+
+QStringList linesOf(const PriceItem& item)
+{
+    return QStringList(item.lines.begin(), item.lines.end());
+}
+
+} // namespace
+
+class TestPriceListExchange : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTripWritesNothing();
+    void exportHasEveryRecordInOrder();
+
+    void importChanges_data();
+    void importChanges();
+    void importRefusesWithNothingWritten_data();
+    void importRefusesWithNothingWritten();
+    void applyRefusesItemRenamedSincePreview();
+
+    void editItemWritesOnlyChangedFields_data();
+    void editItemWritesOnlyChangedFields();
+    void appendItemGoesToTheEnd_data();
+    void appendItemGoesToTheEnd();
+
+    void sellerShipsWhileOwnerImports();
+};
+
+void TestPriceListExchange::roundTripWritesNothing()
+{
+    Shop shop;
+    // An LF file with a short last record stays as it is too (a rewrite would give CR LF).
+    writeBytes(QDir(shop.path).filePath(QStringLiteral("Ram.dat")),
+               "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
+    shop.age(QStringLiteral("Ram.dat"));
+    const Shop::Snapshot before = shop.snapshot();
+    const ImportPlan plan = planImport(exportPriceLists(shop.path), shop.path, Comma);
+    QVERIFY(plan.isEmpty());
+    QCOMPARE(plan.rows, 30 * 3 - 1);
+    QVERIFY(applyImport(plan, shop.path).isEmpty());
+    QVERIFY(shop.snapshot() == before);
+}
+
+void TestPriceListExchange::exportHasEveryRecordInOrder()
+{
+    Shop shop;
+    const csv::Parsed parsed = csv::parse(exportPriceLists(shop.path));
+    QCOMPARE(int(parsed.rows.size()), 1 + 30 * 3);
+    QCOMPARE(parsed.rows[0].fields, exportColumns());
+    QCOMPARE(parsed.rows[1].fields.mid(0, 3), QStringList({"Base.dat", "1", "нет"}));
+    QCOMPARE(parsed.rows[2].fields,
+             QStringList({"Base.dat", "2", "Base A", "10", "r2", "r3", "r6", "5", "Base A описание"}));
+    QCOMPARE(parsed.rows[4].fields.mid(0, 2), QStringList({"Nout.dat", "1"}));
+    QCOMPARE(parsed.rows.back().fields.mid(0, 3), QStringList({"Dop2.dat", "3", "Dop2 B"}));
+}
+
+void TestPriceListExchange::importChanges_data()
+{
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<bool>("withHeader");
+    QTest::addColumn<int>("record");       // of Ram.dat, 0-based
+    QTest::addColumn<QStringList>("lines"); // the record's seven lines afterwards
+    QTest::addColumn<QStringList>("stock"); // the callback's reports
+
+    const QStringList a{"Ram A", "10", "r2", "r3", "5", "Ram A описание", "r6"};
+    auto with = [](QStringList l, int i, const QString& t) { l[i] = t; return l; };
+
+    QTest::newRow("price") << "Ram.dat;2;Ram A;12,50;r2;r3;r6;5;Ram A описание" << true << 1
+                           << with(a, 1, "12,50") << QStringList();
+    QTest::newRow("stock") << "Ram.dat;2;Ram A;10;r2;r3;r6;8;Ram A описание" << true << 1 << with(a, 4, "8")
+                           << QStringList{"Ram.dat:1:Ram A:5>8"};
+    QTest::newRow("price and stock, rows in any order")
+        << "Base.dat;2;Base A;10;r2;r3;r6;5;Base A описание\nRam.dat;2;Ram A;11;r2;r3;r6;-1;Ram A описание"
+        << true << 1 << with(with(a, 1, "11"), 4, "-1") << QStringList{"Ram.dat:1:Ram A:5>-1"};
+    QTest::newRow("supplier sheet: file, number, price") << "Номер;цена;Файл\n2;9,99;Ram.dat" << false << 1
+                                                          << with(a, 1, "9,99") << QStringList();
+    QTest::newRow("unknown columns are left alone") << "Файл;Номер;Поставщик;Цена\nRam.dat;2;ООО Ромашка;7" << false
+                                                     << 1 << with(a, 1, "7") << QStringList();
+    QTest::newRow("rename alone") << "Ram.dat;2;Ram A снят;10;r2;r3;r6;5;Ram A описание" << true << 1
+                                  << with(a, 0, "Ram A снят") << QStringList();
+    QTest::newRow("rename with the previous name")
+        << "Файл;Номер;Прежнее название;Название;Остаток\nRam.dat;2;Ram A;Ram A2;0" << false << 1
+        << with(with(a, 0, "Ram A2"), 4, "0") << QStringList{"Ram.dat:1:Ram A2:5>0"};
+    QTest::newRow("text with quotes and separator")
+        << "Ram.dat;2;Ram A;10;r2;r3;r6;5;\"DDR5; \"\"быстрая\"\"\"" << true << 1
+        << with(a, 5, "DDR5; \"быстрая\"") << QStringList();
+    QTest::newRow("stock written plainly") << "Файл;Номер;Остаток\nRam.dat;2;007" << false << 1 << with(a, 4, "7")
+                                           << QStringList{"Ram.dat:1:Ram A:5>7"};
+    QTest::newRow("last row without line end") << "Файл;Номер;Цена\nRam.dat;2;3" << false << 1 << with(a, 1, "3")
+                                                << QStringList();
+}
+
+void TestPriceListExchange::importChanges()
+{
+    QFETCH(QString, rows);
+    QFETCH(bool, withHeader);
+    QFETCH(int, record);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, stock);
+
+    Shop shop;
+    const Shop::Snapshot before = shop.snapshot();
+    QByteArray bytes = sheet(rows, withHeader);
+    if (QByteArrayView(QTest::currentDataTag()) == "last row without line end")
+        bytes.chop(2);
+    const ImportPlan plan = planImport(bytes, shop.path, Comma);
+    QStringList reported;
+    const QStringList written =
+        applyImport(plan, shop.path, [&](const StockChange& s) { reported << describe(s); });
+    QCOMPARE(written, QStringList{"Ram.dat"});
+    QCOMPARE(reported, stock);
+
+    const PriceList ram = shop.list(QStringLiteral("Ram.dat"));
+    QCOMPARE(linesOf(itemAt(ram, record)), lines);
+    // Every other record of the list and every other list keep their bytes.
+    const PriceList old = TextLines::fromBytes(before.at(QStringLiteral("Ram.dat")).first);
+    QCOMPARE(ram.count(), old.count());
+    for (int i = 0; i < old.count(); ++i)
+        if (i / RecordLines != record)
+            QCOMPARE(ram.bytesAt(i), old.bytesAt(i));
+    Shop::Snapshot after = shop.snapshot();
+    after.erase(QStringLiteral("Ram.dat"));
+    Shop::Snapshot rest = before;
+    rest.erase(QStringLiteral("Ram.dat"));
+    QVERIFY(after == rest);
+}
+
+void TestPriceListExchange::importRefusesWithNothingWritten_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message"); // a part of the message
+
+    const QString good = "Ram.dat;2;Ram A;11;r2;r3;r6;5;Ram A описание\n";
+    QTest::newRow("unknown file") << sheet(good + "Ram.txt;2;Ram A;10;r2;r3;r6;5;x")
+                                  << "Строка 3, столбец «Файл»: нет такого прайс-листа «Ram.txt»";
+    QTest::newRow("record 0") << sheet(good + "Fun.dat;0;Fun A;10;r2;r3;r6;5;x")
+                              << "Строка 3, столбец «Номер»: в «Fun.dat» нет записи 0";
+    QTest::newRow("record past the end") << sheet("Fun.dat;4;Fun A;10;r2;r3;r6;5;x\n" + good)
+                                         << "Строка 2, столбец «Номер»: в «Fun.dat» нет записи 4";
+    QTest::newRow("record not a number") << sheet(good + "Fun.dat;два;Fun A;10;r2;r3;r6;5;x")
+                                         << "Строка 3, столбец «Номер»: «два» — не номер записи";
+    QTest::newRow("name of another item with a price")
+        << sheet(good + "Fun.dat;2;Fun B;30;r2;r3;r6;5;Fun A описание")
+        << "Строка 3, столбец «Название»: запись 2 в «Fun.dat» называется «Fun A», а не «Fun B»";
+    QTest::newRow("previous name of another item")
+        << sheet("Файл;Номер;Прежнее название;Название\nRam.dat;2;Ram B;Ram C", false)
+        << "Строка 2, столбец «Прежнее название»: запись 2 в «Ram.dat» называется «Ram A», а не «Ram B»";
+    QTest::newRow("price not a number") << sheet(good + "Fun.dat;2;Fun A;дёшево;r2;r3;r6;5;Fun A описание")
+                                        << "Строка 3, столбец «Цена»: Цена «дёшево» — не число";
+    QTest::newRow("price with a point") << sheet("Файл;Номер;Цена\nRam.dat;2;10.5", false)
+                                        << "Строка 2, столбец «Цена»: Цена «10.5» — не число. Дробную часть отделяйте знаком «,»";
+    QTest::newRow("stock not whole") << sheet("Файл;Номер;Остаток\nRam.dat;3;1,5", false)
+                                     << "Строка 2, столбец «Остаток»: Остаток «1,5» — не целое число";
+    QTest::newRow("empty stock") << sheet("Файл;Номер;Остаток\nRam.dat;3;", false)
+                                 << "Строка 2, столбец «Остаток»: Остаток «» — не целое число";
+    QTest::newRow("NUL in a field") << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
+                                    << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
+    QTest::newRow("same record twice") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;2;2", false)
+                                       << "Строка 3, столбец «Номер»: запись 2 из «Ram.dat» уже есть в строке 2";
+    QTest::newRow("short row") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;3", false)
+                               << "Строка 3: 2 ячеек вместо 3";
+    QTest::newRow("cell past the header") << sheet("Файл;Номер;Цена\nRam.dat;2;1;9", false)
+                                          << "Строка 2: ячейка «9» правее последнего столбца заголовка";
+    QTest::newRow("no number column") << sheet("Файл;Цена\nRam.dat;1", false)
+                                      << "Строка 1: в заголовке нет столбца «Номер»";
+    QTest::newRow("column twice") << sheet("Файл;Номер;Цена;Цена\nRam.dat;2;1;1", false)
+                                  << "Строка 1: столбец «Цена» встречается дважды";
+    QTest::newRow("open quote") << sheet("Файл;Номер;Описание\nRam.dat;2;\"abc", false)
+                                << "Строка 2: кавычка не закрыта";
+    QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBF") + QStringLiteral("Файл;Номер\n").toUtf8()
+                           << "сохранена в кодировке UTF-8";
+}
+
+void TestPriceListExchange::importRefusesWithNothingWritten()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    Shop shop;
+    const Shop::Snapshot before = shop.snapshot();
+    const QString failure = failureOf([&] { applyImport(planImport(bytes, shop.path, Comma), shop.path); });
+    QVERIFY2(failure.contains(message), qPrintable(failure));
+    QVERIFY(failure.endsWith(QStringLiteral("Ничего не записано.")));
+    QVERIFY(shop.snapshot() == before);
+}
+
+void TestPriceListExchange::applyRefusesItemRenamedSincePreview()
+{
+    Shop shop;
+    const ImportPlan plan = planImport(sheet("Файл;Номер;Цена\nBase.dat;2;1\nRam.dat;2;1", false), shop.path, Comma);
+    // Another copy renames the Ram item between the preview and the writing.
+    updatePriceListFile(QDir(shop.path).filePath("Ram.dat"), [](PriceList& l) { l.replace(7, "Ram Z"); });
+    const QByteArray ram = shop.bytes("Ram.dat");
+    const QString failure = failureOf([&] { applyImport(plan, shop.path); });
+    QVERIFY2(failure.contains("В файле «Ram.dat» запись 2 называется теперь «Ram Z», а не «Ram A»"), qPrintable(failure));
+    QVERIFY2(failure.contains("Уже записаны: Base.dat"), qPrintable(failure));
+    QCOMPARE(shop.bytes("Ram.dat"), ram);
+    QCOMPARE(recordLine(shop.list("Base.dat"), 1, PriceLine), QStringLiteral("1"));
+}
+
+void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored");  // the line afterwards; empty: refused
+    QTest::addColumn<QString>("message"); // the refusal
+
+    QTest::newRow("name") << int(ItemField::Name) << "Ram A 16 ГБ" << "Ram A 16 ГБ" << "";
+    QTest::newRow("price") << int(ItemField::Price) << "12,5" << "12,5" << "";
+    QTest::newRow("spare") << int(ItemField::Spare3) << "SKU-1" << "SKU-1" << "";
+    QTest::newRow("stock") << int(ItemField::Stock) << "+9" << "9" << "";
+    QTest::newRow("price with a point") << int(ItemField::Price) << "12.5" << ""
+                                        << "Цена «12.5» — не число. Дробную часть отделяйте знаком «,».";
+    QTest::newRow("stock not a number") << int(ItemField::Stock) << "много" << ""
+                                        << "Остаток «много» — не целое число.";
+    QTest::newRow("line break") << int(ItemField::Description) << "a\nb" << ""
+                                << "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе.";
+    QTest::newRow("character cp1251 lacks") << int(ItemField::Name) << "Ram ☺" << ""
+                                            << "Символ «☺» в поле «Название» нельзя сохранить в прайс-листе.";
+}
+
+void TestPriceListExchange::editItemWritesOnlyChangedFields()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    QFETCH(QString, message);
+
+    Shop shop;
+    const QByteArray old = shop.bytes("Ram.dat");
+    const PriceItem seen = itemAt(shop.list("Ram.dat"), 1);
+    PriceItem edited = seen;
+    edited[ItemField(field)] = text;
+    QCOMPARE(fieldProblem(ItemField(field), text, Comma), message);
+    QStringList reported;
+    const QString failure = failureOf([&] {
+        QVERIFY(editItem(shop.path, "Ram.dat", 1, seen, edited, Comma, [&](const StockChange& s) { reported << describe(s); }));
+    });
+    QCOMPARE(failure, message);
+    if (!message.isEmpty()) {
+        QCOMPARE(shop.bytes("Ram.dat"), old);
+        return;
+    }
+    PriceItem expected = seen;
+    expected[ItemField(field)] = stored;
+    QCOMPARE(linesOf(itemAt(shop.list("Ram.dat"), 1)), linesOf(expected));
+    QCOMPARE(reported, field == int(ItemField::Stock) ? QStringList{"Ram.dat:1:Ram A:5>9"} : QStringList());
+    // The item as the owner saw it is gone now: the same edit again is refused by the name check.
+    if (field == int(ItemField::Name))
+        QVERIFY(failureOf([&] { editItem(shop.path, "Ram.dat", 1, seen, edited, Comma); })
+                    .startsWith("В файле «Ram.dat» запись 2 называется теперь «Ram A 16 ГБ», а не «Ram A»"));
+}
+
+void TestPriceListExchange::appendItemGoesToTheEnd_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("record");      // the new item's; -1: refused
+    QTest::addColumn<int>("keptLines");   // lines of the old content that stay as they were
+
+    QTest::newRow("whole records") << crlf(record("A", "1", "1") + record("B", "2", "2")) << 2 << 14;
+    QTest::newRow("empty file") << QByteArray() << 0 << 0;
+    QTest::newRow("short last record is completed") << QByteArray("A\r\n1\r\n\r\n\r\n3\r\n") << 1 << 5;
+    QTest::newRow("stray lines refuse") << crlf(record("A", "1", "1") + QStringList{"x", "y"}) << -1 << 9;
+}
+
+void TestPriceListExchange::appendItemGoesToTheEnd()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, record);
+    QFETCH(int, keptLines);
+
+    Shop shop;
+    writeBytes(QDir(shop.path).filePath("Dop1.dat"), content);
+    PriceItem item;
+    item[ItemField::Name] = "Новый";
+    item[ItemField::Price] = "3,5";
+    QStringList reported;
+    int added = -1;
+    const QString failure = failureOf([&] {
+        added = appendItem(shop.path, "Dop1.dat", item, Comma, [&](const StockChange& s) { reported << describe(s); });
+    });
+    QCOMPARE(added, record);
+    const PriceList old = TextLines::fromBytes(content);
+    const PriceList now = shop.list("Dop1.dat");
+    for (int i = 0; i < keptLines; ++i)
+        QCOMPARE(now.bytesAt(i), old.bytesAt(i));
+    if (record < 0) {
+        QVERIFY(failure.startsWith("Файл «Dop1.dat» кончается лишними строками"));
+        QCOMPARE(shop.bytes("Dop1.dat"), content);
+        return;
+    }
+    QCOMPARE(now.count(), (record + 1) * RecordLines);
+    item[ItemField::Stock] = "0";
+    QCOMPARE(linesOf(itemAt(now, record)), linesOf(item));
+    QCOMPARE(reported, QStringList{QStringLiteral("Dop1.dat:%1:Новый:->0").arg(record)});
+}
+
+// A seller ships one piece of Ram A at a time while the owner imports price changes and stock
+// corrections of the same list: every sale and every import counts.
+void TestPriceListExchange::sellerShipsWhileOwnerImports()
+{
+    Shop shop;
+    const QString ram = QDir(shop.path).filePath("Ram.dat");
+    constexpr int Sales = 150;
+    constexpr int Imports = 15;
+    std::atomic<bool> failed{false};
+    std::thread seller([&] {
+        try {
+            for (int i = 0; i < Sales; ++i)
+                updatePriceListFile(ram, [](PriceList& l) { l.replace(7 + StockLine, intToText(textToInt(l.at(7 + StockLine)) - 1)); });
+        } catch (const Error&) {
+            failed = true;
+        }
+    });
+    int imported = 0;
+    int reported = 0;
+    for (int i = 1; i <= Imports; ++i) {
+        // The sheet is made from an export, so its stock may already be behind the seller.
+        const csv::Parsed exported = csv::parse(exportPriceLists(shop.path));
+        const auto it = std::find_if(exported.rows.begin(), exported.rows.end(),
+                                     [](const csv::ParsedRow& r) { return r.fields.mid(0, 2) == QStringList{"Ram.dat", "2"}; });
+        QVERIFY(it != exported.rows.end());
+        const int stock = it->fields[7].toInt();
+        const ImportPlan plan = planImport(
+            sheet(QStringLiteral("Файл;Номер;Цена;Остаток\nRam.dat;2;%1;%2\nRam.dat;3;%1;0\n").arg(100 + i).arg(stock + 10), false),
+            shop.path, Comma);
+        for (const ItemChange& c : plan.items)
+            for (const FieldChange& f : c.fields)
+                if (f.field == ItemField::Stock)
+                    imported += f.after.toInt() - f.before.toInt();
+        applyImport(plan, shop.path, [&](const StockChange& s) {
+            if (s.record == 1)
+                reported += s.after - *s.before;
+        });
+    }
+    seller.join();
+    QVERIFY(!failed);
+    const PriceList list = shop.list("Ram.dat");
+    QCOMPARE(reported, imported);
+    QCOMPARE(recordLine(list, 1, StockLine), intToText(5 - Sales + imported));
+    QCOMPARE(recordLine(list, 1, PriceLine), QString::number(100 + Imports));
+    QCOMPARE(recordLine(list, 2, PriceLine), QString::number(100 + Imports));
+}
+
+QTEST_GUILESS_MAIN(TestPriceListExchange)
+#include "tst_pricelistexchange.moc"
