@@ -34,6 +34,11 @@ QStringList priceListFiles()
     return files;
 }
 
+bool isBlank(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+}
+
 // How many problems one message lists before it only counts the rest.
 constexpr int ShownProblems = 20;
 
@@ -85,6 +90,7 @@ public:
         const QStringList files = priceListFiles();
         for (int i = 0; i < files.size(); ++i)
             m_order.insert(files[i], i);
+        m_rowOf.resize(size_t(files.size()));
     }
 
     ImportPlan plan(QByteArrayView sheet)
@@ -168,11 +174,11 @@ private:
 
     void readRow(int row, const QStringList& cells)
     {
-        if (std::all_of(cells.begin(), cells.end(), [](const QString& c) { return c.trimmed().isEmpty(); }))
+        if (std::all_of(cells.begin(), cells.end(), isBlank))
             return;
         ++m_plan.rows;
         for (int c = m_columnCount; c < cells.size(); ++c) {
-            if (!cells[c].trimmed().isEmpty()) {
+            if (!isBlank(cells[c])) {
                 problem(row, QString(), QStringLiteral("ячейка «%1» правее последнего столбца заголовка").arg(cells[c]));
                 return;
             }
@@ -197,14 +203,22 @@ private:
             problem(row, recordColumn(), QStringLiteral("в «%1» нет записи %2 (записей %3)").arg(file).arg(*number).arg(recordCount(*current)));
             return;
         }
-        const auto key = std::make_pair(file, record);
-        if (m_rowOf.count(key)) {
-            problem(row, recordColumn(), QStringLiteral("запись %1 из «%2» уже есть в строке %3").arg(*number).arg(file).arg(m_rowOf[key]));
+        std::vector<int>& rowOf = m_rowOf[size_t(m_order.value(file))];
+        rowOf.resize(size_t(recordCount(*current)));
+        if (rowOf[size_t(record)] > 0) {
+            problem(row, recordColumn(), QStringLiteral("запись %1 из «%2» уже есть в строке %3").arg(*number).arg(file).arg(rowOf[size_t(record)]));
             return;
         }
-        m_rowOf[key] = row;
+        rowOf[size_t(record)] = row;
 
-        const PriceItem item = itemAt(*current, record);
+        // Only the lines the sheet has columns for are decoded.
+        PriceItem item;
+        item[ItemField::Name] = current->at(record * RecordLines);
+        for (ItemField f : SheetFields) {
+            const int line = record * RecordLines + int(f);
+            if (f != ItemField::Name && m_fieldCol[size_t(f)] >= 0 && line < current->count())
+                item[f] = current->at(line);
+        }
         ItemChange change{file, record, item[ItemField::Name], {}};
         bool refused = false;
         for (ItemField f : SheetFields) {
@@ -283,7 +297,7 @@ private:
     QChar m_decimal;
     QHash<QString, int> m_order;
     std::map<QString, PriceList> m_lists;
-    std::map<std::pair<QString, int>, int> m_rowOf;
+    std::vector<std::vector<int>> m_rowOf; // sheet row of each list's records, 0: none yet
     int m_columnCount = 0;
     int m_fileCol = -1;
     int m_recordCol = -1;

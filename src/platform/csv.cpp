@@ -42,52 +42,79 @@ QByteArray row(const QStringList& fields)
 Parsed parse(QByteArrayView bytes)
 {
     Parsed result;
+    const char* const data = bytes.data();
     const qsizetype n = bytes.size();
+    auto plain = [](char c) { return c != Separator && c != '\n' && c != '\r' && c != '"'; };
+    auto lineEndAt = [&](qsizetype i) { return data[i] == '\n' || (data[i] == '\r' && i + 1 < n && data[i + 1] == '\n'); };
     qsizetype start = 0;
     while (start < n) {
         ParsedRow r;
         r.offset = start;
-        QByteArray field;
-        bool quoted = false;
         bool complete = false;
         qsizetype i = start;
         while (i < n) {
-            const char c = bytes[i];
-            if (quoted) {
-                if (c == '"') {
-                    if (i + 1 < n && bytes[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    quoted = false;
-                } else {
-                    field += c;
-                }
+            // Most fields are a plain run of bytes, decoded where they lie.
+            const qsizetype fieldStart = i;
+            while (i < n && plain(data[i]))
+                ++i;
+            if (i < n && data[i] == Separator) {
+                r.fields << cp1251::decode(bytes.sliced(fieldStart, i - fieldStart));
                 ++i;
                 continue;
             }
-            if (c == '"') {
-                quoted = true;
-                ++i;
-            } else if (c == Separator) {
-                r.fields << cp1251::decode(field);
-                field.clear();
-                ++i;
-            } else if (c == '\n' || (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')) {
-                i += c == '\r' ? 2 : 1;
+            if (i < n && lineEndAt(i)) {
+                r.fields << cp1251::decode(bytes.sliced(fieldStart, i - fieldStart));
+                i += data[i] == '\r' ? 2 : 1;
                 complete = true;
                 break;
-            } else {
-                field += c;
-                ++i;
             }
+            if (i >= n)
+                break;
+            // A quote or a lone CR: the field is built byte by byte.
+            QByteArray field(data + fieldStart, i - fieldStart);
+            bool quoted = false;
+            bool fieldEnded = false;
+            while (i < n) {
+                const char c = data[i];
+                if (quoted) {
+                    if (c == '"') {
+                        if (i + 1 < n && data[i + 1] == '"') {
+                            field += '"';
+                            i += 2;
+                            continue;
+                        }
+                        quoted = false;
+                    } else {
+                        field += c;
+                    }
+                    ++i;
+                    continue;
+                }
+                if (c == '"') {
+                    quoted = true;
+                    ++i;
+                } else if (c == Separator) {
+                    r.fields << cp1251::decode(field);
+                    ++i;
+                    fieldEnded = true;
+                    break;
+                } else if (lineEndAt(i)) {
+                    r.fields << cp1251::decode(field);
+                    i += c == '\r' ? 2 : 1;
+                    complete = true;
+                    break;
+                } else {
+                    field += c;
+                    ++i;
+                }
+            }
+            if (!fieldEnded)
+                break;
         }
         if (!complete) {
             result.tornOffset = start;
             break;
         }
-        r.fields << cp1251::decode(field);
         r.length = i - start;
         result.rows.push_back(std::move(r));
         start = i;

@@ -30,6 +30,26 @@ private slots:
         QCOMPARE(parsed.tornOffset, qsizetype(-1));
     }
 
+    void parseOddFields_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("LF row end") << QByteArray("a;b\n") << QStringList{"a", "b"};
+        QTest::newRow("empty fields") << QByteArray(";;\r\n") << QStringList{"", "", ""};
+        QTest::newRow("quoted empty") << QByteArray("\"\";x\r\n") << QStringList{"", "x"};
+        QTest::newRow("lone CR is text") << QByteArray("a\rb;c\r\n") << QStringList{"a\rb", "c"};
+        QTest::newRow("quotes mid-field") << QByteArray("ab\"c;d\"e;f\r\n") << QStringList{"abc;de", "f"};
+    }
+    void parseOddFields()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, fields);
+        const csv::Parsed parsed = csv::parse(bytes);
+        QCOMPARE(parsed.rows.size(), size_t(1));
+        QCOMPARE(parsed.rows[0].fields, fields);
+        QCOMPARE(parsed.rows[0].length, bytes.size());
+    }
+
     void tornLastRow_data()
     {
         QTest::addColumn<QByteArray>("tail");
