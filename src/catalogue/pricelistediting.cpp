@@ -50,7 +50,11 @@ QString fieldProblem(ItemField field, const QString& text, QChar decimal)
     if (pos >= 0)
         return QStringLiteral("%1 в поле «%2» нельзя сохранить в прайс-листе.")
             .arg(unstorableCharacter(text, pos), fieldTitle(field));
-    if (field == ItemField::Price) {
+    if (field == ItemField::Name) {
+        // A nameless item would be an empty line in the seller's choice list.
+        if (text.trimmed().isEmpty())
+            return QStringLiteral("Название не может быть пустым.");
+    } else if (field == ItemField::Price) {
         const std::optional<double> value = tryTextToFloat(text, decimal);
         if (!value || !std::isfinite(*value))
             return QStringLiteral("Цена «%1» — не число. Дробную часть отделяйте знаком «%2».").arg(text, decimal);

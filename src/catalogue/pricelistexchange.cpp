@@ -280,10 +280,6 @@ private:
                         .arg(change.file, name, newName, previousNameColumn()));
             return false;
         }
-        if (newName.trimmed().isEmpty()) {
-            problem(row, fieldTitle(ItemField::Name), QStringLiteral("пустое название"));
-            return false;
-        }
         const QString trouble = fieldProblem(ItemField::Name, newName, m_decimal);
         if (!trouble.isEmpty()) {
             problem(row, fieldTitle(ItemField::Name), trouble.chopped(1));
@@ -325,15 +321,25 @@ ImportPlan planImportFile(const QString& sheetPath, const QString& directory, QC
 QStringList applyImport(const ImportPlan& plan, const QString& directory, const StockObserver& onStock)
 {
     QStringList written;
+    // A failure while the stock changes are reported comes after the list was replaced.
+    bool replaced = false;
+    const StockObserver report = [&](const StockChange& change) {
+        replaced = true;
+        if (onStock)
+            onStock(change);
+    };
     size_t i = 0;
     while (i < plan.items.size()) {
         const QString file = plan.items[i].file;
         std::vector<ItemChange> changes;
         while (i < plan.items.size() && plan.items[i].file == file)
             changes.push_back(plan.items[i++]);
+        replaced = false;
         try {
-            applyItemChanges(directory, file, changes, onStock);
+            applyItemChanges(directory, file, changes, report);
         } catch (const Error& e) {
+            if (replaced)
+                written << file;
             if (written.isEmpty())
                 throw;
             throw Error(QStringLiteral("%1\nУже записаны: %2; остальные прайс-листы не изменены.")

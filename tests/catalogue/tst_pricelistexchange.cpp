@@ -92,6 +92,7 @@ private slots:
     void importRefusesWithNothingWritten_data();
     void importRefusesWithNothingWritten();
     void applyRefusesItemRenamedSincePreview();
+    void journalFailureNamesListsWritten();
 
     void editItemWritesOnlyChangedFields_data();
     void editItemWritesOnlyChangedFields();
@@ -220,6 +221,8 @@ void TestPriceListExchange::importRefusesWithNothingWritten_data()
     QTest::newRow("previous name of another item")
         << sheet("Файл;Номер;Прежнее название;Название\nRam.dat;2;Ram B;Ram C", false)
         << "Строка 2, столбец «Прежнее название»: запись 2 в «Ram.dat» называется «Ram A», а не «Ram B»";
+    QTest::newRow("renamed to nothing") << sheet(good + "Fun.dat;2; ;10;r2;r3;r6;5;Fun A описание")
+                                        << "Строка 3, столбец «Название»: Название не может быть пустым";
     QTest::newRow("price not a number") << sheet(good + "Fun.dat;2;Fun A;дёшево;r2;r3;r6;5;Fun A описание")
                                         << "Строка 3, столбец «Цена»: Цена «дёшево» — не число";
     QTest::newRow("price with a point") << sheet("Файл;Номер;Цена\nRam.dat;2;10.5", false)
@@ -272,6 +275,21 @@ void TestPriceListExchange::applyRefusesItemRenamedSincePreview()
     QCOMPARE(recordLine(shop.list("Base.dat"), 1, PriceLine), QStringLiteral("1"));
 }
 
+void TestPriceListExchange::journalFailureNamesListsWritten()
+{
+    Shop shop;
+    const ImportPlan plan = planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.path, Comma);
+    const QString failure = failureOf([&] {
+        applyImport(plan, shop.path, [](const StockChange& s) {
+            if (s.file == "Ram.dat")
+                throw Error("Журнал недоступен.");
+        });
+    });
+    QCOMPARE(failure, QStringLiteral("Журнал недоступен.\nУже записаны: Base.dat, Ram.dat; остальные прайс-листы не изменены."));
+    QCOMPARE(recordLine(shop.list("Ram.dat"), 1, StockLine), QStringLiteral("1"));
+    QCOMPARE(recordLine(shop.list("Scan.dat"), 1, StockLine), QStringLiteral("5"));
+}
+
 void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
 {
     QTest::addColumn<int>("field");
@@ -289,6 +307,7 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
                                         << "Остаток «много» — не целое число.";
     QTest::newRow("line break") << int(ItemField::Description) << "a\nb" << ""
                                 << "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе.";
+    QTest::newRow("empty name") << int(ItemField::Name) << "" << "" << "Название не может быть пустым.";
     QTest::newRow("character cp1251 lacks") << int(ItemField::Name) << "Ram ☺" << ""
                                             << "Символ «☺» в поле «Название» нельзя сохранить в прайс-листе.";
 }
