@@ -158,8 +158,8 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
         });
 }
 
-bool editItem(const QString& directory, const QString& file, int record, const PriceItem& seen,
-              const PriceItem& edited, QChar decimal, const StockObserver& onStock)
+bool editItem(const QString& directory, const QString& file, int record, const PriceItem& seen, const PriceItem& edited,
+              QChar decimal, const StockObserver& onStock)
 {
     ItemChange change{file, record, seen[ItemField::Name], {}};
     for (int f = 0; f < ItemFieldCount; ++f) {

@@ -42,14 +42,17 @@ QString fieldProblem(ItemField field, const QString& text, QChar decimal);
 
 // Record numbers as a person reads them, in the spreadsheet and the stock journal: the first
 // record of a list is 1.
-inline int displayRecordNumber(int record) { return record + 1; }
+inline int displayRecordNumber(int record)
+{
+    return record + 1;
+}
 
 // A stock count changed by the owner, reported while the list's lock is still held.
 struct StockChange {
-    QString file;                // "Ram.dat"
-    int record = 0;              // 0-based; shown as displayRecordNumber(record)
-    QString name;                // the item's name after the change
-    std::optional<int> before;   // empty for a new item or a stock line that was not a number
+    QString file;              // "Ram.dat"
+    int record = 0;            // 0-based; shown as displayRecordNumber(record)
+    QString name;              // the item's name after the change
+    std::optional<int> before; // empty for a new item or a stock line that was not a number
     int after = 0;
 };
 using StockObserver = std::function<void(const StockChange&)>;
@@ -79,8 +82,8 @@ QString priceListPath(const QString& directory, const QString& file);
 // difference between `seen` and `edited`. Throws Error with a Russian message for a field that
 // cannot be stored (naming the field), or for a record that is gone or renamed (naming file and
 // item). Returns false when nothing differs (the file is not touched).
-bool editItem(const QString& directory, const QString& file, int record, const PriceItem& seen,
-              const PriceItem& edited, QChar decimal, const StockObserver& onStock = {});
+bool editItem(const QString& directory, const QString& file, int record, const PriceItem& seen, const PriceItem& edited,
+              QChar decimal, const StockObserver& onStock = {});
 
 // Appends a new item at the end of the list and returns its record number (0-based). The stock
 // must be a whole number; an empty stock line is written as 0. A list that ends in a block of one

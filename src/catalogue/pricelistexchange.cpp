@@ -22,8 +22,14 @@ namespace {
 constexpr ItemField SheetFields[] = {ItemField::Name,   ItemField::Price, ItemField::Spare1,     ItemField::Spare2,
                                      ItemField::Spare3, ItemField::Stock, ItemField::Description};
 
-QString fileColumn() { return QStringLiteral("Файл"); }
-QString recordColumn() { return QStringLiteral("Номер"); }
+QString fileColumn()
+{
+    return QStringLiteral("Файл");
+}
+QString recordColumn()
+{
+    return QStringLiteral("Номер");
+}
 
 // The 30 files in list order.
 QStringList priceListFiles()
@@ -78,7 +84,8 @@ void exportPriceListsToFile(const QString& directory, const QString& sheetPath)
 {
     const QString reason = replaceFile(sheetPath, exportPriceLists(directory));
     if (!reason.isEmpty())
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(sheetPath).absoluteFilePath(), reason));
+        throw Error(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(sheetPath).absoluteFilePath(), reason));
 }
 
 namespace {
@@ -150,9 +157,13 @@ private:
                 m_plan.ignoredColumns << title;
                 continue;
             }
-            int* slot = it.value() == -1 ? &m_fileCol : it.value() == -2 ? &m_recordCol : it.value() == -3 ? &m_previousCol : &m_fieldCol[size_t(it.value())];
+            int* slot = it.value() == -1   ? &m_fileCol
+                        : it.value() == -2 ? &m_recordCol
+                        : it.value() == -3 ? &m_previousCol
+                                           : &m_fieldCol[size_t(it.value())];
             if (*slot >= 0)
-                throw Error(QStringLiteral("Строка 1: столбец «%1» встречается дважды. Ничего не записано.").arg(title));
+                throw Error(
+                    QStringLiteral("Строка 1: столбец «%1» встречается дважды. Ничего не записано.").arg(title));
             *slot = c;
         }
         QStringList missing;
@@ -161,7 +172,8 @@ private:
         if (m_recordCol < 0)
             missing << recordColumn();
         if (!missing.isEmpty())
-            throw Error(QStringLiteral("Строка 1: в заголовке нет столбца «%1». Ничего не записано.").arg(missing.join(QStringLiteral("», «"))));
+            throw Error(QStringLiteral("Строка 1: в заголовке нет столбца «%1». Ничего не записано.")
+                            .arg(missing.join(QStringLiteral("», «"))));
     }
 
     const PriceList* list(const QString& file)
@@ -179,12 +191,14 @@ private:
         ++m_plan.rows;
         for (int c = m_columnCount; c < cells.size(); ++c) {
             if (!isBlank(cells[c])) {
-                problem(row, QString(), QStringLiteral("ячейка «%1» правее последнего столбца заголовка").arg(cells[c]));
+                problem(row, QString(),
+                        QStringLiteral("ячейка «%1» правее последнего столбца заголовка").arg(cells[c]));
                 return;
             }
         }
         if (cells.size() < m_columnCount) {
-            problem(row, QString(), QStringLiteral("%1 ячеек вместо %2, как в заголовке").arg(cells.size()).arg(m_columnCount));
+            problem(row, QString(),
+                    QStringLiteral("%1 ячеек вместо %2, как в заголовке").arg(cells.size()).arg(m_columnCount));
             return;
         }
         const QString file = cells[m_fileCol].trimmed();
@@ -200,13 +214,19 @@ private:
         }
         const int record = *number - 1;
         if (record < 0 || record >= recordCount(*current)) {
-            problem(row, recordColumn(), QStringLiteral("в «%1» нет записи %2 (записей %3)").arg(file).arg(*number).arg(recordCount(*current)));
+            problem(
+                row, recordColumn(),
+                QStringLiteral("в «%1» нет записи %2 (записей %3)").arg(file).arg(*number).arg(recordCount(*current)));
             return;
         }
         std::vector<int>& rowOf = m_rowOf[size_t(m_order.value(file))];
         rowOf.resize(size_t(recordCount(*current)));
         if (rowOf[size_t(record)] > 0) {
-            problem(row, recordColumn(), QStringLiteral("запись %1 из «%2» уже есть в строке %3").arg(*number).arg(file).arg(rowOf[size_t(record)]));
+            problem(row, recordColumn(),
+                    QStringLiteral("запись %1 из «%2» уже есть в строке %3")
+                        .arg(*number)
+                        .arg(file)
+                        .arg(rowOf[size_t(record)]));
             return;
         }
         rowOf[size_t(record)] = row;
@@ -314,7 +334,8 @@ ImportPlan planImportFile(const QString& sheetPath, const QString& directory, QC
 {
     QFile file(sheetPath);
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(QFileInfo(sheetPath).absoluteFilePath(), file.errorString()));
+        throw Error(QStringLiteral("Cannot open file \"%1\". %2")
+                        .arg(QFileInfo(sheetPath).absoluteFilePath(), file.errorString()));
     return planImport(file.readAll(), directory, decimal);
 }
 

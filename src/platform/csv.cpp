@@ -45,7 +45,9 @@ Parsed parse(QByteArrayView bytes)
     const char* const data = bytes.data();
     const qsizetype n = bytes.size();
     auto plain = [](char c) { return c != Separator && c != '\n' && c != '\r' && c != '"'; };
-    auto lineEndAt = [&](qsizetype i) { return data[i] == '\n' || (data[i] == '\r' && i + 1 < n && data[i + 1] == '\n'); };
+    auto lineEndAt = [&](qsizetype i) {
+        return data[i] == '\n' || (data[i] == '\r' && i + 1 < n && data[i + 1] == '\n');
+    };
     qsizetype start = 0;
     while (start < n) {
         ParsedRow r;

@@ -106,8 +106,7 @@ void TestPriceListExchange::roundTripWritesNothing()
 {
     Shop shop;
     // An LF file with a short last record stays as it is too (a rewrite would give CR LF).
-    writeBytes(QDir(shop.path).filePath(QStringLiteral("Ram.dat")),
-               "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
+    writeBytes(QDir(shop.path).filePath(QStringLiteral("Ram.dat")), "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
     shop.age(QStringLiteral("Ram.dat"));
     const Shop::Snapshot before = shop.snapshot();
     const ImportPlan plan = planImport(exportPriceLists(shop.path), shop.path, Comma);
@@ -134,36 +133,38 @@ void TestPriceListExchange::importChanges_data()
 {
     QTest::addColumn<QString>("rows");
     QTest::addColumn<bool>("withHeader");
-    QTest::addColumn<int>("record");       // of Ram.dat, 0-based
+    QTest::addColumn<int>("record");        // of Ram.dat, 0-based
     QTest::addColumn<QStringList>("lines"); // the record's seven lines afterwards
     QTest::addColumn<QStringList>("stock"); // the callback's reports
 
     const QStringList a{"Ram A", "10", "r2", "r3", "5", "Ram A описание", "r6"};
-    auto with = [](QStringList l, int i, const QString& t) { l[i] = t; return l; };
+    auto with = [](QStringList l, int i, const QString& t) {
+        l[i] = t;
+        return l;
+    };
 
-    QTest::newRow("price") << "Ram.dat;2;Ram A;12,50;r2;r3;r6;5;Ram A описание" << true << 1
-                           << with(a, 1, "12,50") << QStringList();
+    QTest::newRow("price") << "Ram.dat;2;Ram A;12,50;r2;r3;r6;5;Ram A описание" << true << 1 << with(a, 1, "12,50")
+                           << QStringList();
     QTest::newRow("stock") << "Ram.dat;2;Ram A;10;r2;r3;r6;8;Ram A описание" << true << 1 << with(a, 4, "8")
                            << QStringList{"Ram.dat:1:Ram A:5>8"};
     QTest::newRow("price and stock, rows in any order")
-        << "Base.dat;2;Base A;10;r2;r3;r6;5;Base A описание\nRam.dat;2;Ram A;11;r2;r3;r6;-1;Ram A описание"
-        << true << 1 << with(with(a, 1, "11"), 4, "-1") << QStringList{"Ram.dat:1:Ram A:5>-1"};
-    QTest::newRow("supplier sheet: file, number, price") << "Номер;цена;Файл\n2;9,99;Ram.dat" << false << 1
-                                                          << with(a, 1, "9,99") << QStringList();
-    QTest::newRow("unknown columns are left alone") << "Файл;Номер;Поставщик;Цена\nRam.dat;2;ООО Ромашка;7" << false
-                                                     << 1 << with(a, 1, "7") << QStringList();
+        << "Base.dat;2;Base A;10;r2;r3;r6;5;Base A описание\nRam.dat;2;Ram A;11;r2;r3;r6;-1;Ram A описание" << true << 1
+        << with(with(a, 1, "11"), 4, "-1") << QStringList{"Ram.dat:1:Ram A:5>-1"};
+    QTest::newRow("supplier sheet: file, number, price")
+        << "Номер;цена;Файл\n2;9,99;Ram.dat" << false << 1 << with(a, 1, "9,99") << QStringList();
+    QTest::newRow("unknown columns are left alone")
+        << "Файл;Номер;Поставщик;Цена\nRam.dat;2;ООО Ромашка;7" << false << 1 << with(a, 1, "7") << QStringList();
     QTest::newRow("rename alone") << "Ram.dat;2;Ram A снят;10;r2;r3;r6;5;Ram A описание" << true << 1
                                   << with(a, 0, "Ram A снят") << QStringList();
     QTest::newRow("rename with the previous name")
         << "Файл;Номер;Прежнее название;Название;Остаток\nRam.dat;2;Ram A;Ram A2;0" << false << 1
         << with(with(a, 0, "Ram A2"), 4, "0") << QStringList{"Ram.dat:1:Ram A2:5>0"};
-    QTest::newRow("text with quotes and separator")
-        << "Ram.dat;2;Ram A;10;r2;r3;r6;5;\"DDR5; \"\"быстрая\"\"\"" << true << 1
-        << with(a, 5, "DDR5; \"быстрая\"") << QStringList();
-    QTest::newRow("stock written plainly") << "Файл;Номер;Остаток\nRam.dat;2;007" << false << 1 << with(a, 4, "7")
-                                           << QStringList{"Ram.dat:1:Ram A:5>7"};
-    QTest::newRow("last row without line end") << "Файл;Номер;Цена\nRam.dat;2;3" << false << 1 << with(a, 1, "3")
-                                                << QStringList();
+    QTest::newRow("text with quotes and separator") << "Ram.dat;2;Ram A;10;r2;r3;r6;5;\"DDR5; \"\"быстрая\"\"\"" << true
+                                                    << 1 << with(a, 5, "DDR5; \"быстрая\"") << QStringList();
+    QTest::newRow("stock written plainly")
+        << "Файл;Номер;Остаток\nRam.dat;2;007" << false << 1 << with(a, 4, "7") << QStringList{"Ram.dat:1:Ram A:5>7"};
+    QTest::newRow("last row without line end")
+        << "Файл;Номер;Цена\nRam.dat;2;3" << false << 1 << with(a, 1, "3") << QStringList();
 }
 
 void TestPriceListExchange::importChanges()
@@ -181,8 +182,7 @@ void TestPriceListExchange::importChanges()
         bytes.chop(2);
     const ImportPlan plan = planImport(bytes, shop.path, Comma);
     QStringList reported;
-    const QStringList written =
-        applyImport(plan, shop.path, [&](const StockChange& s) { reported << describe(s); });
+    const QStringList written = applyImport(plan, shop.path, [&](const StockChange& s) { reported << describe(s); });
     QCOMPARE(written, QStringList{"Ram.dat"});
     QCOMPARE(reported, stock);
 
@@ -225,20 +225,22 @@ void TestPriceListExchange::importRefusesWithNothingWritten_data()
                                         << "Строка 3, столбец «Название»: Название не может быть пустым";
     QTest::newRow("price not a number") << sheet(good + "Fun.dat;2;Fun A;дёшево;r2;r3;r6;5;Fun A описание")
                                         << "Строка 3, столбец «Цена»: Цена «дёшево» — не число";
-    QTest::newRow("price with a point") << sheet("Файл;Номер;Цена\nRam.dat;2;10.5", false)
-                                        << "Строка 2, столбец «Цена»: Цена «10.5» — не число. Дробную часть отделяйте знаком «,»";
+    QTest::newRow("price with a point")
+        << sheet("Файл;Номер;Цена\nRam.dat;2;10.5", false)
+        << "Строка 2, столбец «Цена»: Цена «10.5» — не число. Дробную часть отделяйте знаком «,»";
     QTest::newRow("stock not whole") << sheet("Файл;Номер;Остаток\nRam.dat;3;1,5", false)
                                      << "Строка 2, столбец «Остаток»: Остаток «1,5» — не целое число";
     QTest::newRow("empty stock") << sheet("Файл;Номер;Остаток\nRam.dat;3;", false)
                                  << "Строка 2, столбец «Остаток»: Остаток «» — не целое число";
-    QTest::newRow("NUL in a field") << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
-                                    << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
+    QTest::newRow("NUL in a field")
+        << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
+        << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
     QTest::newRow("same record twice") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;2;2", false)
                                        << "Строка 3, столбец «Номер»: запись 2 из «Ram.dat» уже есть в строке 2";
     QTest::newRow("short row") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;3", false)
                                << "Строка 3: 2 ячеек вместо 3";
-    QTest::newRow("cell past the header") << sheet("Файл;Номер;Цена\nRam.dat;2;1;9", false)
-                                          << "Строка 2: ячейка «9» правее последнего столбца заголовка";
+    QTest::newRow("cell past the header")
+        << sheet("Файл;Номер;Цена\nRam.dat;2;1;9", false) << "Строка 2: ячейка «9» правее последнего столбца заголовка";
     QTest::newRow("no number column") << sheet("Файл;Цена\nRam.dat;1", false)
                                       << "Строка 1: в заголовке нет столбца «Номер»";
     QTest::newRow("column twice") << sheet("Файл;Номер;Цена;Цена\nRam.dat;2;1;1", false)
@@ -269,7 +271,8 @@ void TestPriceListExchange::applyRefusesItemRenamedSincePreview()
     updatePriceListFile(QDir(shop.path).filePath("Ram.dat"), [](PriceList& l) { l.replace(7, "Ram Z"); });
     const QByteArray ram = shop.bytes("Ram.dat");
     const QString failure = failureOf([&] { applyImport(plan, shop.path); });
-    QVERIFY2(failure.contains("В файле «Ram.dat» запись 2 называется теперь «Ram Z», а не «Ram A»"), qPrintable(failure));
+    QVERIFY2(failure.contains("В файле «Ram.dat» запись 2 называется теперь «Ram Z», а не «Ram A»"),
+             qPrintable(failure));
     QVERIFY2(failure.contains("Уже записаны: Base.dat"), qPrintable(failure));
     QCOMPARE(shop.bytes("Ram.dat"), ram);
     QCOMPARE(recordLine(shop.list("Base.dat"), 1, PriceLine), QStringLiteral("1"));
@@ -278,14 +281,16 @@ void TestPriceListExchange::applyRefusesItemRenamedSincePreview()
 void TestPriceListExchange::journalFailureNamesListsWritten()
 {
     Shop shop;
-    const ImportPlan plan = planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.path, Comma);
+    const ImportPlan plan =
+        planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.path, Comma);
     const QString failure = failureOf([&] {
         applyImport(plan, shop.path, [](const StockChange& s) {
             if (s.file == "Ram.dat")
                 throw Error("Журнал недоступен.");
         });
     });
-    QCOMPARE(failure, QStringLiteral("Журнал недоступен.\nУже записаны: Base.dat, Ram.dat; остальные прайс-листы не изменены."));
+    QCOMPARE(failure,
+             QStringLiteral("Журнал недоступен.\nУже записаны: Base.dat, Ram.dat; остальные прайс-листы не изменены."));
     QCOMPARE(recordLine(shop.list("Ram.dat"), 1, StockLine), QStringLiteral("1"));
     QCOMPARE(recordLine(shop.list("Scan.dat"), 1, StockLine), QStringLiteral("5"));
 }
@@ -297,18 +302,32 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
     QTest::addColumn<QString>("stored");  // the line afterwards; empty: refused
     QTest::addColumn<QString>("message"); // the refusal
 
-    QTest::newRow("name") << int(ItemField::Name) << "Ram A 16 ГБ" << "Ram A 16 ГБ" << "";
-    QTest::newRow("price") << int(ItemField::Price) << "12,5" << "12,5" << "";
-    QTest::newRow("spare") << int(ItemField::Spare3) << "SKU-1" << "SKU-1" << "";
-    QTest::newRow("stock") << int(ItemField::Stock) << "+9" << "9" << "";
-    QTest::newRow("price with a point") << int(ItemField::Price) << "12.5" << ""
+    QTest::newRow("name") << int(ItemField::Name) << "Ram A 16 ГБ"
+                          << "Ram A 16 ГБ"
+                          << "";
+    QTest::newRow("price") << int(ItemField::Price) << "12,5"
+                           << "12,5"
+                           << "";
+    QTest::newRow("spare") << int(ItemField::Spare3) << "SKU-1"
+                           << "SKU-1"
+                           << "";
+    QTest::newRow("stock") << int(ItemField::Stock) << "+9"
+                           << "9"
+                           << "";
+    QTest::newRow("price with a point") << int(ItemField::Price) << "12.5"
+                                        << ""
                                         << "Цена «12.5» — не число. Дробную часть отделяйте знаком «,».";
-    QTest::newRow("stock not a number") << int(ItemField::Stock) << "много" << ""
+    QTest::newRow("stock not a number") << int(ItemField::Stock) << "много"
+                                        << ""
                                         << "Остаток «много» — не целое число.";
-    QTest::newRow("line break") << int(ItemField::Description) << "a\nb" << ""
+    QTest::newRow("line break") << int(ItemField::Description) << "a\nb"
+                                << ""
                                 << "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе.";
-    QTest::newRow("empty name") << int(ItemField::Name) << "" << "" << "Название не может быть пустым.";
-    QTest::newRow("character cp1251 lacks") << int(ItemField::Name) << "Ram ☺" << ""
+    QTest::newRow("empty name") << int(ItemField::Name) << ""
+                                << ""
+                                << "Название не может быть пустым.";
+    QTest::newRow("character cp1251 lacks") << int(ItemField::Name) << "Ram ☺"
+                                            << ""
                                             << "Символ «☺» в поле «Название» нельзя сохранить в прайс-листе.";
 }
 
@@ -327,7 +346,8 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields()
     QCOMPARE(fieldProblem(ItemField(field), text, Comma), message);
     QStringList reported;
     const QString failure = failureOf([&] {
-        QVERIFY(editItem(shop.path, "Ram.dat", 1, seen, edited, Comma, [&](const StockChange& s) { reported << describe(s); }));
+        QVERIFY(editItem(shop.path, "Ram.dat", 1, seen, edited, Comma,
+                         [&](const StockChange& s) { reported << describe(s); }));
     });
     QCOMPARE(failure, message);
     if (!message.isEmpty()) {
@@ -340,15 +360,16 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields()
     QCOMPARE(reported, field == int(ItemField::Stock) ? QStringList{"Ram.dat:1:Ram A:5>9"} : QStringList());
     // The item as the owner saw it is gone now: the same edit again is refused by the name check.
     if (field == int(ItemField::Name))
-        QVERIFY(failureOf([&] { editItem(shop.path, "Ram.dat", 1, seen, edited, Comma); })
-                    .startsWith("В файле «Ram.dat» запись 2 называется теперь «Ram A 16 ГБ», а не «Ram A»"));
+        QVERIFY(failureOf([&] {
+                    editItem(shop.path, "Ram.dat", 1, seen, edited, Comma);
+                }).startsWith("В файле «Ram.dat» запись 2 называется теперь «Ram A 16 ГБ», а не «Ram A»"));
 }
 
 void TestPriceListExchange::appendItemGoesToTheEnd_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("record");      // the new item's; -1: refused
-    QTest::addColumn<int>("keptLines");   // lines of the old content that stay as they were
+    QTest::addColumn<int>("record");    // the new item's; -1: refused
+    QTest::addColumn<int>("keptLines"); // lines of the old content that stay as they were
 
     QTest::newRow("whole records") << crlf(record("A", "1", "1") + record("B", "2", "2")) << 2 << 14;
     QTest::newRow("empty file") << QByteArray() << 0 << 0;
@@ -400,7 +421,8 @@ void TestPriceListExchange::sellerShipsWhileOwnerImports()
     std::thread seller([&] {
         try {
             for (int i = 0; i < Sales; ++i)
-                updatePriceListFile(ram, [](PriceList& l) { l.replace(7 + StockLine, intToText(textToInt(l.at(7 + StockLine)) - 1)); });
+                updatePriceListFile(
+                    ram, [](PriceList& l) { l.replace(7 + StockLine, intToText(textToInt(l.at(7 + StockLine)) - 1)); });
         } catch (const Error&) {
             failed = true;
         }
@@ -410,13 +432,17 @@ void TestPriceListExchange::sellerShipsWhileOwnerImports()
     for (int i = 1; i <= Imports; ++i) {
         // The sheet is made from an export, so its stock may already be behind the seller.
         const csv::Parsed exported = csv::parse(exportPriceLists(shop.path));
-        const auto it = std::find_if(exported.rows.begin(), exported.rows.end(),
-                                     [](const csv::ParsedRow& r) { return r.fields.mid(0, 2) == QStringList{"Ram.dat", "2"}; });
+        const auto it = std::find_if(exported.rows.begin(), exported.rows.end(), [](const csv::ParsedRow& r) {
+            return r.fields.mid(0, 2) == QStringList{"Ram.dat", "2"};
+        });
         QVERIFY(it != exported.rows.end());
         const int stock = it->fields[7].toInt();
-        const ImportPlan plan = planImport(
-            sheet(QStringLiteral("Файл;Номер;Цена;Остаток\nRam.dat;2;%1;%2\nRam.dat;3;%1;0\n").arg(100 + i).arg(stock + 10), false),
-            shop.path, Comma);
+        const ImportPlan plan =
+            planImport(sheet(QStringLiteral("Файл;Номер;Цена;Остаток\nRam.dat;2;%1;%2\nRam.dat;3;%1;0\n")
+                                 .arg(100 + i)
+                                 .arg(stock + 10),
+                             false),
+                       shop.path, Comma);
         for (const ItemChange& c : plan.items)
             for (const FieldChange& f : c.fields)
                 if (f.field == ItemField::Stock)
