@@ -85,6 +85,8 @@ class TestPriceListExchange : public QObject {
 
 private slots:
     void roundTripWritesNothing();
+    void sameValuesWriteNothing_data();
+    void sameValuesWriteNothing();
     void exportHasEveryRecordInOrder();
 
     void importChanges_data();
@@ -112,6 +114,27 @@ void TestPriceListExchange::roundTripWritesNothing()
     const ImportPlan plan = planImport(exportPriceLists(shop.path), shop.path, Comma);
     QVERIFY(plan.isEmpty());
     QCOMPARE(plan.rows, 30 * 3 - 1);
+    QVERIFY(applyImport(plan, shop.path).isEmpty());
+    QVERIFY(shop.snapshot() == before);
+}
+
+// What a spreadsheet program makes of unchanged values is no change either.
+void TestPriceListExchange::sameValuesWriteNothing_data()
+{
+    QTest::addColumn<QString>("rows");
+    QTest::newRow("price with decimals") << "Файл;Номер;Цена\nRam.dat;2;10,00\nRam.dat;3;2E1";
+    QTest::newRow("stock with a sign") << "Файл;Номер;Остаток\nRam.dat;2;+5\nRam.dat;3;-0";
+    QTest::newRow("name, file and number with spaces") << "Файл;Номер;Название\n Ram.dat ; 2;Ram A";
+    QTest::newRow("empty rows") << "Файл;Номер;Цена\n;;\n  ;;\n";
+}
+
+void TestPriceListExchange::sameValuesWriteNothing()
+{
+    QFETCH(QString, rows);
+    Shop shop;
+    const Shop::Snapshot before = shop.snapshot();
+    const ImportPlan plan = planImport(sheet(rows, false), shop.path, Comma);
+    QVERIFY(plan.isEmpty());
     QVERIFY(applyImport(plan, shop.path).isEmpty());
     QVERIFY(shop.snapshot() == before);
 }
