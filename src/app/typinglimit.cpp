@@ -50,6 +50,8 @@ void showWhole(QLineEdit* edit, const QString& text)
     if (TypingLimit* limit = limitOf(edit))
         limit->allowFor(text);
     edit->setText(text);
+    // A value longer than the field shows from its start.
+    edit->setCursorPosition(0);
 }
 
 } // namespace korvanta
