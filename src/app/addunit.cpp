@@ -3,6 +3,7 @@
 #include "contexthelp.h"
 #include "guard.h"
 #include "mainstate.h"
+#include "typinglimit.h"
 
 #include <QCheckBox>
 #include <QIcon>
@@ -35,7 +36,7 @@ TAddBox::TAddBox(MainState& state, const Facilities& facilities, QWidget* parent
     label1->setGeometry(16, 48, 100, 22);
     m_addEdit = new QLineEdit(this);
     m_addEdit->setObjectName(QStringLiteral("AddEdit"));
-    m_addEdit->setMaxLength(5);
+    setTypingLimit(m_addEdit, 5);
     m_addEdit->setToolTip(QStringLiteral("Внутренняя дополнительная наценка компьютерной фирмы (в процентах)"));
     m_addEdit->setGeometry(120, 48, 60, 22);
     auto* label29 = new QLabel(QStringLiteral("%"), this);
@@ -75,7 +76,7 @@ void TAddBox::showEvent(QShowEvent* event)
 void TAddBox::refresh()
 {
     if (m_addEdit->text() != m_state.addEdit)
-        m_addEdit->setText(m_state.addEdit);
+        showWhole(m_addEdit, m_state.addEdit);
 }
 
 } // namespace korvanta

@@ -5,6 +5,7 @@
 #include "guard.h"
 #include "mainstate.h"
 #include "picturebox.h"
+#include "typinglimit.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
@@ -54,6 +55,8 @@ QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
+    // Texts from the price lists are shown as they stand, never as markup.
+    l->setTextFormat(Qt::PlainText);
     return l;
 }
 
@@ -182,13 +185,13 @@ void TFormMain::buildGeneralSheet()
     m_rubBox->setGeometry(12, 8, 90, 22);
     m_valEdit = new QLineEdit(rateFrame);
     m_valEdit->setObjectName(QStringLiteral("ValEdit"));
-    m_valEdit->setMaxLength(10);
+    setTypingLimit(m_valEdit, 10);
     m_valEdit->setGeometry(104, 8, 90, 22);
     auto* label17 = makeLabel(QStringLiteral("Label17"), QStringLiteral("Курс: 1у.е. ="), rateFrame);
     label17->setGeometry(12, 36, 100, 20);
     m_kursEdit = new QLineEdit(rateFrame);
     m_kursEdit->setObjectName(QStringLiteral("KursEdit"));
-    m_kursEdit->setMaxLength(10);
+    setTypingLimit(m_kursEdit, 10);
     m_kursEdit->setGeometry(104, 35, 90, 22);
     connect(m_rubBox, &QCheckBox::clicked, this, &TFormMain::RubBoxClick);
     connect(m_valEdit, &QLineEdit::textEdited, this, &TFormMain::ValEditChange);
@@ -205,7 +208,7 @@ void TFormMain::buildGeneralSheet()
     label25->setGeometry(160, 10, 40, 20);
     m_ndsEdit = new QLineEdit(vatFrame);
     m_ndsEdit->setObjectName(QStringLiteral("NDSEdit"));
-    m_ndsEdit->setMaxLength(5);
+    setTypingLimit(m_ndsEdit, 5);
     m_ndsEdit->setGeometry(204, 9, 60, 22);
     auto* label26 = makeLabel(QStringLiteral("Label26"), QStringLiteral("%"), vatFrame);
     label26->setGeometry(270, 10, 20, 20);
@@ -465,7 +468,7 @@ void TFormMain::refresh()
     m_ndsBox->setChecked(g.ndsBox);
     auto syncEdit = [](QLineEdit* edit, const EditState& s) {
         if (edit->text() != s.text)
-            edit->setText(s.text);
+            showWhole(edit, s.text);
         edit->setEnabled(s.enabled);
     };
     syncEdit(m_kursEdit, g.kursEdit);

@@ -14,6 +14,8 @@ void errorBox(QWidget* parent, const QString& caption, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
+    // Messages quote texts from files as they stand.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -3,12 +3,18 @@
 #include "error.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTextDocument>
+#include <algorithm>
+#include <numeric>
 
 namespace korvanta {
 
@@ -30,7 +36,47 @@ QFont paperFont(QFont font)
     return font;
 }
 
+// The printer dialog with only what the job honours: the whole order is always printed, so there
+// is no choice of pages. Qt's own dialog shows its page range group whenever the print system
+// could filter pages; it is hidden here each time the dialog is shown.
+class OrderPrintDialog : public QPrintDialog {
+public:
+    OrderPrintDialog(QPrinter* printer, QWidget* parent, const QString& proposedFile) : QPrintDialog(printer, parent)
+    {
+        setObjectName(QStringLiteral("PrinterSetupDialog"));
+        setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                   QAbstractPrintDialog::PrintCollateCopies);
+        // Printing to a file proposes a file of this order's own, never the previous order's.
+        if (auto* file = findChild<QLineEdit*>(QStringLiteral("filename")))
+            file->setText(proposedFile);
+    }
+
+    void setVisible(bool visible) override
+    {
+        QPrintDialog::setVisible(visible);
+        if (visible)
+            if (auto* range = findChild<QGroupBox*>(QStringLiteral("gbPrintRange")))
+                range->hide();
+    }
+};
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
+}
+
 } // namespace
+
+QString freshOrderFile(const QString& folder, const QDateTime& when)
+{
+    const QDir dir(folder);
+    const QString stem = QStringLiteral("Заказ ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm"));
+    QString name = stem + QStringLiteral(".pdf");
+    for (int n = 2; dir.exists(name); ++n)
+        name = QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
+    return dir.filePath(name);
+}
 
 QtPrinter::QtPrinter() = default;
 QtPrinter::~QtPrinter() = default;
@@ -50,9 +96,16 @@ bool QtPrinter::setup()
         p.setOutputFileName(m_outputPdf);
         return true;
     }
-    QPrintDialog dialog(&p, m_parent);
-    dialog.setObjectName(QStringLiteral("PrinterSetupDialog"));
-    return dialog.exec() == QDialog::Accepted;
+    p.setPrintRange(QPrinter::AllPages);
+    p.setFromTo(0, 0);
+    const QString folder = m_pdfFolder.isEmpty() ? documentsFolder() : m_pdfFolder;
+    OrderPrintDialog dialog(&p, m_parent, freshOrderFile(folder, QDateTime::currentDateTime()));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    // The whole order, whatever the print system was told before.
+    p.setPrintRange(QPrinter::AllPages);
+    p.setFromTo(0, 0);
+    return true;
 }
 
 void QtPrinter::print(const QStringList& lines, const QString& jobTitle)
@@ -79,9 +132,26 @@ void QtPrinter::print(const QStringList& lines, const QString& jobTitle)
         fail(QStringLiteral("the page has no printable area"));
     }
     document.setPageSize(page);
-    const int pages = document.pageCount();
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !p.newPage()) {
+
+    // The pages in the order and the number of copies the dialog asked for; a print system that
+    // makes copies itself gets each page once.
+    std::vector<int> order(size_t(document.pageCount()));
+    std::iota(order.begin(), order.end(), 0);
+    if (p.pageOrder() == QPrinter::LastPageFirst)
+        std::reverse(order.begin(), order.end());
+    const int copies = p.supportsMultipleCopies() ? 1 : std::max(1, p.copyCount());
+    std::vector<int> sheets;
+    if (p.collateCopies()) {
+        for (int c = 0; c < copies; ++c)
+            sheets.insert(sheets.end(), order.begin(), order.end());
+    } else {
+        for (int i : order)
+            sheets.insert(sheets.end(), size_t(copies), i);
+    }
+
+    for (size_t sheet = 0; sheet < sheets.size(); ++sheet) {
+        const int i = sheets[sheet];
+        if (sheet > 0 && !p.newPage()) {
             painter.end();
             fail(QStringLiteral("a new page could not be started"));
         }

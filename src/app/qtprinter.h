@@ -2,6 +2,7 @@
 
 #include "facilities.h"
 
+#include <QDateTime>
 #include <QFont>
 #include <QPointer>
 #include <QWidget>
@@ -25,6 +26,8 @@ public:
     const QFont& font() const { return m_font; }
     // Prints into this PDF file, confirming the dialog without showing it; empty: ask the user.
     void setOutputPdf(const QString& path) { m_outputPdf = path; }
+    // The folder in which the dialog proposes a PDF file of the order; empty: the user's documents.
+    void setPdfFolder(const QString& folder) { m_pdfFolder = folder; }
 
     bool setup() override;
     // The lines, laid out over the printable area of as many pages as they need, as one job.
@@ -37,6 +40,11 @@ private:
     QPointer<QWidget> m_parent;
     QFont m_font;
     QString m_outputPdf;
+    QString m_pdfFolder;
 };
+
+// A PDF file name for the order printed at `when` that no file in `folder` has yet:
+// "Заказ 2026-12-07 15-04.pdf", then "Заказ 2026-12-07 15-04 (2).pdf" and so on.
+QString freshOrderFile(const QString& folder, const QDateTime& when);
 
 } // namespace korvanta

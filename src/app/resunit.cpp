@@ -26,17 +26,26 @@ namespace {
 constexpr int ClientWidth = 466;
 constexpr int ClientHeight = 375;
 
+const QString WindowFamily = QStringLiteral("MS Sans Serif");
+
 // "MS Sans Serif", 11 pixels where it is installed; elsewhere the application's own font, which
 // has Cyrillic letters.
 QFont windowFont()
 {
-    const QString family = QStringLiteral("MS Sans Serif");
-    if (QFontDatabase::hasFamily(family)) {
-        QFont font(family);
+    if (QFontDatabase::hasFamily(WindowFamily)) {
+        QFont font(WindowFamily);
         font.setPixelSize(11);
         return font;
     }
     return QApplication::font();
+}
+
+// The order's own font, 13 pixels high, in which it is also printed.
+QFont orderFont()
+{
+    QFont font = QFontDatabase::hasFamily(WindowFamily) ? QFont(WindowFamily) : QApplication::font();
+    font.setPixelSize(13);
+    return font;
 }
 
 } // namespace
@@ -60,12 +69,16 @@ TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* pare
     m_printBtn = new QPushButton(QIcon(QStringLiteral(":/glyphs/print.svg")), QStringLiteral("Печатать"), this);
     m_printBtn->setObjectName(QStringLiteral("PrintBtn"));
     m_printBtn->setGeometry(160, 344, 137, 25);
+    // Printing ships the order: only the button itself starts it, never Return or Enter.
+    m_printBtn->setAutoDefault(false);
+    m_printBtn->setDefault(false);
     connect(m_printBtn, &QPushButton::clicked, this, &TResForm::PrintBtnClick);
 
     m_resEdit = new QTextEdit(this);
     m_resEdit->setObjectName(QStringLiteral("ResEdit"));
     m_resEdit->setGeometry(8, 8, 449, 329);
     m_resEdit->setReadOnly(true);
+    m_resEdit->setFont(orderFont());
     m_resEdit->setAcceptRichText(false);
     m_resEdit->setFrameShape(QFrame::NoFrame);
     m_resEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

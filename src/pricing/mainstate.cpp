@@ -102,42 +102,56 @@ QString MainState::unitSuffix() const
 
 void MainState::boxChange(Cat c, int index)
 {
+    ChoiceList& box = catalogue.view(c).box;
+    const int previousIndex = box.index;
+    const QString previousText = box.editText;
+    box.choose(index);
+    try {
+        showChoice(c, box.index);
+    } catch (...) {
+        // A record that cannot be read leaves the previous choice whole, the list included, so
+        // that no item is ever shown, summed or shipped with another record's price.
+        box.index = previousIndex;
+        box.editText = previousText;
+        throw;
+    }
+}
+
+void MainState::showChoice(Cat c, int i)
+{
     const CategoryInfo& info = category(c);
     CategoryView& v = catalogue.view(c);
-    v.box.choose(index);
-    const int i = v.box.index;
     PageView& pv = catalogue.pageView(info.page);
 
     if (info.variant == Variant::Quantity) {
-        if (i < 0) {
+        if (i < 0)
             forgetChoice(c);
-            return;
-        }
-        chooseQuantity(c, i, true);
+        else
+            chooseQuantity(c, i, true);
         return;
     }
 
     const PriceList* list = catalogue.records(c);
-    if (list && i >= 0) {
-        SelectionPair& pair = computer[c];
-        v.itemLabel = recordLine(*list, i, DescriptionLine);
-        pair.item = v.box.items.at(i);
-        if (!settings.rub) {
-            pair.price = recordLine(*list, i, PriceLine);
-        } else if (pair.item == NoneEntry) {
-            pair.price.clear();
-        } else {
-            pair.price = formatMoney(textToFloat(recordLine(*list, i, PriceLine), m_decimal) * settings.curs, m_decimal);
-        }
-        v.priceLabel = pair.price + unitSuffix();
-        if (pair.item == NoneEntry)
-            pv.warningVisible = false;
-        else
-            pv.warningVisible = textToInt(recordLine(*list, i, StockLine)) <= 0;
-    } else if (list) {
+    if (list && i < 0) {
         // Typed text that matches no entry: nothing of this category is chosen.
         forgetChoice(c);
         return;
+    }
+    if (list) {
+        // Every line is read before anything changes.
+        const QString description = recordLine(*list, i, DescriptionLine);
+        SelectionPair pair{v.box.items.at(i), QString()};
+        if (!settings.rub)
+            pair.price = recordLine(*list, i, PriceLine);
+        else if (pair.item != NoneEntry)
+            pair.price =
+                formatMoney(textToFloat(recordLine(*list, i, PriceLine), m_decimal) * settings.curs, m_decimal);
+        const bool outOfStock = pair.item != NoneEntry && textToInt(recordLine(*list, i, StockLine)) <= 0;
+
+        v.itemLabel = description;
+        v.priceLabel = pair.price + unitSuffix();
+        pv.warningVisible = outOfStock;
+        computer[c] = std::move(pair);
     }
     if (!info.picture.isEmpty())
         pv.picture = info.picture;
@@ -161,29 +175,28 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     CategoryView& v = catalogue.view(c);
     PageView& pv = catalogue.pageView(info.page);
     const PriceList& list = *catalogue.records(c);
-    SelectionPair& pair = computer[c];
     const quint16 n = countOf(c);
 
-    if (fullChoice)
-        v.itemLabel = recordLine(list, position, DescriptionLine);
+    // Every line is read before anything changes.
+    const QString description = fullChoice ? recordLine(list, position, DescriptionLine) : v.itemLabel;
     // The first entry of a quantity list stands for none, whatever its name.
+    SelectionPair pair;
     if (position == 0)
         pair.item = NoneEntry;
     else
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
-    if (pair.item == NoneEntry) {
-        pair.price.clear();
-    } else {
+    if (pair.item != NoneEntry) {
         double amount = textToFloat(recordLine(list, position, PriceLine), m_decimal) * n;
         if (settings.rub)
             amount *= settings.curs;
         pair.price = formatMoney(amount, m_decimal);
     }
+    const bool shortOfStock = pair.item != NoneEntry && textToInt(recordLine(list, position, StockLine)) < n;
+
+    v.itemLabel = description;
     v.priceLabel = pair.price + unitSuffix();
-    if (pair.item == NoneEntry)
-        pv.warningVisible = false;
-    else
-        pv.warningVisible = textToInt(recordLine(list, position, StockLine)) < n;
+    pv.warningVisible = shortOfStock;
+    computer[c] = std::move(pair);
     if (fullChoice)
         pv.picture = info.picture;
 }
@@ -191,17 +204,26 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
 void MainState::quantityChange(Cat c, int index)
 {
     ChoiceList& quantity = c == Cat::RAM ? catalogue.numBox : catalogue.num1Box;
+    const int previousIndex = quantity.index;
+    const QString previousText = quantity.editText;
     quantity.choose(index);
     if (quantity.index < 0)
         return; // a typed quantity counts by the entry's position only
-    const quint16 n = quint16(quantity.index + 1);
-    if (c == Cat::RAM)
-        computer.RAMCount = n;
-    else
-        computer.Fun1Count = n;
+    quint16& count = c == Cat::RAM ? computer.RAMCount : computer.Fun1Count;
+    const quint16 previousCount = count;
+    count = quint16(quantity.index + 1);
     const int position = catalogue.view(c).box.index;
-    if (position > 0)
+    if (position <= 0)
+        return;
+    try {
         chooseQuantity(c, position, false);
+    } catch (...) {
+        // As with a choice: the line keeps its count and the list shows it.
+        count = previousCount;
+        quantity.index = previousIndex;
+        quantity.editText = previousText;
+        throw;
+    }
 }
 
 void MainState::numBoxChange(int index)

@@ -69,8 +69,10 @@ public:
     void procGroupClick(int index);
 
     // ProcBoxChange and its sisters: the choice list of `c` moved to `index` (-1: typed text that
-    // matches no entry).
+    // matches no entry). A record line that cannot be read throws and leaves the previous choice
+    // whole: the pair, the labels, the warning, the picture and the list's position.
     void boxChange(Cat c, int index);
+    // The quantity lists; a failure leaves the count, the list and the memory line as they were.
     void numBoxChange(int index);
     void num1BoxChange(int index);
 
@@ -92,6 +94,7 @@ public:
     QString unitSuffix() const;
 
 private:
+    void showChoice(Cat c, int index);
     void quantityChange(Cat c, int index);
     void chooseQuantity(Cat c, int position, bool fullChoice);
     void forgetChoice(Cat c);

@@ -8,7 +8,10 @@
 #include "mainstate.h"
 #include "memorystore.h"
 #include "picturebox.h"
+#include "qtfacilities.h"
+#include "settingspersistence.h"
 #include "shopfiles.h"
+#include "typinglimit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +19,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -184,6 +188,116 @@ private slots:
         QVERIFY(f.child<QLabel>(QStringLiteral("PriceVideoLabel"))->text().isEmpty());
         f.window->choiceList(Cat::Video)->setCurrentIndex(2);
         QCOMPARE(f.child<QLabel>(QStringLiteral("PriceVideoLabel"))->text(), QStringLiteral("8019,00 руб."));
+    }
+
+    // A memory module whose price cannot be read in the regional settings: the list shows the
+    // module chosen before, with its own price, as the order would list it.
+    void failedChoiceShowsThePreviousItemAgain()
+    {
+        Fixture f;
+        writeList(
+            QDir(f.dir.path()), QStringLiteral("Ram.dat"),
+            {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+             record(QStringLiteral("DDR4 8 ГБ"), QStringLiteral("30"), QStringLiteral("5"), QStringLiteral("3200")),
+             record(QStringLiteral("DDR4 16 ГБ"), QStringLiteral("45.5"), QStringLiteral("5"))});
+        f.start();
+        f.chooseMode(1);
+        f.enter(Page::RAM);
+        QComboBox* box = f.window->choiceList(Cat::RAM);
+        box->setCurrentIndex(1);
+        box->setCurrentIndex(2);
+        QCOMPARE(f.fakes.errorReport.reported,
+                 QStringList{QStringLiteral("'45.5' is not a valid floating point value")});
+        QCOMPARE(box->currentIndex(), 1);
+        QCOMPARE(box->currentText(), QStringLiteral("DDR4 8 ГБ"));
+        QCOMPARE(f.child<QLabel>(QStringLiteral("RamLabel"))->text(), QStringLiteral("3200"));
+        QCOMPARE(f.child<QLabel>(QStringLiteral("PriceRAMLabel"))->text(), QStringLiteral("30,00 у.е."));
+        QCOMPARE(f.state->computer[Cat::RAM].item, QStringLiteral("DDR4 8 ГБ - 1шт."));
+    }
+
+    // Texts from a price list show as they stand: no markup, no pictures loaded from the list.
+    void fileTextsShowAsPlainText()
+    {
+        const QString markup = QStringLiteral("<b>IPS</b> &amp; <i>24\"</i> <img src=\"x.png\">");
+        QVERIFY(Qt::mightBeRichText(markup));
+        Fixture f;
+        writeList(QDir(f.dir.path()), QStringLiteral("Monitor.dat"),
+                  {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                   record(QStringLiteral("<u>Dell</u>"), QStringLiteral("<i>150</i>"), QStringLiteral("2"), markup)});
+        f.start();
+        f.chooseMode(0);
+        f.enter(Page::Mon);
+        f.window->choiceList(Cat::Mon)->setCurrentIndex(1);
+        QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), markup);
+        QCOMPARE(f.child<QLabel>(QStringLiteral("PriceMonLabel"))->text(), QStringLiteral("<i>150</i> у.е."));
+        for (Cat c : allCategories())
+            for (const QString& name : {category(c).itemLabel, category(c).priceLabel})
+                QVERIFY2(f.child<QLabel>(name)->textFormat() == Qt::PlainText, qPrintable(name));
+
+        // The error report quotes file texts as they stand too.
+        QtErrorReport report;
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                format = box->textFormat();
+                shown = box->text();
+                box->accept();
+            }
+        });
+        report.report(QStringLiteral("'%1' is not a valid floating point value").arg(markup));
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, QStringLiteral("'%1' is not a valid floating point value.").arg(markup));
+    }
+
+    // The edits' limits hold for typing; what the program shows from the settings is shown whole.
+    void storedValuesShowWhole_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<StoredValue>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("rate") << "KursEdit"
+                              << "curs" << binaryDouble(1e14) << "100000000000000" << 10;
+        QTest::newRow("currency") << "ValEdit"
+                                  << "val" << string1251(QStringLiteral("российских рублей")) << "российских рублей"
+                                  << 10;
+        QTest::newRow("VAT") << "NDSEdit"
+                             << "nds" << binaryDouble(123456.5) << "123456,5" << 5;
+        QTest::newRow("markup") << "AddEdit"
+                                << "add" << binaryDouble(1234567) << "1234567" << 5;
+    }
+
+    void storedValuesShowWhole()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, name);
+        QFETCH(StoredValue, value);
+        QFETCH(QString, shown);
+        QFETCH(int, limit);
+        Fixture f;
+        f.store.keys[SettingsKeyPath][QStringLiteral("rub")] = dword(1);
+        f.store.keys[SettingsKeyPath][QStringLiteral("ndse")] = dword(1);
+        f.store.keys[SettingsKeyPath][name] = value;
+        f.start();
+        TAddBox extras(*f.state, f.fakes.facilities(), f.window.get());
+        extras.show();
+        QLineEdit* field =
+            edit == QStringLiteral("AddEdit") ? extras.findChild<QLineEdit*>(edit) : f.child<QLineEdit>(edit);
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(typingLimit(field), limit);
+
+        // Typing cannot lengthen it; deleting shortens it; a new text stops at the limit.
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClicks(field, QStringLiteral("1"));
+        QCOMPARE(field->text(), shown);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, QStringLiteral("1"));
+        QCOMPARE(field->text(), shown.chopped(1));
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, QString(limit + 3, QLatin1Char('7')));
+        QCOMPARE(field->text(), QString(limit, QLatin1Char('7')));
     }
 
     void missingFileIsReportedAndEarlierListsStay()
@@ -371,7 +485,7 @@ private slots:
             QVERIFY(!del->isEnabled());
             auto* add = extras.findChild<QLineEdit*>(QStringLiteral("AddEdit"));
             QCOMPARE(add->toolTip(), QStringLiteral("Внутренняя дополнительная наценка компьютерной фирмы (в процентах)"));
-            QCOMPARE(add->maxLength(), 5);
+            QCOMPARE(typingLimit(add), 5);
             QCOMPARE(add->text(), QStringLiteral("0"));
 
             extras.show();
@@ -432,9 +546,9 @@ private slots:
         QVERIFY(f.child<QPushButton>(QStringLiteral("ExitButton"))->font().bold());
         QCOMPARE(f.child<QPushButton>(QStringLiteral("ResBtn"))->width(), 425);
 
-        QCOMPARE(f.child<QLineEdit>(QStringLiteral("KursEdit"))->maxLength(), 10);
-        QCOMPARE(f.child<QLineEdit>(QStringLiteral("ValEdit"))->maxLength(), 10);
-        QCOMPARE(f.child<QLineEdit>(QStringLiteral("NDSEdit"))->maxLength(), 5);
+        QCOMPARE(typingLimit(f.child<QLineEdit>(QStringLiteral("KursEdit"))), 10);
+        QCOMPARE(typingLimit(f.child<QLineEdit>(QStringLiteral("ValEdit"))), 10);
+        QCOMPARE(typingLimit(f.child<QLineEdit>(QStringLiteral("NDSEdit"))), 5);
         QVERIFY(f.child<QLineEdit>(QStringLiteral("ZakEdit"))->text().isEmpty());
         QCOMPARE(f.child<QCheckBox>(QStringLiteral("RubBox"))->text(), QStringLiteral(" Цены в"));
         QCOMPARE(f.child<QCheckBox>(QStringLiteral("NDSBox"))->text(), QStringLiteral("Учет НДС"));

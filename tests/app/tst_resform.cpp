@@ -7,9 +7,13 @@
 #include "shopfiles.h"
 #include "summary.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
@@ -71,6 +75,18 @@ QString pdfText(const QString& path)
 {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text of one page.
+QString pdfPageText(const QString& path, int page)
+{
+    QProcess p;
+    const QString n = QString::number(page);
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral("-f"), n,
+                                          QStringLiteral("-l"), n, path, QStringLiteral("-")});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return QString();
     return QString::fromUtf8(p.readAllStandardOutput());
@@ -155,6 +171,47 @@ private slots:
         QVERIFY(qAbs(form.frameGeometry().center().x() - screen.center().x()) <= 2);
         QVERIFY(qAbs(form.frameGeometry().center().y() - screen.center().y()) <= 2);
         form.reject();
+    }
+
+    // Printing ships the order, so only the button itself starts it.
+    void onlyTheButtonStartsPrinting_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("setups");
+        QTest::newRow("Return in the text") << "ResEdit" << int(Qt::Key_Return) << 0;
+        QTest::newRow("Enter in the text") << "ResEdit" << int(Qt::Key_Enter) << 0;
+        QTest::newRow("Return on the button") << "PrintBtn" << int(Qt::Key_Return) << 0;
+        QTest::newRow("Enter on the button") << "PrintBtn" << int(Qt::Key_Enter) << 0;
+        QTest::newRow("Space on the button") << "PrintBtn" << int(Qt::Key_Space) << 1;
+    }
+
+    void onlyTheButtonStartsPrinting()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, setups);
+        Fixture f;
+        f.fakes.printer.confirm = false;
+        f.choose(Cat::Mon, 1);
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        QWidget* target = f.child<QWidget>(focus);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QCOMPARE(f.fakes.printer.setups, setups);
+        QCOMPARE(f.form->isVisible(), setups == 0);
+        f.form->reject();
+    }
+
+    // The order has its own 13-pixel font, and is printed in it.
+    void orderHasItsOwnFont()
+    {
+        Fixture f(true);
+        const QFont font = f.child<QTextEdit>(QStringLiteral("ResEdit"))->font();
+        QCOMPARE(font.pixelSize(), 13);
+        QCOMPARE(f.qtPrinter.font(), font);
+        QVERIFY(f.form->font().pixelSize() != 13);
     }
 
     void textIsComposedAtEveryShowing()
@@ -262,6 +319,87 @@ private slots:
         info.start(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY(info.waitForFinished(60000));
         QVERIFY(QString::fromUtf8(info.readAllStandardOutput()).contains(QStringLiteral("Итого...")));
+    }
+
+    // The printer dialog: no choice of pages, since the whole order is always printed; the copies
+    // and the page order it offers are honoured; a PDF file is proposed afresh for every order.
+    void printerDialogOffersWhatIsHonoured()
+    {
+        if (!havePoppler())
+            QSKIP("pdftotext and pdfinfo (poppler-utils) are needed");
+        QTemporaryDir tmp;
+        QtPrinter printer;
+        printer.setPdfFolder(tmp.path());
+        QStringList lines;
+        for (int i = 1; i <= 120; ++i)
+            lines << QStringLiteral("Строка %1 заказа").arg(i);
+
+        struct Order {
+            int copies;
+            bool reverse;
+            QString proposed;
+            QStringList spinBoxes, lineEdits;
+        };
+        QList<Order> orders = {{2, false, {}, {}, {}}, {1, true, {}, {}, {}}};
+        for (Order& order : orders) {
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                // Everything the dialog offers, its options unfolded.
+                for (auto* button : dialog->findChildren<QPushButton*>())
+                    if (button->text().contains(QStringLiteral(">>")))
+                        button->click();
+                for (auto* spin : dialog->findChildren<QSpinBox*>())
+                    if (spin->isVisible())
+                        order.spinBoxes << spin->objectName();
+                for (auto* edit : dialog->findChildren<QLineEdit*>())
+                    if (edit->isVisible() && !qobject_cast<QSpinBox*>(edit->parent()))
+                        order.lineEdits << edit->objectName();
+                if (auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename")))
+                    order.proposed = file->text();
+                if (auto* copies = dialog->findChild<QSpinBox*>(QStringLiteral("copies")))
+                    copies->setValue(order.copies);
+                if (auto* collate = dialog->findChild<QCheckBox*>(QStringLiteral("collate")))
+                    collate->setChecked(true);
+                if (auto* reverse = dialog->findChild<QCheckBox*>(QStringLiteral("reverse")))
+                    reverse->setChecked(order.reverse);
+                dialog->accept();
+            });
+            QVERIFY(printer.setup());
+            // Nothing but the number of copies and the file's name is typed in.
+            QCOMPARE(order.spinBoxes, QStringList{QStringLiteral("copies")});
+            QCOMPARE(order.lineEdits, QStringList{QStringLiteral("filename")});
+            QCOMPARE(QFileInfo(order.proposed).absolutePath(), QFileInfo(tmp.path()).absoluteFilePath());
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^Заказ \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d( \\(\\d+\\))?\\.pdf$"))
+                    .match(QFileInfo(order.proposed).fileName())
+                    .hasMatch(),
+                qPrintable(order.proposed));
+            QVERIFY(!QFile::exists(order.proposed));
+            printer.print(lines, QStringLiteral("Итого..."));
+            QVERIFY(QFile::exists(order.proposed));
+        }
+        // Two collated copies of the order; then one copy, last page first.
+        const int pages = pdfPages(orders[1].proposed);
+        QVERIFY(pages >= 2);
+        QVERIFY(pdfPageText(orders[1].proposed, 1).contains(QStringLiteral("Строка 120 ")));
+        QCOMPARE(pdfPages(orders[0].proposed), 2 * pages);
+        QVERIFY(pdfPageText(orders[0].proposed, pages + 1).contains(QStringLiteral("Строка 1 ")));
+    }
+
+    void freshOrderFileNames()
+    {
+        QTemporaryDir tmp;
+        const QDateTime when(QDate(2026, 12, 7), QTime(15, 4, 31));
+        const QString first = freshOrderFile(tmp.path(), when);
+        QCOMPARE(first, QDir(tmp.path()).filePath(QStringLiteral("Заказ 2026-12-07 15-04.pdf")));
+        writeBytes(first, "%PDF");
+        const QString second = freshOrderFile(tmp.path(), when);
+        QCOMPARE(second, QDir(tmp.path()).filePath(QStringLiteral("Заказ 2026-12-07 15-04 (2).pdf")));
+        writeBytes(second, "%PDF");
+        QCOMPARE(QFileInfo(freshOrderFile(tmp.path(), when)).fileName(),
+                 QStringLiteral("Заказ 2026-12-07 15-04 (3).pdf"));
     }
 
     void failedPrintIsToldAndStillShips()

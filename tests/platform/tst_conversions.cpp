@@ -6,6 +6,7 @@
 
 #include "failure.h"
 
+#include <QStringDecoder>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -59,6 +60,7 @@ private slots:
 
     void cp1251AllBytesRoundTrip();
     void cp1251CyrillicLetters();
+    void cp1251AgreesWithQtCodec();
     void cp1251CanEncode();
 };
 
@@ -418,6 +420,19 @@ void TestConversions::cp1251CyrillicLetters()
     QCOMPARE(cp1251::encode(QStringLiteral("руб.")), QByteArray("\xF0\xF3\xE1."));
     QCOMPARE(cp1251::encode(QStringLiteral("у.е.")), QByteArray("\xF3.\xE5."));
     QCOMPARE(cp1251::encode(QStringLiteral("Шт 3")), QByteArray("\xD8\xF2 3"));
+}
+
+void TestConversions::cp1251AgreesWithQtCodec()
+{
+    QStringDecoder decoder("windows-1251");
+    if (!decoder.isValid())
+        QSKIP("this Qt build has no windows-1251 codec to compare with");
+    for (int i = 0; i < 256; ++i) {
+        const char byte = char(i);
+        const QString qt = decoder(QByteArrayView(&byte, 1));
+        QVERIFY(!decoder.hasError());
+        QCOMPARE(cp1251::decode(QByteArrayView(&byte, 1)), qt);
+    }
 }
 
 void TestConversions::cp1251CanEncode()

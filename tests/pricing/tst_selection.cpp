@@ -64,8 +64,10 @@ private slots:
     void capitalisedNoneIsAnItem();
     void stockWarning_data();
     void stockWarning();
-    void stockNotAnIntegerKeepsEarlierSteps();
-    void priceNotANumberKeepsEarlierSteps();
+    void failedChoiceKeepsThePreviousChoice_data();
+    void failedChoiceKeepsThePreviousChoice();
+    void failedQuantityChangeKeepsTheCount_data();
+    void failedQuantityChangeKeepsTheCount();
     void warningLabelIsSharedByThePage();
     void duplicateNamesUseTheirOwnRecord();
 
@@ -249,53 +251,121 @@ void TestSelection::stockWarning()
     QCOMPARE(shop.pair(Cat::UPS).item, QStringLiteral("Test"));
 }
 
-void TestSelection::stockNotAnIntegerKeepsEarlierSteps()
-{
-    Shop shop;
-    shop.write(QStringLiteral("Scan.dat"),
-               {record("Out", "3", "0"), record("Canon LiDE", "45,5", "много", "A4, 4800 dpi")});
-    shop.state.sheetEnter(Page::Prn);
-    shop.state.boxChange(Cat::Prn, 2); // out of stock printer: warning on, printer picture
-    QVERIFY(shop.page(Page::Prn).warningVisible);
-    shop.state.boxChange(Cat::Scan, 0);
-    shop.state.boxChange(Cat::Prn, 2);
-    QVERIFY(shop.page(Page::Prn).warningVisible);
-    QCOMPARE(shop.page(Page::Prn).picture, QStringLiteral("Image42"));
+namespace {
 
-    QCOMPARE(failureOf([&] { shop.state.boxChange(Cat::Scan, 1); }),
-             QStringLiteral("'много' is not a valid integer value"));
-    // Written before the stock step:
-    QCOMPARE(shop.view(Cat::Scan).itemLabel, QStringLiteral("A4, 4800 dpi"));
-    QCOMPARE(shop.pair(Cat::Scan).item, QStringLiteral("Canon LiDE"));
-    QCOMPARE(shop.pair(Cat::Scan).price, QStringLiteral("45,5"));
-    QCOMPARE(shop.view(Cat::Scan).priceLabel, QStringLiteral("45,5 у.е."));
-    // Not reached: the warning and the picture.
-    QVERIFY(shop.page(Page::Prn).warningVisible);
-    QCOMPARE(shop.page(Page::Prn).picture, QStringLiteral("Image42"));
+// What a category shows and stores: a failed choice must leave all of it as it was.
+struct Shown {
+    SelectionPair pair;
+    QString itemLabel, priceLabel, picture, boxText;
+    int boxIndex;
+    bool warning;
+    quint16 ramCount, fun1Count;
+
+    Shown(const Shop& shop, Cat c)
+        : pair(shop.pair(c)), itemLabel(shop.view(c).itemLabel), priceLabel(shop.view(c).priceLabel),
+          picture(shop.page(category(c).page).picture), boxText(shop.view(c).box.currentText()),
+          boxIndex(shop.view(c).box.index), warning(shop.page(category(c).page).warningVisible),
+          ramCount(shop.state.computer.RAMCount), fun1Count(shop.state.computer.Fun1Count)
+    {
+    }
+    bool operator==(const Shown& o) const
+    {
+        return pair.item == o.pair.item && pair.price == o.pair.price && itemLabel == o.itemLabel &&
+               priceLabel == o.priceLabel && picture == o.picture && boxText == o.boxText && boxIndex == o.boxIndex &&
+               warning == o.warning && ramCount == o.ramCount && fun1Count == o.fun1Count;
+    }
+};
+
+char* toString(const Shown& s)
+{
+    return QTest::toString(QStringLiteral("%1 | %2 | %3 | %4 | list %5 \"%6\" | warning %7 | %8 | %9/%10")
+                               .arg(s.pair.item, s.pair.price, s.itemLabel, s.priceLabel)
+                               .arg(s.boxIndex)
+                               .arg(s.boxText)
+                               .arg(s.warning)
+                               .arg(s.picture)
+                               .arg(s.ramCount)
+                               .arg(s.fun1Count));
 }
 
-void TestSelection::priceNotANumberKeepsEarlierSteps()
-{
-    for (QChar decimal : {QLatin1Char(','), QLatin1Char('.')}) {
-        Shop shop(decimal);
-        // The separator of the other locale.
-        const QString wrong = decimal == QLatin1Char(',') ? QStringLiteral("45.5") : QStringLiteral("45,5");
-        shop.write(QStringLiteral("Os.dat"),
-                   {record("Linux", "0", "0", "свободная"), record("Win", wrong, "0", "OEM")});
-        shop.currency("30", QStringLiteral("грн."));
-        shop.state.sheetEnter(Page::Dop);
-        shop.state.boxChange(Cat::OS, 0);
-        QCOMPARE(shop.pair(Cat::OS).price, money("0.00", decimal));
-        QVERIFY(shop.page(Page::Dop).warningVisible);
+} // namespace
 
-        QCOMPARE(failureOf([&] { shop.state.boxChange(Cat::OS, 1); }),
-                 QStringLiteral("'%1' is not a valid floating point value").arg(wrong));
-        QCOMPARE(shop.view(Cat::OS).itemLabel, QStringLiteral("OEM"));
-        QCOMPARE(shop.pair(Cat::OS).item, QStringLiteral("Win"));
-        QCOMPARE(shop.pair(Cat::OS).price, money("0.00", decimal));
-        QCOMPARE(shop.view(Cat::OS).priceLabel, money("0.00", decimal) + QStringLiteral(" грн."));
-        QVERIFY(shop.page(Page::Dop).warningVisible);
+void TestSelection::failedChoiceKeepsThePreviousChoice_data()
+{
+    QTest::addColumn<Cat>("cat");
+    QTest::addColumn<bool>("rub");
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QString>("stock");
+    QTest::addColumn<QString>("failure");
+    const QString pointPrice = QStringLiteral("'45.5' is not a valid floating point value");
+    const QString wordStock = QStringLiteral("'много' is not a valid integer value");
+    for (Cat c : allCategories()) {
+        const QByteArray key = category(c).key.toLatin1();
+        QTest::addRow("%s: price in roubles", key.constData()) << c << true << "45.5"
+                                                               << "3" << pointPrice;
+        QTest::addRow("%s: stock", key.constData()) << c << false << "45,5"
+                                                    << "много" << wordStock;
+        if (category(c).variant == Variant::Quantity)
+            QTest::addRow("%s: price in у.е.", key.constData()) << c << false << "45.5"
+                                                                << "3" << pointPrice;
     }
+}
+
+void TestSelection::failedChoiceKeepsThePreviousChoice()
+{
+    QFETCH(Cat, cat);
+    QFETCH(bool, rub);
+    QFETCH(QString, price);
+    QFETCH(QString, stock);
+    QFETCH(QString, failure);
+    Shop shop;
+    shop.write(category(cat).files.first(), {record("нет", "0", "0"), record("Годный", "30", "0", "годное описание"),
+                                             record("Негодный", price, stock, "негодное описание")});
+    if (rub)
+        shop.currency("2", QStringLiteral("руб."));
+    shop.state.procGroupClick(0);
+    shop.state.sheetEnter(category(cat).page);
+
+    // Nothing chosen yet: the list goes back to its placeholder.
+    const Shown empty(shop, cat);
+    QCOMPARE(failureOf([&] { shop.state.boxChange(cat, 2); }), failure);
+    QCOMPARE(Shown(shop, cat), empty);
+
+    shop.state.boxChange(cat, 1);
+    const Shown chosen(shop, cat);
+    QVERIFY(shop.state.computer.isChosen(cat));
+    QCOMPARE(failureOf([&] { shop.state.boxChange(cat, 2); }), failure);
+    QCOMPARE(Shown(shop, cat), chosen);
+}
+
+void TestSelection::failedQuantityChangeKeepsTheCount_data()
+{
+    QTest::addColumn<Cat>("cat");
+    QTest::addColumn<bool>("rub");
+    QTest::addRow("memory") << Cat::RAM << false;
+    QTest::addRow("case fans in roubles") << Cat::Fun1 << true;
+}
+
+void TestSelection::failedQuantityChangeKeepsTheCount()
+{
+    QFETCH(Cat, cat);
+    QFETCH(bool, rub);
+    Shop shop;
+    if (rub)
+        shop.currency("2", QStringLiteral("руб."));
+    shop.state.sheetEnter(Page::RAM);
+    shop.state.boxChange(cat, 1);
+    const Shown chosen(shop, cat);
+    // The record's price line can no longer be read, as after an edit of the list in memory.
+    shop.state.catalogue.records(cat)->replace(RecordLines + PriceLine, QStringLiteral("45.5"));
+    const auto change = [&](int index) {
+        return failureOf([&] { cat == Cat::RAM ? shop.state.numBoxChange(index) : shop.state.num1BoxChange(index); });
+    };
+    QCOMPARE(change(2), QStringLiteral("'45.5' is not a valid floating point value"));
+    QCOMPARE(Shown(shop, cat), chosen);
+    const ChoiceList& quantity = cat == Cat::RAM ? shop.state.catalogue.numBox : shop.state.catalogue.num1Box;
+    QCOMPARE(quantity.index, 0);
+    QCOMPARE(quantity.currentText(), QStringLiteral("1"));
 }
 
 void TestSelection::warningLabelIsSharedByThePage()
