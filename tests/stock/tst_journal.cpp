@@ -1,6 +1,7 @@
 // The journal file: rows of a shipment, order numbers, quoting, and a torn last row.
 #include "cp1251.h"
 #include "csv.h"
+#include "journalquery.h"
 #include "stockshop.h"
 
 #include <QtTest>
@@ -30,6 +31,8 @@ JournalRow movement(long long order, const QString& operation, const QString& na
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(korvanta::stock::JournalFilter)
 
 class TestJournal : public QObject {
     Q_OBJECT
@@ -119,6 +122,61 @@ private slots:
         QCOMPARE(reader.size(), 3);
         QCOMPARE(reader.tornBytes(), 0);
         QCOMPARE(reader.row(2)->operation, ReceiptOp);
+    }
+
+    // The owner's view: which rows a filter keeps, and sorting.
+    void filterAndSort_data()
+    {
+        QTest::addColumn<JournalFilter>("filter");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("ascending");
+        QTest::addColumn<QList<long long>>("orders");
+        QTest::newRow("all, journal order") << JournalFilter{} << -1 << true << QList<long long>{1, 2, 3, 4, 5};
+        QTest::newRow("operation") << JournalFilter{{}, {}, {}, {}, ReturnOp} << -1 << true << QList<long long>{4};
+        QTest::newRow("dates") << JournalFilter{QDate(2026, 11, 30), QDate(2026, 12, 1), {}, {}, {}} << -1 << true
+                               << QList<long long>{2, 3};
+        QTest::newRow("customer, any case") << JournalFilter{{}, {}, QStringLiteral("иван"), {}, {}} << -1 << true
+                                            << QList<long long>{1, 4};
+        QTest::newRow("item") << JournalFilter{{}, {}, {}, QStringLiteral("мон"), {}} << -1 << true << QList<long long>{3, 5};
+        QTest::newRow("by date, newest first") << JournalFilter{} << int(DateColumn) << false << QList<long long>{5, 4, 3, 2, 1};
+        QTest::newRow("by quantity") << JournalFilter{} << int(QuantityColumn) << true << QList<long long>{2, 1, 3, 4, 5};
+        QTest::newRow("by item") << JournalFilter{} << int(NameColumn) << true << QList<long long>{1, 3, 5, 2, 4};
+    }
+    void filterAndSort()
+    {
+        QFETCH(JournalFilter, filter);
+        QFETCH(int, column);
+        QFETCH(bool, ascending);
+        QFETCH(QList<long long>, orders);
+        const struct {
+            const char* date;
+            const char* customer;
+            const char* name;
+            const QString& operation;
+            int quantity;
+        } rows[] = {{"29.11.2026", "Иванов", "Клавиатура", ShipmentOp, 2},
+                    {"30.11.2026", "Петров", "Мышь", ShipmentOp, -1},
+                    {"01.12.2026", "", "Монитор 24", ReceiptOp, 3},
+                    {"02.12.2026", "ИВАНОВА", "Мышь", ReturnOp, 4},
+                    {"02.12.2026", "", "монитор 27", CorrectionOp, 5}};
+        QByteArray bytes = csv::row(columnTitles());
+        long long order = 0;
+        for (const auto& r : rows) {
+            JournalRow row = movement(++order, r.operation, QString::fromUtf8(r.name));
+            row.date = QString::fromUtf8(r.date);
+            row.time = QStringLiteral("12:00:0%1").arg(order);
+            row.customer = QString::fromUtf8(r.customer);
+            row.quantity = r.quantity;
+            bytes += csv::row(row.fields());
+        }
+        const JournalReader reader(bytes);
+        std::vector<qsizetype> selected = selectRows(reader, filter);
+        if (column >= 0)
+            sortRows(reader, selected, column, ascending);
+        QList<long long> got;
+        for (qsizetype i : selected)
+            got << reader.row(i)->order;
+        QCOMPARE(got, orders);
     }
 
     // Fields are read one at a time without decoding the row, quotes and all.
