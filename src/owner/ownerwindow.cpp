@@ -122,7 +122,10 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     m_view->setObjectName(QStringLiteral("JournalView"));
     m_view->setModel(m_model);
     m_view->setSortingEnabled(true);
-    m_view->horizontalHeader()->setSortIndicatorShown(false); // newest first until a column is clicked
+    // Newest first until a column is clicked; then the header shows the order.
+    m_view->horizontalHeader()->setSortIndicatorShown(false);
+    connect(m_view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this] { m_view->horizontalHeader()->setSortIndicatorShown(true); });
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setAlternatingRowColors(true);

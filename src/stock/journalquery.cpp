@@ -4,6 +4,8 @@
 #include "cp1251.h"
 #include "pricelist.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace korvanta::stock {
@@ -34,6 +36,20 @@ bool isNumeric(int column)
 {
     return column == OrderColumn || column == RecordColumn || column == QuantityColumn || column == BeforeColumn
            || column == AfterColumn;
+}
+
+// Letter case folded in cp1251 bytes, so that texts sort without decoding them: Latin and
+// Cyrillic capitals to small letters, Ё to ё.
+QByteArray foldedBytes(QByteArray text)
+{
+    for (char& ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF))
+            ch = char(c + 0x20);
+        else if (c == 0xA8)
+            ch = char(0xB8);
+    }
+    return text;
 }
 
 template <typename Key>
@@ -86,15 +102,47 @@ void sortRows(const JournalReader& reader, std::vector<qsizetype>& rows, int col
             keys[i] = reader.fieldBytes(rows[i], column).toLongLong();
         sortByKey(rows, keys, ascending);
     } else if (column == DateColumn || column == TimeColumn) {
-        std::vector<std::pair<int, QByteArray>> keys(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            keys[i] = {dateKey(reader.fieldBytes(rows[i], DateColumn)), reader.fieldBytes(rows[i], TimeColumn)};
+        std::vector<long long> keys(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const QByteArray time = reader.fieldBytes(rows[i], TimeColumn).replace(':', QByteArray());
+            keys[i] = dateKey(reader.fieldBytes(rows[i], DateColumn)) * 1000000LL + time.toLongLong();
+        }
         sortByKey(rows, keys, ascending);
     } else {
-        std::vector<QString> keys(rows.size());
+        // A journal repeats the same few thousand names and customers: each distinct text is
+        // ranked once and the rows are sorted by rank.
+        QHash<QByteArray, int> ids;
+        std::vector<QByteArray> texts;
+        std::vector<int> keys(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            QByteArray text = foldedBytes(reader.fieldBytes(rows[i], column));
+            auto it = ids.find(text);
+            if (it == ids.end()) {
+                it = ids.insert(text, int(texts.size()));
+                texts.push_back(std::move(text));
+            }
+            keys[i] = it.value();
+        }
+        std::vector<int> byText(texts.size());
+        for (size_t i = 0; i < byText.size(); ++i)
+            byText[i] = int(i);
+        std::sort(byText.begin(), byText.end(), [&](int a, int b) { return texts[size_t(a)] < texts[size_t(b)]; });
+        std::vector<int> rank(texts.size());
+        for (size_t i = 0; i < byText.size(); ++i)
+            rank[size_t(byText[i])] = int(i);
+        // Ranks are few and dense: counting them sorts in one pass and keeps equal rows in order.
+        const size_t distinct = texts.size();
+        std::vector<size_t> start(distinct + 1, 0);
+        for (int& key : keys) {
+            key = ascending ? rank[size_t(key)] : int(distinct) - 1 - rank[size_t(key)];
+            ++start[size_t(key) + 1];
+        }
+        for (size_t k = 1; k <= distinct; ++k)
+            start[k] += start[k - 1];
+        std::vector<qsizetype> sorted(rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
-            keys[i] = reader.field(rows[i], column).toCaseFolded();
-        sortByKey(rows, keys, ascending);
+            sorted[start[size_t(keys[i])]++] = rows[i];
+        rows = std::move(sorted);
     }
 }
 
