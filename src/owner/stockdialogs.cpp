@@ -31,14 +31,15 @@ QTableWidgetItem* cell(const QString& text, bool number = false)
     return item;
 }
 
-QTableWidget* makeTable(const QStringList& titles, QWidget* parent)
+// `stretch`: the column of the item's name, which takes the width left.
+QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent)
 {
     auto* table = new QTableWidget(0, int(titles.size()), parent);
     table->setHorizontalHeaderLabels(titles);
     table->verticalHeader()->hide();
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(stretch, QHeaderView::Stretch);
     table->setAlternatingRowColors(true);
     return table;
 }
@@ -150,7 +151,7 @@ ReturnDialog::ReturnDialog(Journal& journal, ErrorReport* report, QWidget* paren
     m_about->setObjectName(QStringLiteral("OrderLabel"));
     m_table = makeTable({QStringLiteral("Товар"), QStringLiteral("Файл"), QStringLiteral("Запись"),
                          QStringLiteral("Количество"), QStringLiteral("Цена"), QStringLiteral("Состояние")},
-                        this);
+                        0, this);
     m_table->setObjectName(QStringLiteral("LinesTable"));
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_returnChecked = new QPushButton(QStringLiteral("Вернуть отмеченные"), this);
@@ -264,7 +265,7 @@ ReconcileDialog::ReconcileDialog(Journal& journal, ErrorReport* report, QWidget*
     m_summary->setWordWrap(true);
     m_table = makeTable({QStringLiteral("Файл"), QStringLiteral("Запись"), QStringLiteral("Товар"),
                          QStringLiteral("По журналу"), QStringLiteral("В файле")},
-                        this);
+                        2, this);
     m_table->setObjectName(QStringLiteral("DiscrepancyTable"));
     m_accept = new QPushButton(QStringLiteral("Принять количество из файла"), this);
     m_accept->setObjectName(QStringLiteral("AcceptBtn"));
