@@ -1,5 +1,6 @@
 // Opening the owner's journal view at a million rows, timed against a floor measured in the same
-// run: reading the journal file's bytes. Run offscreen from an optimised build.
+// run: reading the journal file's bytes; and appending a row to it against appending to a small
+// journal. Run offscreen from an optimised build.
 #include "benchcommon.h"
 #include "csv.h"
 #include "journal.h"
@@ -92,10 +93,24 @@ int main(int argc, char** argv)
         QApplication::processEvents();
     });
 
+    // Appending a shipment's row: to the million-row journal and to a new one.
+    JournalRow row;
+    row.workplace = QStringLiteral("anna@kassa1");
+    row.operation = ShipmentOp;
+    row.fileName = QStringLiteral("Ram.dat");
+    row.name = QStringLiteral("Kingston FURY Beast DDR4 16GB 3200");
+    Journal big(dir.path());
+    QTemporaryDir emptyDir;
+    Journal fresh(emptyDir.path());
+    const double appendBig = bench::bestOf(10, [&] { big.append({row}); });
+    const double appendFresh = bench::bestOf(10, [&] { fresh.append({row}); });
+
     std::printf("journal of %d rows, %.1f MB\n", Rows, double(QFile(path).size()) / 1e6);
     std::printf("floor: read the file's bytes          %8.1f ms\n", floor);
     std::printf("open the journal view (first paint)   %8.1f ms  ratio %.2f\n", open, open / floor);
     std::printf("filter by customer                    %8.1f ms  ratio %.2f\n", filter, filter / floor);
     std::printf("sort by item name                     %8.1f ms  ratio %.2f\n", sort, sort / floor);
+    std::printf("append a row, small journal (floor)   %8.2f ms\n", appendFresh);
+    std::printf("append a row, million-row journal     %8.2f ms  ratio %.2f\n", appendBig, appendBig / appendFresh);
     return 0;
 }

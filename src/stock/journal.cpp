@@ -1,6 +1,8 @@
 #include "journal.h"
 
+#include "cp1251.h"
 #include "csv.h"
+#include "journalreader.h"
 #include "error.h"
 #include "filelock.h"
 
@@ -55,7 +57,9 @@ std::optional<long long> toNumber(const QString& text)
 
 void syncToDisk(QFile& file)
 {
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_LINUX)
+    ::fdatasync(file.handle()); // the appended bytes and the new length, not the times
+#elif defined(Q_OS_UNIX)
     ::fsync(file.handle());
 #else
     Q_UNUSED(file);
@@ -75,6 +79,17 @@ void setTornTailAside(QFile& file, qint64& size, const QString& tornPath)
     if (size == 0)
         return;
     const qint64 start = std::max<qint64>(0, size - 65536);
+    // The usual case, a whole last row without quotes, needs no parsing.
+    {
+        const qint64 lastStart = std::max<qint64>(0, size - 4096);
+        file.seek(lastStart);
+        const QByteArray tail = file.read(size - lastStart);
+        if (tail.endsWith('\n')) {
+            const qsizetype previous = tail.lastIndexOf('\n', tail.size() - 2);
+            if ((previous >= 0 || lastStart == 0) && tail.sliced(previous + 1).count('"') % 2 == 0)
+                return;
+        }
+    }
     if (!file.seek(start))
         throw writeError(file.fileName(), file.errorString());
     const QByteArray block = file.read(size - start);
@@ -119,10 +134,11 @@ void setTornTailAside(QFile& file, qint64& size, const QString& tornPath)
 // may be followed by another's, so the highest of them counts, not the last.
 long long highestOrder(QFile& file, qint64 size)
 {
-    for (qint64 window = 64 * 1024;; window *= 4) {
+    const QByteArray returnOp = cp1251::encode(ReturnOp);
+    for (qint64 window = 16 * 1024;; window *= 4) {
         const qint64 start = std::max<qint64>(0, size - window);
         file.seek(start);
-        const QByteArray block = file.read(size - start);
+        QByteArray block = file.read(size - start);
         qsizetype from = 0;
         if (start > 0) {
             from = block.indexOf('\n');
@@ -130,15 +146,17 @@ long long highestOrder(QFile& file, qint64 size)
                 continue;
             ++from;
         }
-        const csv::Parsed parsed = csv::parse(QByteArrayView(block).sliced(from));
+        // Only two fields of each row are looked at; nothing is decoded.
+        const JournalReader rows(block.sliced(from));
         long long highest = 0;
         bool anyNew = false;
-        for (const csv::ParsedRow& r : parsed.rows) {
-            const auto row = JournalRow::fromFields(r.fields);
-            if (!row)
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            bool ok = false;
+            const long long order = rows.fieldBytes(i, OrderColumn).toLongLong(&ok);
+            if (!ok)
                 continue;
-            highest = std::max(highest, row->order);
-            anyNew = anyNew || row->operation != ReturnOp;
+            highest = std::max(highest, order);
+            anyNew = anyNew || rows.fieldBytes(i, OperationColumn) != returnOp;
         }
         if (anyNew || start == 0)
             return highest;
