@@ -121,9 +121,11 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     m_view = new QTableView(this);
     m_view->setObjectName(QStringLiteral("JournalView"));
     m_view->setModel(m_model);
-    m_view->setSortingEnabled(true);
-    // Newest first until a column is clicked; then the header shows the order.
+    // The journal's own order, newest first, until a column is clicked; then the header shows
+    // the order.
+    m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_view->horizontalHeader()->setSortIndicatorShown(false);
+    m_view->setSortingEnabled(true);
     connect(m_view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
             [this] { m_view->horizontalHeader()->setSortIndicatorShown(true); });
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);

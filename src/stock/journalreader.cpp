@@ -3,7 +3,10 @@
 #include "cp1251.h"
 #include "csv.h"
 
+#include "error.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -54,8 +57,11 @@ JournalReader::JournalReader(QByteArray bytes) : m_bytes(std::move(bytes))
 JournalReader JournalReader::load(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return JournalReader();
+    // A journal that is there but cannot be read must not pass for an empty one.
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Не удалось прочитать журнал \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
     return JournalReader(file.readAll());
 }
 

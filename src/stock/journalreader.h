@@ -14,7 +14,7 @@ class JournalReader {
 public:
     JournalReader() = default;
     explicit JournalReader(QByteArray bytes);
-    // A missing journal reads as an empty one.
+    // A missing journal reads as an empty one; one that cannot be read throws Error.
     static JournalReader load(const QString& path);
 
     qsizetype size() const { return qsizetype(m_starts.size()) - 1; }

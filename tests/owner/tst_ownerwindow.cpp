@@ -112,6 +112,7 @@ private slots:
         window.refresh();
         QCOMPARE(window.model().rowCount(), 7);
         QCOMPARE(window.model().journalRow(0)->operation, CorrectionOp);
+        QCOMPARE(window.model().journalRow(1)->operation, ReturnOp); // newest first, whatever its number
         QVERIFY(shop.errors.reported.isEmpty());
     }
 };
