@@ -1,0 +1,266 @@
+#include "ownerwindow.h"
+
+#include "guard.h"
+#include "stockdialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace korvanta {
+
+using namespace stock;
+
+namespace {
+
+// A typical text of each column, for its starting width.
+QString widestText(int column)
+{
+    switch (column) {
+    case OrderColumn: return QStringLiteral("000000");
+    case DateColumn: return QStringLiteral("00.00.0000");
+    case TimeColumn: return QStringLiteral("00:00:00");
+    case WorkplaceColumn: return QStringLiteral("anna@kassa1");
+    case CustomerColumn: return QStringLiteral("Смирнова А.В.");
+    case OperationColumn: return QStringLiteral("отгрузка");
+    case FileColumn: return QStringLiteral("Proc_int.dat");
+    case PriceColumn: return QStringLiteral("1234,00");
+    default: return QString();
+    }
+}
+
+} // namespace
+
+OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget* parent)
+    : QMainWindow(parent), m_journal(shopFolder), m_report(report ? report : &m_qtReport)
+{
+    setObjectName(QStringLiteral("OwnerWindow"));
+    setWindowTitle(QStringLiteral("KORVANTA — склад"));
+    m_qtReport.setParent(this);
+
+    auto* tools = addToolBar(QStringLiteral("Действия"));
+    tools->setObjectName(QStringLiteral("Actions"));
+    tools->setMovable(false);
+    tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QAction* receive = tools->addAction(QStringLiteral("Приход..."), this, &OwnerWindow::openReceive);
+    receive->setObjectName(QStringLiteral("ReceiveAction"));
+    receive->setToolTip(QStringLiteral("Оприходовать поступивший товар"));
+    QAction* giveBack = tools->addAction(QStringLiteral("Возврат..."), this, &OwnerWindow::openReturn);
+    giveBack->setObjectName(QStringLiteral("ReturnAction"));
+    giveBack->setToolTip(QStringLiteral("Принять возврат заказа целиком или отдельных строк"));
+    QAction* reconcileAction = tools->addAction(QStringLiteral("Сверка..."), this, &OwnerWindow::openReconcile);
+    reconcileAction->setObjectName(QStringLiteral("ReconcileAction"));
+    reconcileAction->setToolTip(QStringLiteral("Сравнить количество в прайс-листах с журналом"));
+    tools->addSeparator();
+    QAction* refreshAction = tools->addAction(QStringLiteral("Обновить"), this, &OwnerWindow::refresh);
+    refreshAction->setObjectName(QStringLiteral("RefreshAction"));
+    refreshAction->setShortcut(QKeySequence::Refresh);
+
+    // Filters.
+    auto* filters = new QGroupBox(QStringLiteral("Отбор"), this);
+    m_fromCheck = new QCheckBox(QStringLiteral("с"), filters);
+    m_fromCheck->setObjectName(QStringLiteral("FromCheck"));
+    m_from = new QDateEdit(QDate::currentDate().addDays(-30), filters);
+    m_from->setObjectName(QStringLiteral("FromEdit"));
+    m_toCheck = new QCheckBox(QStringLiteral("по"), filters);
+    m_toCheck->setObjectName(QStringLiteral("ToCheck"));
+    m_to = new QDateEdit(QDate::currentDate(), filters);
+    m_to->setObjectName(QStringLiteral("ToEdit"));
+    for (QDateEdit* edit : {m_from, m_to}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        edit->setEnabled(false);
+    }
+    m_customer = new QLineEdit(filters);
+    m_customer->setObjectName(QStringLiteral("CustomerEdit"));
+    m_customer->setPlaceholderText(QStringLiteral("часть имени"));
+    m_customer->setClearButtonEnabled(true);
+    m_item = new QLineEdit(filters);
+    m_item->setObjectName(QStringLiteral("ItemEdit"));
+    m_item->setPlaceholderText(QStringLiteral("часть названия"));
+    m_item->setClearButtonEnabled(true);
+    m_operation = new QComboBox(filters);
+    m_operation->setObjectName(QStringLiteral("OperationBox"));
+    m_operation->addItem(QStringLiteral("все"), QString());
+    for (const QString& op : {ShipmentOp, ReturnOp, ReceiptOp, CorrectionOp})
+        m_operation->addItem(op, op);
+    auto* reset = new QPushButton(QStringLiteral("Сбросить"), filters);
+    reset->setObjectName(QStringLiteral("ResetFilterBtn"));
+
+    auto* row = new QHBoxLayout(filters);
+    row->addWidget(new QLabel(QStringLiteral("Даты:"), filters));
+    row->addWidget(m_fromCheck);
+    row->addWidget(m_from);
+    row->addWidget(m_toCheck);
+    row->addWidget(m_to);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(QStringLiteral("Заказчик:"), filters));
+    row->addWidget(m_customer, 2);
+    row->addWidget(new QLabel(QStringLiteral("Товар:"), filters));
+    row->addWidget(m_item, 3);
+    row->addWidget(new QLabel(QStringLiteral("Операция:"), filters));
+    row->addWidget(m_operation);
+    row->addWidget(reset);
+
+    m_model = new JournalModel(this);
+    m_view = new QTableView(this);
+    m_view->setObjectName(QStringLiteral("JournalView"));
+    m_view->setModel(m_model);
+    // The journal's own order, newest first, until a column is clicked; then the header shows
+    // the order.
+    m_view->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_view->horizontalHeader()->setSortIndicatorShown(false);
+    m_view->setSortingEnabled(true);
+    connect(m_view->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this] { m_view->horizontalHeader()->setSortIndicatorShown(true); });
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setAlternatingRowColors(true);
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    m_view->horizontalHeader()->setStretchLastSection(false);
+    const QFontMetrics metrics = m_view->fontMetrics();
+    for (int c = 0; c < ColumnCount; ++c)
+        m_view->setColumnWidth(c, std::max(metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()),
+                                           metrics.horizontalAdvance(widestText(c))) + 14);
+    // The item's name takes whatever width is left.
+    m_view->horizontalHeader()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(filters);
+    layout->addWidget(m_view);
+    setCentralWidget(central);
+
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("CountLabel"));
+    statusBar()->addPermanentWidget(m_count);
+
+    // Typing filters once the typing pauses: a million rows take a moment.
+    m_filterTimer = new QTimer(this);
+    m_filterTimer->setSingleShot(true);
+    m_filterTimer->setInterval(350);
+    connect(m_filterTimer, &QTimer::timeout, this, &OwnerWindow::applyFilter);
+    connect(m_fromCheck, &QCheckBox::toggled, m_from, &QWidget::setEnabled);
+    connect(m_toCheck, &QCheckBox::toggled, m_to, &QWidget::setEnabled);
+    connect(m_fromCheck, &QCheckBox::toggled, this, &OwnerWindow::applyFilter);
+    connect(m_toCheck, &QCheckBox::toggled, this, &OwnerWindow::applyFilter);
+    connect(m_from, &QDateEdit::dateChanged, this, &OwnerWindow::filterSoon);
+    connect(m_to, &QDateEdit::dateChanged, this, &OwnerWindow::filterSoon);
+    connect(m_customer, &QLineEdit::textChanged, this, &OwnerWindow::filterSoon);
+    connect(m_item, &QLineEdit::textChanged, this, &OwnerWindow::filterSoon);
+    connect(m_operation, &QComboBox::currentIndexChanged, this, &OwnerWindow::applyFilter);
+    connect(reset, &QPushButton::clicked, this, &OwnerWindow::resetFilter);
+    connect(m_view, &QTableView::doubleClicked, this, &OwnerWindow::openReturn);
+
+    resize(1240, 680);
+    refresh();
+}
+
+void OwnerWindow::filterSoon()
+{
+    m_filterTimer->start();
+}
+
+void OwnerWindow::refresh()
+{
+    guarded(m_report, [this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_model->load(m_journal.path());
+        QApplication::restoreOverrideCursor();
+        showStatus();
+    });
+}
+
+void OwnerWindow::applyFilter()
+{
+    m_filterTimer->stop();
+    JournalFilter filter;
+    if (m_fromCheck->isChecked())
+        filter.from = m_from->date();
+    if (m_toCheck->isChecked())
+        filter.to = m_to->date();
+    filter.customer = m_customer->text().trimmed();
+    filter.item = m_item->text().trimmed();
+    filter.operation = m_operation->currentData().toString();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_model->setFilter(filter);
+    QApplication::restoreOverrideCursor();
+    showStatus();
+}
+
+void OwnerWindow::resetFilter()
+{
+    const QSignalBlocker b1(m_fromCheck), b2(m_toCheck), b3(m_customer), b4(m_item), b5(m_operation);
+    m_fromCheck->setChecked(false);
+    m_toCheck->setChecked(false);
+    m_from->setEnabled(false);
+    m_to->setEnabled(false);
+    m_customer->clear();
+    m_item->clear();
+    m_operation->setCurrentIndex(0);
+    applyFilter();
+}
+
+void OwnerWindow::showStatus(const QString& message)
+{
+    m_count->setText(QStringLiteral("Строк: %1 из %2   Журнал: %3")
+                         .arg(m_model->rowCount())
+                         .arg(m_model->totalRows())
+                         .arg(QDir::toNativeSeparators(QFileInfo(m_journal.path()).absoluteFilePath())));
+    if (!message.isEmpty())
+        statusBar()->showMessage(message, 15000);
+}
+
+void OwnerWindow::openReceive()
+{
+    ReceiveDialog dialog(m_journal, m_report, this);
+    connect(&dialog, &ReceiveDialog::received, this, [this](const QString& message) {
+        refresh();
+        showStatus(message);
+    });
+    dialog.exec();
+}
+
+void OwnerWindow::openReturn()
+{
+    ReturnDialog dialog(m_journal, m_report, this);
+    connect(&dialog, &ReturnDialog::returned, this, [this](const QString& message) {
+        refresh();
+        showStatus(message);
+    });
+    const auto row = m_model->journalRow(m_view->currentIndex().row());
+    if (row)
+        dialog.showOrder(row->order);
+    dialog.exec();
+}
+
+void OwnerWindow::openReconcile()
+{
+    ReconcileDialog dialog(m_journal, m_report, this);
+    connect(&dialog, &ReconcileDialog::countsAccepted, this, [this](const QString& message) {
+        refresh();
+        showStatus(message);
+    });
+    dialog.check();
+    dialog.exec();
+}
+
+} // namespace korvanta

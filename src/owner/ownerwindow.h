@@ -1,0 +1,64 @@
+#pragma once
+
+#include "journal.h"
+#include "journalmodel.h"
+#include "qtfacilities.h"
+
+#include <QMainWindow>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QTimer;
+
+namespace korvanta {
+
+class ErrorReport;
+
+// The owner's main window: the journal of the shop folder as a table with its filters, and the
+// ways to receive goods, take back an order and reconcile the price lists with the journal.
+class OwnerWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // `shopFolder`: where the price lists and the journal are; `report` null: the Qt one.
+    explicit OwnerWindow(const QString& shopFolder, ErrorReport* report = nullptr, QWidget* parent = nullptr);
+
+    stock::Journal& journal() { return m_journal; }
+    JournalModel& model() { return *m_model; }
+    QTableView* view() const { return m_view; }
+
+    // Reads the journal again from its file.
+    void refresh();
+    // Takes the filter from the filter fields at once.
+    void applyFilter();
+    void resetFilter();
+
+    // The dialogs, modal; the return starts at the order of the selected row.
+    void openReceive();
+    void openReturn();
+    void openReconcile();
+
+private:
+    void showStatus(const QString& message = QString());
+    void filterSoon();
+
+    stock::Journal m_journal;
+    QtErrorReport m_qtReport;
+    ErrorReport* m_report;
+    JournalModel* m_model;
+    QTableView* m_view;
+    QCheckBox* m_fromCheck;
+    QDateEdit* m_from;
+    QCheckBox* m_toCheck;
+    QDateEdit* m_to;
+    QLineEdit* m_customer;
+    QLineEdit* m_item;
+    QComboBox* m_operation;
+    QLabel* m_count;
+    QTimer* m_filterTimer;
+};
+
+} // namespace korvanta

@@ -1,0 +1,331 @@
+#include "stockdialogs.h"
+
+#include "categorytable.h"
+#include "facilities.h"
+#include "guard.h"
+#include "journalquery.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace korvanta {
+
+using namespace stock;
+
+namespace {
+
+QTableWidgetItem* cell(const QString& text, bool number = false)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    if (number)
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+// `stretch`: the column of the item's name, which takes the width left.
+QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent)
+{
+    auto* table = new QTableWidget(0, int(titles.size()), parent);
+    table->setHorizontalHeaderLabels(titles);
+    table->verticalHeader()->hide();
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->horizontalHeader()->setSectionResizeMode(stretch, QHeaderView::Stretch);
+    table->setAlternatingRowColors(true);
+    return table;
+}
+
+} // namespace
+
+// ---- Приход
+
+ReceiveDialog::ReceiveDialog(Journal& journal, ErrorReport* report, QWidget* parent)
+    : QDialog(parent), m_journal(journal), m_report(report)
+{
+    setObjectName(QStringLiteral("ReceiveDialog"));
+    setWindowTitle(QStringLiteral("Приход товара"));
+    m_lists = new QComboBox(this);
+    m_lists->setObjectName(QStringLiteral("ListBox"));
+    for (Cat c : allCategories()) {
+        const CategoryInfo& info = category(c);
+        for (int i = 0; i < info.files.size(); ++i) {
+            QString title = info.placeholder;
+            if (info.files.size() > 1)
+                title += i == 0 ? QStringLiteral(" Intel") : QStringLiteral(" AMD");
+            m_lists->addItem(QStringLiteral("%1 (%2)").arg(title, info.files[i]), info.files[i]);
+        }
+    }
+    m_items = new QComboBox(this);
+    m_items->setObjectName(QStringLiteral("ItemBox"));
+    m_items->setMinimumContentsLength(40);
+    m_items->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_quantity = new QSpinBox(this);
+    m_quantity->setObjectName(QStringLiteral("QuantityBox"));
+    m_quantity->setRange(1, 1000000);
+    m_quantity->setSuffix(QStringLiteral(" шт."));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Прайс-лист:"), m_lists);
+    form->addRow(QStringLiteral("Товар:"), m_items);
+    form->addRow(QStringLiteral("Поступило:"), m_quantity);
+    auto* buttons = new QDialogButtonBox(this);
+    m_ok = buttons->addButton(QStringLiteral("Принять приход"), QDialogButtonBox::AcceptRole);
+    m_ok->setObjectName(QStringLiteral("ReceiveBtn"));
+    buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(m_lists, &QComboBox::currentIndexChanged, this, [this] { guarded(m_report, [this] { fillItems(); }); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &ReceiveDialog::receive);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    guarded(m_report, [this] { fillItems(); });
+}
+
+void ReceiveDialog::fillItems()
+{
+    m_items->clear();
+    m_ok->setEnabled(false);
+    const QString file = m_lists->currentData().toString();
+    if (file.isEmpty())
+        return;
+    for (const ListItem& item : listItems(m_journal.listPath(file))) {
+        m_items->addItem(QStringLiteral("%1   (на складе: %2)").arg(item.name, item.stock), item.record);
+        m_items->setItemData(m_items->count() - 1, item.name, Qt::UserRole + 1);
+    }
+    m_ok->setEnabled(m_items->count() > 0);
+}
+
+void ReceiveDialog::chooseList(const QString& fileName)
+{
+    m_lists->setCurrentIndex(m_lists->findData(fileName));
+}
+
+void ReceiveDialog::chooseItem(int record)
+{
+    m_items->setCurrentIndex(m_items->findData(record));
+}
+
+void ReceiveDialog::setQuantity(int quantity)
+{
+    m_quantity->setValue(quantity);
+}
+
+void ReceiveDialog::receive()
+{
+    guarded(m_report, [this] {
+        if (m_items->currentIndex() < 0)
+            return;
+        const ItemRef item{m_lists->currentData().toString(), m_items->currentData().toInt(),
+                           m_items->currentData(Qt::UserRole + 1).toString()};
+        const long long order = receiveGoods(m_journal, item, m_quantity->value(), Actor{});
+        emit received(QStringLiteral("Приход № %1: «%2», %3 шт.").arg(order).arg(item.name).arg(m_quantity->value()));
+        accept();
+    });
+}
+
+// ---- Возврат
+
+ReturnDialog::ReturnDialog(Journal& journal, ErrorReport* report, QWidget* parent)
+    : QDialog(parent), m_journal(journal), m_report(report)
+{
+    setObjectName(QStringLiteral("ReturnDialog"));
+    setWindowTitle(QStringLiteral("Возврат товара"));
+    resize(760, 360);
+    m_orderBox = new QSpinBox(this);
+    m_orderBox->setObjectName(QStringLiteral("OrderBox"));
+    m_orderBox->setRange(1, 999999999);
+    auto* find = new QPushButton(QStringLiteral("Показать заказ"), this);
+    find->setObjectName(QStringLiteral("FindBtn"));
+    find->setDefault(true);
+    m_about = new QLabel(this);
+    m_about->setObjectName(QStringLiteral("OrderLabel"));
+    m_table = makeTable({QStringLiteral("Товар"), QStringLiteral("Файл"), QStringLiteral("Запись"),
+                         QStringLiteral("Количество"), QStringLiteral("Цена"), QStringLiteral("Состояние")},
+                        0, this);
+    m_table->setObjectName(QStringLiteral("LinesTable"));
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    m_returnChecked = new QPushButton(QStringLiteral("Вернуть отмеченные"), this);
+    m_returnChecked->setObjectName(QStringLiteral("ReturnCheckedBtn"));
+    m_returnAll = new QPushButton(QStringLiteral("Вернуть весь заказ"), this);
+    m_returnAll->setObjectName(QStringLiteral("ReturnAllBtn"));
+    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Заказ №"), this));
+    top->addWidget(m_orderBox);
+    top->addWidget(find);
+    top->addStretch();
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_returnChecked);
+    bottom->addWidget(m_returnAll);
+    bottom->addStretch();
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_about);
+    layout->addWidget(m_table);
+    layout->addLayout(bottom);
+
+    connect(find, &QPushButton::clicked, this, [this] { showOrder(m_orderBox->value()); });
+    connect(m_returnChecked, &QPushButton::clicked, this, &ReturnDialog::returnChecked);
+    connect(m_returnAll, &QPushButton::clicked, this, &ReturnDialog::returnAll);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    m_returnChecked->setEnabled(false);
+    m_returnAll->setEnabled(false);
+}
+
+void ReturnDialog::showOrder(long long order)
+{
+    guarded(m_report, [&] {
+        m_order = order;
+        m_orderBox->setValue(int(order));
+        m_lines = orderLines(JournalReader::load(m_journal.path()), order);
+        m_table->setRowCount(int(m_lines.size()));
+        int out = 0;
+        for (int r = 0; r < int(m_lines.size()); ++r) {
+            const OrderLine& line = m_lines[size_t(r)];
+            auto* name = cell(line.shipped.name);
+            if (!line.returned) {
+                name->setFlags(name->flags() | Qt::ItemIsUserCheckable);
+                name->setCheckState(Qt::Unchecked);
+                ++out;
+            }
+            m_table->setItem(r, 0, name);
+            m_table->setItem(r, 1, cell(line.shipped.fileName));
+            m_table->setItem(r, 2, cell(QString::number(line.shipped.record), true));
+            m_table->setItem(r, 3, cell(QString::number(line.shipped.quantity), true));
+            m_table->setItem(r, 4, cell(line.shipped.priceText, true));
+            m_table->setItem(r, 5, cell(line.returned ? QStringLiteral("возвращено") : QStringLiteral("отгружено")));
+        }
+        m_table->resizeColumnsToContents();
+        if (m_lines.empty())
+            m_about->setText(QStringLiteral("В журнале нет отгрузки по заказу № %1.").arg(order));
+        else
+            m_about->setText(QStringLiteral("Заказчик: %1    Отгружено: %2 %3    Строк: %4, из них не возвращено: %5")
+                                 .arg(m_lines.front().shipped.customer.isEmpty() ? QStringLiteral("—")
+                                                                                 : m_lines.front().shipped.customer,
+                                      m_lines.front().shipped.date, m_lines.front().shipped.time)
+                                 .arg(m_lines.size())
+                                 .arg(out));
+        m_returnChecked->setEnabled(out > 0);
+        m_returnAll->setEnabled(out > 0);
+    });
+}
+
+void ReturnDialog::returnChecked()
+{
+    std::vector<ItemRef> lines;
+    for (int r = 0; r < m_table->rowCount(); ++r)
+        if (m_table->item(r, 0)->checkState() == Qt::Checked) {
+            const JournalRow& row = m_lines[size_t(r)].shipped;
+            lines.push_back({row.fileName, row.record, row.name});
+        }
+    if (lines.empty()) {
+        if (m_report)
+            m_report->report(QStringLiteral("Отметьте строки, которые нужно вернуть."));
+        return;
+    }
+    doReturn(lines);
+}
+
+void ReturnDialog::returnAll()
+{
+    doReturn({});
+}
+
+void ReturnDialog::doReturn(const std::vector<ItemRef>& lines)
+{
+    guarded(m_report, [&] {
+        const int count = returnItems(m_journal, m_order, lines, Actor{});
+        emit returned(QStringLiteral("Возврат по заказу № %1: строк %2.").arg(m_order).arg(count));
+    });
+    showOrder(m_order);
+}
+
+// ---- Сверка
+
+ReconcileDialog::ReconcileDialog(Journal& journal, ErrorReport* report, QWidget* parent)
+    : QDialog(parent), m_journal(journal), m_report(report)
+{
+    setObjectName(QStringLiteral("ReconcileDialog"));
+    setWindowTitle(QStringLiteral("Сверка склада с журналом"));
+    resize(760, 380);
+    m_summary = new QLabel(this);
+    m_summary->setObjectName(QStringLiteral("SummaryLabel"));
+    m_summary->setWordWrap(true);
+    m_table = makeTable({QStringLiteral("Файл"), QStringLiteral("Запись"), QStringLiteral("Товар"),
+                         QStringLiteral("По журналу"), QStringLiteral("В файле")},
+                        2, this);
+    m_table->setObjectName(QStringLiteral("DiscrepancyTable"));
+    m_accept = new QPushButton(QStringLiteral("Принять количество из файла"), this);
+    m_accept->setObjectName(QStringLiteral("AcceptBtn"));
+    m_accept->setToolTip(QStringLiteral("Записать в журнал правку: количество в прайс-листе верно"));
+    auto* recheck = new QPushButton(QStringLiteral("Проверить снова"), this);
+    auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_accept);
+    bottom->addWidget(recheck);
+    bottom->addStretch();
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_table);
+    layout->addLayout(bottom);
+    connect(m_accept, &QPushButton::clicked, this, &ReconcileDialog::acceptSelected);
+    connect(recheck, &QPushButton::clicked, this, &ReconcileDialog::check);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void ReconcileDialog::check()
+{
+    guarded(m_report, [this] {
+        m_found = reconcile(m_journal);
+        m_table->setRowCount(int(m_found.size()));
+        for (int r = 0; r < int(m_found.size()); ++r) {
+            const Discrepancy& d = m_found[size_t(r)];
+            m_table->setItem(r, 0, cell(d.fileName));
+            m_table->setItem(r, 1, cell(QString::number(d.record), true));
+            m_table->setItem(r, 2, cell(d.name));
+            m_table->setItem(r, 3, cell(QString::number(d.journalStock), true));
+            m_table->setItem(r, 4, cell(d.fileStock, true));
+        }
+        m_table->resizeColumnsToContents();
+        m_summary->setText(m_found.empty()
+                               ? QStringLiteral("Расхождений нет: количество каждого товара из журнала совпадает с прайс-листом.")
+                               : QStringLiteral("Расхождений: %1. Количество в прайс-листе не совпадает с последней записью "
+                                                "журнала (движение без записи или правка файла вручную).")
+                                     .arg(m_found.size()));
+        m_accept->setEnabled(!m_found.empty());
+    });
+}
+
+void ReconcileDialog::acceptSelected()
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
+        rows << index.row();
+    if (rows.isEmpty())
+        for (int r = 0; r < int(m_found.size()); ++r)
+            rows << r;
+    int accepted = 0;
+    guarded(m_report, [&] {
+        for (int r : rows)
+            if (acceptFileCount(m_journal, m_found[size_t(r)], Actor{}))
+                ++accepted;
+    });
+    if (accepted > 0)
+        emit countsAccepted(QStringLiteral("Сверка: принято количество из файла для %1 записей.").arg(accepted));
+    check();
+}
+
+} // namespace korvanta

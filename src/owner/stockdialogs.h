@@ -1,0 +1,95 @@
+#pragma once
+
+#include "movements.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace korvanta {
+
+class ErrorReport;
+
+// Приход: an item of a price list and the quantity received.
+class ReceiveDialog : public QDialog {
+    Q_OBJECT
+public:
+    ReceiveDialog(stock::Journal& journal, ErrorReport* report, QWidget* parent = nullptr);
+
+    void chooseList(const QString& fileName);
+    void chooseItem(int record);
+    void setQuantity(int quantity);
+    // Receives the chosen quantity; on success the dialog closes.
+    void receive();
+
+signals:
+    void received(const QString& message);
+
+private:
+    void fillItems();
+
+    stock::Journal& m_journal;
+    ErrorReport* m_report;
+    QComboBox* m_lists;
+    QComboBox* m_items;
+    QSpinBox* m_quantity;
+    QPushButton* m_ok;
+};
+
+// Возврат: the rows of an order, whole or a few of them.
+class ReturnDialog : public QDialog {
+    Q_OBJECT
+public:
+    ReturnDialog(stock::Journal& journal, ErrorReport* report, QWidget* parent = nullptr);
+
+    void showOrder(long long order);
+    // Takes back the ticked rows, or every row still out.
+    void returnChecked();
+    void returnAll();
+    QTableWidget* lines() const { return m_table; }
+
+signals:
+    void returned(const QString& message);
+
+private:
+    void doReturn(const std::vector<stock::ItemRef>& lines);
+
+    stock::Journal& m_journal;
+    ErrorReport* m_report;
+    long long m_order = 0;
+    std::vector<stock::OrderLine> m_lines;
+    QSpinBox* m_orderBox;
+    QLabel* m_about;
+    QTableWidget* m_table;
+    QPushButton* m_returnChecked;
+    QPushButton* m_returnAll;
+};
+
+// Сверка: records whose count in the file is not the journal's, and accepting the file's count.
+class ReconcileDialog : public QDialog {
+    Q_OBJECT
+public:
+    ReconcileDialog(stock::Journal& journal, ErrorReport* report, QWidget* parent = nullptr);
+
+    void check();
+    // Accepts the file's count of the selected rows (all rows when none is selected).
+    void acceptSelected();
+    QTableWidget* table() const { return m_table; }
+
+signals:
+    void countsAccepted(const QString& message);
+
+private:
+    stock::Journal& m_journal;
+    ErrorReport* m_report;
+    std::vector<stock::Discrepancy> m_found;
+    QLabel* m_summary;
+    QTableWidget* m_table;
+    QPushButton* m_accept;
+};
+
+} // namespace korvanta

@@ -1,0 +1,269 @@
+#include "journal.h"
+
+#include "cp1251.h"
+#include "csv.h"
+#include "journalreader.h"
+#include "error.h"
+#include "filelock.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSysInfo>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace korvanta::stock {
+
+const QString JournalFile = QStringLiteral("journal.csv");
+const QString TornFile = QStringLiteral("journal-torn.csv");
+const QString ShipmentOp = QStringLiteral("отгрузка");
+const QString ReturnOp = QStringLiteral("возврат");
+const QString ReceiptOp = QStringLiteral("приход");
+const QString CorrectionOp = QStringLiteral("правка");
+
+const QStringList& columnTitles()
+{
+    static const QStringList titles{
+        QStringLiteral("№ заказа"), QStringLiteral("Дата"), QStringLiteral("Время"),
+        QStringLiteral("Рабочее место"), QStringLiteral("Заказчик"), QStringLiteral("Операция"),
+        QStringLiteral("Файл"), QStringLiteral("Запись"), QStringLiteral("Товар"),
+        QStringLiteral("Количество"), QStringLiteral("Цена"), QStringLiteral("Было"),
+        QStringLiteral("Стало")};
+    return titles;
+}
+
+namespace {
+
+// Every line end in the journal ends a row, so that its end can be read without its beginning.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+std::optional<long long> toNumber(const QString& text)
+{
+    bool ok = false;
+    const long long value = text.toLongLong(&ok);
+    return ok ? std::optional<long long>(value) : std::nullopt;
+}
+
+void syncToDisk(QFile& file)
+{
+#if defined(Q_OS_LINUX)
+    ::fdatasync(file.handle()); // the appended bytes and the new length, not the times
+#elif defined(Q_OS_UNIX)
+    ::fsync(file.handle());
+#else
+    Q_UNUSED(file);
+#endif
+}
+
+Error writeError(const QString& path, const QString& reason)
+{
+    return Error(QStringLiteral("Не удалось записать журнал \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), reason));
+}
+
+// A crash in the middle of an append leaves a last row without its line end (or, in a row edited
+// by hand, inside an open quote). It is moved to the torn file and the journal cut back to its
+// last whole row, so that the rows appended next are never swallowed by it.
+void setTornTailAside(QFile& file, qint64& size, const QString& tornPath)
+{
+    if (size == 0)
+        return;
+    const qint64 start = std::max<qint64>(0, size - 65536);
+    // The usual case, a whole last row without quotes, needs no parsing.
+    {
+        const qint64 lastStart = std::max<qint64>(0, size - 4096);
+        file.seek(lastStart);
+        const QByteArray tail = file.read(size - lastStart);
+        if (tail.endsWith('\n')) {
+            const qsizetype previous = tail.lastIndexOf('\n', tail.size() - 2);
+            if ((previous >= 0 || lastStart == 0) && tail.sliced(previous + 1).count('"') % 2 == 0)
+                return;
+        }
+    }
+    if (!file.seek(start))
+        throw writeError(file.fileName(), file.errorString());
+    const QByteArray block = file.read(size - start);
+    qsizetype from = 0;
+    if (start > 0)
+        from = block.indexOf('\n') + 1;
+    qint64 cut = -1;
+    if (from > 0 || start == 0) {
+        const csv::Parsed parsed = csv::parse(QByteArrayView(block).sliced(from));
+        if (parsed.tornOffset < 0)
+            return;
+        cut = start + from + parsed.tornOffset;
+    } else {
+        // No line end in the whole block: the torn row began further back.
+        cut = 0;
+        for (qint64 end = start; end > 0;) {
+            const qint64 begin = std::max<qint64>(0, end - 65536);
+            file.seek(begin);
+            const qsizetype at = file.read(end - begin).lastIndexOf('\n');
+            if (at >= 0) {
+                cut = begin + at + 1;
+                break;
+            }
+            end = begin;
+        }
+    }
+    file.seek(cut);
+    const QByteArray torn = file.read(size - cut);
+    QFile aside(tornPath);
+    if (!aside.open(QIODevice::WriteOnly | QIODevice::Append) || aside.write(torn + "\r\n") != torn.size() + 2
+        || !aside.flush())
+        throw writeError(tornPath, aside.errorString());
+    syncToDisk(aside);
+    aside.close();
+    if (!file.resize(cut))
+        throw writeError(file.fileName(), file.errorString());
+    size = cut;
+}
+
+// The highest order number among the journal's last rows. Returns repeat an old number, so the
+// rows read reach back at least to one that is not a return; a copy's order still being written
+// may be followed by another's, so the highest of them counts, not the last.
+long long highestOrder(QFile& file, qint64 size)
+{
+    const QByteArray returnOp = cp1251::encode(ReturnOp);
+    for (qint64 window = 16 * 1024;; window *= 4) {
+        const qint64 start = std::max<qint64>(0, size - window);
+        file.seek(start);
+        QByteArray block = file.read(size - start);
+        qsizetype from = 0;
+        if (start > 0) {
+            from = block.indexOf('\n');
+            if (from < 0)
+                continue;
+            ++from;
+        }
+        // Only two fields of each row are looked at; nothing is decoded.
+        const JournalReader rows(block.sliced(from));
+        long long highest = 0;
+        bool anyNew = false;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            bool ok = false;
+            const long long order = rows.fieldBytes(i, OrderColumn).toLongLong(&ok);
+            if (!ok)
+                continue;
+            highest = std::max(highest, order);
+            anyNew = anyNew || rows.fieldBytes(i, OperationColumn) != returnOp;
+        }
+        if (anyNew || start == 0)
+            return highest;
+    }
+}
+
+} // namespace
+
+QStringList JournalRow::fields() const
+{
+    return {QString::number(order), date, time, oneLine(workplace), oneLine(customer), operation,
+            oneLine(fileName), QString::number(record), oneLine(name), QString::number(quantity),
+            oneLine(priceText), QString::number(stockBefore), QString::number(stockAfter)};
+}
+
+std::optional<JournalRow> JournalRow::fromFields(const QStringList& fields)
+{
+    if (fields.size() < ColumnCount)
+        return std::nullopt;
+    const auto order = toNumber(fields[OrderColumn]);
+    const auto record = toNumber(fields[RecordColumn]);
+    const auto quantity = toNumber(fields[QuantityColumn]);
+    const auto before = toNumber(fields[BeforeColumn]);
+    const auto after = toNumber(fields[AfterColumn]);
+    if (!order || !record || !quantity || !before || !after)
+        return std::nullopt;
+    JournalRow row;
+    row.order = *order;
+    row.date = fields[DateColumn];
+    row.time = fields[TimeColumn];
+    row.workplace = fields[WorkplaceColumn];
+    row.customer = fields[CustomerColumn];
+    row.operation = fields[OperationColumn];
+    row.fileName = fields[FileColumn];
+    row.record = int(*record);
+    row.name = fields[NameColumn];
+    row.quantity = *quantity;
+    row.priceText = fields[PriceColumn];
+    row.stockBefore = *before;
+    row.stockAfter = *after;
+    return row;
+}
+
+QString currentWorkplace()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USERNAME");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("LOGNAME");
+    return user + QLatin1Char('@') + QSysInfo::machineHostName();
+}
+
+Journal::Journal(QString directory) : m_directory(std::move(directory)) {}
+
+QString Journal::listPath(const QString& fileName) const
+{
+    return m_directory.isEmpty() ? fileName : QDir(m_directory).filePath(fileName);
+}
+
+QString Journal::path() const
+{
+    return listPath(JournalFile);
+}
+
+QString Journal::tornPath() const
+{
+    return listPath(TornFile);
+}
+
+long long Journal::append(std::vector<JournalRow> rows)
+{
+    if (rows.empty())
+        return 0;
+    long long order = 0;
+    withFileLock(path(), [&] {
+        QFile file(path());
+        if (!file.open(QIODevice::ReadWrite))
+            throw writeError(path(), file.errorString());
+        qint64 size = file.size();
+        setTornTailAside(file, size, tornPath());
+
+        const QDateTime now = QDateTime::currentDateTime();
+        const long long next = highestOrder(file, size) + 1;
+        QByteArray bytes;
+        if (size == 0)
+            bytes += csv::row(columnTitles());
+        for (JournalRow& row : rows) {
+            if (row.order == 0)
+                row.order = next;
+            if (row.date.isEmpty()) {
+                row.date = now.toString(QStringLiteral("dd.MM.yyyy"));
+                row.time = now.toString(QStringLiteral("HH:mm:ss"));
+            }
+            bytes += csv::row(row.fields());
+        }
+        order = rows.front().order;
+
+        // One write; whatever part of it the disk refused is cut off again.
+        if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {
+            const QString reason = file.errorString();
+            file.resize(size);
+            throw writeError(path(), reason);
+        }
+        syncToDisk(file);
+    });
+    return order;
+}
+
+} // namespace korvanta::stock

@@ -1,0 +1,197 @@
+// The journal file: rows of a shipment, order numbers, quoting, and a torn last row.
+#include "cp1251.h"
+#include "csv.h"
+#include "journalquery.h"
+#include "stockshop.h"
+
+#include <QtTest>
+
+using namespace korvanta;
+using namespace korvanta::stock;
+using namespace korvanta::testing;
+
+namespace {
+
+JournalRow movement(long long order, const QString& operation, const QString& name = QStringLiteral("Ram A"))
+{
+    JournalRow r;
+    r.order = order;
+    r.date = QStringLiteral("01.12.2026");
+    r.time = QStringLiteral("10:00:00");
+    r.workplace = QStringLiteral("anna@shop");
+    r.operation = operation;
+    r.fileName = QStringLiteral("Ram.dat");
+    r.record = 1;
+    r.name = name;
+    r.quantity = 1;
+    r.priceText = QStringLiteral("10");
+    r.stockBefore = 5;
+    r.stockAfter = 4;
+    return r;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(korvanta::stock::JournalFilter)
+
+class TestJournal : public QObject {
+    Q_OBJECT
+private slots:
+    void shipmentRows()
+    {
+        StockShop shop;
+        for (int print = 0; print < 2; ++print) {
+            ShipmentJournal order(shop.tmp.path(), QStringLiteral("Иванов; \"Мир ПК\""), QStringLiteral("anna@shop"));
+            shop.ship(order, QStringLiteral("Ram.dat"), 1, 2);
+            shop.ship(order, QStringLiteral("Case.dat"), 1, 1);
+            QCOMPARE(order.orderNumber(), print + 1);
+        }
+        const QByteArray bytes = readBytes(shop.journal.path());
+        QVERIFY(bytes.startsWith(csv::row(columnTitles())));
+        const JournalReader reader = shop.reader();
+        QCOMPARE(reader.size(), 4);
+        const QList<QStringList> expected{
+            {"1", "anna@shop", "Иванов; \"Мир ПК\"", "отгрузка", "Ram.dat", "1", "Ram A", "2", "10", "5", "3"},
+            {"1", "anna@shop", "Иванов; \"Мир ПК\"", "отгрузка", "Case.dat", "1", "Case A", "1", "10", "5", "4"},
+            {"2", "anna@shop", "Иванов; \"Мир ПК\"", "отгрузка", "Ram.dat", "1", "Ram A", "2", "10", "3", "1"},
+            {"2", "anna@shop", "Иванов; \"Мир ПК\"", "отгрузка", "Case.dat", "1", "Case A", "1", "10", "4", "3"}};
+        for (qsizetype i = 0; i < reader.size(); ++i) {
+            QStringList fields = reader.fields(i);
+            QCOMPARE(fields.size(), int(ColumnCount));
+            QVERIFY(QDate::fromString(fields[DateColumn], QStringLiteral("dd.MM.yyyy")).isValid());
+            QVERIFY(QTime::fromString(fields[TimeColumn], QStringLiteral("HH:mm:ss")).isValid());
+            fields.removeAt(TimeColumn);
+            fields.removeAt(DateColumn);
+            QCOMPARE(fields, expected[i]);
+            QCOMPARE(reader.field(i, CustomerColumn), expected[i][2]);
+        }
+        QCOMPARE(shop.stockOf(QStringLiteral("Ram.dat"), 1), QStringLiteral("1"));
+    }
+
+    // The next number is one more than the highest of the journal's end, whatever order the rows
+    // came in; returns repeat an old number and do not count.
+    void nextOrderNumber_data()
+    {
+        QTest::addColumn<QList<long long>>("orders"); // negative: a return of that order
+        QTest::addColumn<long long>("next");
+        QTest::newRow("empty") << QList<long long>{} << 1LL;
+        QTest::newRow("running") << QList<long long>{1, 1, 2, 3} << 4LL;
+        QTest::newRow("order finished after another") << QList<long long>{5, 6, 5} << 7LL;
+        QTest::newRow("return last") << QList<long long>{8, 9, -2} << 10LL;
+        QList<long long> manyReturns{41};
+        for (int i = 0; i < 3000; ++i)
+            manyReturns << -7;
+        QTest::newRow("returns beyond the read-back") << manyReturns << 42LL;
+    }
+    void nextOrderNumber()
+    {
+        QFETCH(QList<long long>, orders);
+        QFETCH(long long, next);
+        StockShop shop;
+        std::vector<JournalRow> rows;
+        for (long long o : orders)
+            rows.push_back(movement(o < 0 ? -o : o, o < 0 ? ReturnOp : ShipmentOp));
+        shop.journal.append(rows);
+        QCOMPARE(shop.journal.append({movement(0, ReceiptOp)}), next);
+    }
+
+    // A crash left half a row: the next append sets it aside, and it is never read as a movement.
+    void tornLastRow_data()
+    {
+        QTest::addColumn<QByteArray>("tail");
+        QTest::newRow("no line end") << QByteArray("3;01.12.2026;10:00:00;anna@shop;;\xee\xf2");
+        QTest::newRow("lone CR") << csv::row(movement(3, ShipmentOp).fields()).chopped(1);
+        QTest::newRow("open quote") << QByteArray("3;01.12.2026;10:00:00;anna@shop;\"Ivanov\r\n");
+    }
+    void tornLastRow()
+    {
+        QFETCH(QByteArray, tail);
+        StockShop shop;
+        shop.journal.append({movement(1, ShipmentOp), movement(2, ShipmentOp)});
+        const QByteArray whole = readBytes(shop.journal.path());
+        writeBytes(shop.journal.path(), whole + tail);
+        QCOMPARE(shop.reader().size(), 2);
+        QVERIFY(shop.reader().tornBytes() > 0);
+
+        QCOMPARE(shop.journal.append({movement(0, ReceiptOp)}), 3LL);
+        const QByteArray after = readBytes(shop.journal.path());
+        QVERIFY(after.startsWith(whole));
+        QCOMPARE(after.mid(whole.size()).count('\n'), 1);
+        QVERIFY(readBytes(shop.journal.tornPath()).contains(tail.split('\n').last()));
+        const JournalReader reader = shop.reader();
+        QCOMPARE(reader.size(), 3);
+        QCOMPARE(reader.tornBytes(), 0);
+        QCOMPARE(reader.row(2)->operation, ReceiptOp);
+    }
+
+    // The owner's view: which rows a filter keeps, and sorting.
+    void filterAndSort_data()
+    {
+        QTest::addColumn<JournalFilter>("filter");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("ascending");
+        QTest::addColumn<QList<long long>>("orders");
+        QTest::newRow("all, journal order") << JournalFilter{} << -1 << true << QList<long long>{1, 2, 3, 4, 5};
+        QTest::newRow("operation") << JournalFilter{{}, {}, {}, {}, ReturnOp} << -1 << true << QList<long long>{4};
+        QTest::newRow("dates") << JournalFilter{QDate(2026, 11, 30), QDate(2026, 12, 1), {}, {}, {}} << -1 << true
+                               << QList<long long>{2, 3};
+        QTest::newRow("customer, any case") << JournalFilter{{}, {}, QStringLiteral("иван"), {}, {}} << -1 << true
+                                            << QList<long long>{1, 4};
+        QTest::newRow("item") << JournalFilter{{}, {}, {}, QStringLiteral("мон"), {}} << -1 << true << QList<long long>{3, 5};
+        QTest::newRow("by date, newest first") << JournalFilter{} << int(DateColumn) << false << QList<long long>{5, 4, 3, 2, 1};
+        QTest::newRow("by quantity") << JournalFilter{} << int(QuantityColumn) << true << QList<long long>{2, 1, 3, 4, 5};
+        QTest::newRow("by item") << JournalFilter{} << int(NameColumn) << true << QList<long long>{1, 3, 5, 2, 4};
+    }
+    void filterAndSort()
+    {
+        QFETCH(JournalFilter, filter);
+        QFETCH(int, column);
+        QFETCH(bool, ascending);
+        QFETCH(QList<long long>, orders);
+        const struct {
+            const char* date;
+            const char* customer;
+            const char* name;
+            const QString& operation;
+            int quantity;
+        } rows[] = {{"29.11.2026", "Иванов", "Клавиатура", ShipmentOp, 2},
+                    {"30.11.2026", "Петров", "Мышь", ShipmentOp, -1},
+                    {"01.12.2026", "", "Монитор 24", ReceiptOp, 3},
+                    {"02.12.2026", "ИВАНОВА", "Мышь", ReturnOp, 4},
+                    {"02.12.2026", "", "монитор 27", CorrectionOp, 5}};
+        QByteArray bytes = csv::row(columnTitles());
+        long long order = 0;
+        for (const auto& r : rows) {
+            JournalRow row = movement(++order, r.operation, QString::fromUtf8(r.name));
+            row.date = QString::fromUtf8(r.date);
+            row.time = QStringLiteral("12:00:0%1").arg(order);
+            row.customer = QString::fromUtf8(r.customer);
+            row.quantity = r.quantity;
+            bytes += csv::row(row.fields());
+        }
+        const JournalReader reader(bytes);
+        std::vector<qsizetype> selected = selectRows(reader, filter);
+        if (column >= 0)
+            sortRows(reader, selected, column, ascending);
+        QList<long long> got;
+        for (qsizetype i : selected)
+            got << reader.row(i)->order;
+        QCOMPARE(got, orders);
+    }
+
+    // Fields are read one at a time without decoding the row, quotes and all.
+    void fieldsOfQuotedRows()
+    {
+        JournalRow r = movement(12, ShipmentOp, QStringLiteral("Монитор 27\" IPS; 165 Гц"));
+        r.customer = QStringLiteral("ООО \"Ромашка\"\r\nфилиал");
+        const JournalReader reader(csv::row(columnTitles()) + csv::row(r.fields()));
+        QCOMPARE(reader.size(), 1);
+        QCOMPARE(reader.field(0, NameColumn), r.name);
+        QCOMPARE(reader.field(0, CustomerColumn), QStringLiteral("ООО \"Ромашка\"  филиал"));
+        QCOMPARE(reader.field(0, AfterColumn), QStringLiteral("4"));
+        QCOMPARE(reader.row(0)->order, 12LL);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJournal)
+#include "tst_journal.moc"
