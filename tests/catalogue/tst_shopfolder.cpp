@@ -33,6 +33,16 @@ struct Folders {
     QString path(const char* name) const { return path(QString::fromLatin1(name)); }
 };
 
+// One case: the folder names are those of Folders; an empty name is no folder.
+void row(const char* name, const char* argument, const char* working, const char* remembered, bool storeFails,
+         const QStringList& answers, const char* found, const char* rememberedAfter, int messages,
+         const QStringList& dialogStarts)
+{
+    QTest::newRow(name) << QString::fromUtf8(argument) << QString::fromUtf8(working) << QString::fromUtf8(remembered)
+                        << storeFails << answers << QString::fromUtf8(found) << QString::fromUtf8(rememberedAfter)
+                        << messages << dialogStarts;
+}
+
 } // namespace
 
 class TestShopFolder : public QObject {
@@ -58,35 +68,22 @@ void TestShopFolder::findsTheShop_data()
     QTest::addColumn<int>("messages");
     QTest::addColumn<QStringList>("dialogStarts");
 
-    const QStringList none;
     // Started in the shop, as before: no question, nothing remembered.
-    QTest::newRow("working folder") << "" << "shop" << "" << false << none << "shop" << "" << 0 << none;
-    QTest::newRow("working folder before remembered") << "" << "shop" << "shop2" << false << none << "shop"
-                                                      << "shop2" << 0 << none;
-    QTest::newRow("remembered from home") << "" << "home" << "shop2" << false << none << "shop2" << "shop2" << 0
-                                          << none;
-    QTest::newRow("first start asks once") << "" << "home" << "" << false << QStringList{"shop"} << "shop" << "shop"
-                                           << 0 << QStringList{"home"};
-    QTest::newRow("cancel remembers nothing") << "" << "home" << "" << false << none << "" << "" << 0
-                                              << QStringList{"home"};
-    QTest::newRow("folder without price lists asks again")
-        << "" << "home" << "" << false << QStringList{"empty", "shop"} << "shop" << "shop" << 1
-        << QStringList{"home", "empty"};
-    QTest::newRow("remembered folder lost its lists") << "" << "home" << "empty" << false << QStringList{"shop2"}
-                                                      << "shop2" << "shop2" << 1 << QStringList{"empty"};
-    QTest::newRow("remembered folder gone, cancel keeps it") << "" << "home" << "missing" << false << none << ""
-                                                             << "missing" << 1 << QStringList{"home"};
-    QTest::newRow("argument not remembered") << "../shop2" << "home" << "shop" << false << none << "shop2" << "shop"
-                                             << 0 << none;
-    QTest::newRow("argument before working folder") << "../shop2" << "shop" << "" << false << none << "shop2" << ""
-                                                    << 0 << none;
-    QTest::newRow("absolute argument") << "/" << "home" << "" << false << QStringList{"shop"} << "shop" << "shop" << 1
-                                       << QStringList{"/"};
+    row("working folder", "", "shop", "", false, {}, "shop", "", 0, {});
+    row("working folder before remembered", "", "shop", "shop2", false, {}, "shop", "shop2", 0, {});
+    row("remembered from home", "", "home", "shop2", false, {}, "shop2", "shop2", 0, {});
+    row("first start asks once", "", "home", "", false, {"shop"}, "shop", "shop", 0, {"home"});
+    row("cancel remembers nothing", "", "home", "", false, {}, "", "", 0, {"home"});
+    row("folder without price lists asks again", "", "home", "", false, {"empty", "shop"}, "shop", "shop", 1,
+        {"home", "empty"});
+    row("remembered folder lost its lists", "", "home", "empty", false, {"shop2"}, "shop2", "shop2", 1, {"empty"});
+    row("remembered folder gone, cancel keeps it", "", "home", "missing", false, {}, "", "missing", 1, {"home"});
+    row("argument not remembered", "../shop2", "home", "shop", false, {}, "shop2", "shop", 0, {});
+    row("argument before working folder", "../shop2", "shop", "", false, {}, "shop2", "", 0, {});
+    row("absolute argument without lists", "/", "home", "", false, {"shop"}, "shop", "shop", 1, {"/"});
     // A folder named on purpose is not silently swapped for the remembered one.
-    QTest::newRow("argument without lists asks") << "../empty" << "home" << "shop" << false << QStringList{"shop2"}
-                                                 << "shop2" << "shop2" << 1 << QStringList{"empty"};
-    QTest::newRow("store fails: works there and says so") << "" << "home" << "" << true << QStringList{"shop"}
-                                                          << "shop" << "" << 1 << QStringList{"home"};
+    row("argument without lists asks", "../empty", "home", "shop", false, {"shop2"}, "shop2", "shop2", 1, {"empty"});
+    row("store fails: works there and says so", "", "home", "", true, {"shop"}, "shop", "", 1, {"home"});
 }
 
 void TestShopFolder::findsTheShop()
