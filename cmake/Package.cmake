@@ -12,6 +12,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 description, price and stock, composes a dated order with markup and VAT and prints it;
 printing lowers the stock in the price lists. Interface in Russian.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    message(STATUS "A Debian package from this build installs under ${CMAKE_INSTALL_PREFIX}; "
+                   "scripts/check-package.sh makes one for /usr")
+endif()
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
