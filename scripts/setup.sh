@@ -10,6 +10,7 @@ packages=(
     locales fonts-dejavu-core
     xvfb xauth xdg-utils
     poppler-utils
+    dpkg-dev librsvg2-bin appstream desktop-file-utils qt6-translations-l10n
 )
 
 as_root() {

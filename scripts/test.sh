@@ -5,3 +5,4 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 ctest --test-dir "${BUILD_DIR:-$root/build}" --output-on-failure --parallel 2
+"$root/scripts/check-package.sh"

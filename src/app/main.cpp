@@ -1,5 +1,6 @@
 #include "application.h"
 #include "mainform.h"
+#include "shopstart.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,6 +10,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVANTA"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/korvanta.svg")));
+    korvanta::installQtTranslations();
+    // The price lists and the client file are read by bare name from the working folder.
+    if (!korvanta::startInShopFolder(QApplication::arguments()))
+        return 1;
 
     korvanta::Application program(korvanta::Application::Options{});
     program.mainWindow().show();

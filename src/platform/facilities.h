@@ -48,6 +48,13 @@ public:
     virtual void showTopic(int context) = 0;
 };
 
+// The folder dialog: asks the user for a folder, starting in `start`. Empty when cancelled.
+class FolderDialog {
+public:
+    virtual ~FolderDialog() = default;
+    virtual QString chooseFolder(const QString& caption, const QString& start) = 0;
+};
+
 // The facilities a window model is given; a null pointer is a facility that is not there.
 struct Facilities {
     MessageBox* messageBox = nullptr;

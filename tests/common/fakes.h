@@ -50,6 +50,17 @@ struct FakeHelp : Help {
     void showTopic(int context) override { topics.append(context); }
 };
 
+// Answers the folder dialog from a script; an exhausted script cancels.
+struct FakeFolderDialog : FolderDialog {
+    QStringList answers;
+    QStringList starts;
+    QString chooseFolder(const QString&, const QString& start) override
+    {
+        starts.append(start);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
 struct Fakes {
     FakeMessageBox messageBox;
     FakeErrorReport errorReport;
