@@ -1,4 +1,5 @@
 #include "ownerwindow.h"
+#include "shopstart.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,7 +11,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("KORVANTA — склад"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/owner/korvanta-sklad.svg")));
 
-    // The shop folder: where the program is started, like the seller's program.
+    korvanta::installQtTranslations();
+    // The same shop folder as the seller's program: named, the working one, remembered or chosen.
+    if (!korvanta::startInShopFolder(QApplication::arguments()))
+        return 1;
     const QString shopFolder = QDir::currentPath();
 
     korvanta::OwnerWindow window(shopFolder);
