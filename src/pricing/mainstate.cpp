@@ -28,6 +28,7 @@ const QString ConventionalUnits = QStringLiteral(" у.е.");
 MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
     : catalogue(std::move(directory)), m_facilities(facilities), m_decimal(decimal)
 {
+    m_warningFrom.fill(-1);
 }
 
 void MainState::formCreate(SettingsStore& store, int day, int month, int year, quint32 seed)
@@ -134,6 +135,7 @@ void MainState::boxChange(Cat c, int index)
             pv.warningVisible = false;
         else
             pv.warningVisible = textToInt(recordLine(*list, i, StockLine)) <= 0;
+        m_warningFrom[size_t(idx(info.page))] = idx(c);
     } else if (list) {
         // Typed text that matches no entry: nothing of this category is chosen.
         forgetChoice(c);
@@ -184,6 +186,7 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
         pv.warningVisible = false;
     else
         pv.warningVisible = textToInt(recordLine(list, position, StockLine)) < n;
+    m_warningFrom[size_t(idx(info.page))] = idx(c);
     if (fullChoice)
         pv.picture = info.picture;
 }
@@ -202,6 +205,22 @@ void MainState::quantityChange(Cat c, int index)
     const int position = catalogue.view(c).box.index;
     if (position > 0)
         chooseQuantity(c, position, false);
+}
+
+void MainState::stockChanged(Cat c)
+{
+    const Page p = category(c).page;
+    if (m_warningFrom[size_t(idx(p))] != idx(c))
+        return;
+    PageView& pv = catalogue.pageView(p);
+    const PriceList* list = catalogue.records(c);
+    const int i = catalogue.view(c).box.index;
+    if (!computer.isChosen(c) || !list || i < 0) {
+        pv.warningVisible = false;
+        return;
+    }
+    const long long stock = textToInt(recordLine(*list, i, StockLine));
+    pv.warningVisible = category(c).variant == Variant::Quantity ? stock < countOf(c) : stock <= 0;
 }
 
 void MainState::numBoxChange(int index)
@@ -279,6 +298,7 @@ void MainState::zero()
     catalogue.clearLoadedFlags();
     for (Page p : allPages())
         catalogue.pageView(p).warningVisible = false;
+    m_warningFrom.fill(-1);
 }
 
 void MainState::choiseGroupClick(int index)

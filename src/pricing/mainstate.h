@@ -73,6 +73,9 @@ public:
     void boxChange(Cat c, int index);
     void numBoxChange(int index);
     void num1BoxChange(int index);
+    // A shipment replaced the price list of `c` in memory: the page's out-of-stock warning, when
+    // the choice of `c` set it last, follows the chosen record's count now.
+    void stockChanged(Cat c);
 
     void rubBoxClick(bool checked);
     void kursEditChange(const QString& text);
@@ -106,6 +109,7 @@ private:
     bool m_starting = false;
     SettingFlags m_loaded{};  // read from the store (or defaulted) at start
     SettingFlags m_touched{}; // set by the user during the run
+    std::array<int, PageCount> m_warningFrom{}; // per page, the category whose choice set the warning, or -1
 };
 
 } // namespace korvanta
