@@ -22,8 +22,8 @@ using namespace korvanta::bench;
 
 namespace {
 
-const Cat Order[] = {Cat::Proc, Cat::Mat, Cat::Fun, Cat::RAM, Cat::Fun1,
-                     Cat::Case, Cat::Vint, Cat::CD, Cat::Video, Cat::Mon};
+const Cat Order[] = {Cat::Proc, Cat::Mat,  Cat::Fun, Cat::RAM,   Cat::Fun1,
+                     Cat::Case, Cat::Vint, Cat::CD,  Cat::Video, Cat::Mon};
 constexpr int Record = 5;
 
 // The same ten price lists changed as before, without any lock: `reread` reads each file as it

@@ -244,7 +244,8 @@ bool ClientBase::save()
         // The file as it is now: another copy may have saved it since this grid read it, and its
         // customers must not be lost by writing this grid over them.
         // A folder in the file's way holds no customers; the write below reports it.
-        const std::vector<Row> now = QFileInfo(m_filePath).isFile() ? rowsOf(loadTextFile(m_filePath)) : std::vector<Row>();
+        const std::vector<Row> now =
+            QFileInfo(m_filePath).isFile() ? rowsOf(loadTextFile(m_filePath)) : std::vector<Row>();
         std::vector<Row> rows = m_rows;
         if (now != m_fileRows) {
             rows = mergeRows(m_fileRows, m_rows, now);

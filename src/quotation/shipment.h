@@ -20,11 +20,11 @@ void appendStatusLines(QStringList& lines);
 
 // One sold item as the journal records it.
 struct ShippedItem {
-    QString fileName;     // the price list's bare name: "Proc_int.dat"
-    int record;           // 0-based position of the record in that list
+    QString fileName; // the price list's bare name: "Proc_int.dat"
+    int record;       // 0-based position of the record in that list
     QString name;
     int quantity;
-    QString priceText;    // the price text the order printed for the item
+    QString priceText; // the price text the order printed for the item
     long long stockBefore;
     long long stockAfter;
 };

@@ -3,8 +3,8 @@
 #include "atomicfile.h"
 #include "failure.h"
 #include "filelock.h"
-#include "textlines.h"
 #include "shopfiles.h"
+#include "textlines.h"
 
 #include <QTemporaryDir>
 #include <QTemporaryFile>
