@@ -17,7 +17,8 @@ constexpr std::chrono::milliseconds LockWait{10000};
 // killed; QLockFile takes such a lock over (on another computer of a shared folder, by its age).
 class FileLock {
 public:
-    // Waits at most `wait`; throws Error naming the file when the lock cannot be had.
+    // Waits at most `wait`, trying again every few milliseconds; throws Error naming the file when
+    // the lock cannot be had.
     explicit FileLock(const QString& fileName, std::chrono::milliseconds wait = LockWait);
     ~FileLock();
     FileLock(const FileLock&) = delete;
