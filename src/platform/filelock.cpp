@@ -59,8 +59,8 @@ FileLock::FileLock(const QString& fileName, std::chrono::milliseconds wait) : m_
     if (!locked) {
         const QString name = QFileInfo(fileName).fileName();
         if (m_lock.error() == QLockFile::LockFailedError)
-            throw Error(QStringLiteral("Файл \"%1\" занят другой копией программы. Повторите позже.").arg(name));
-        throw Error(QStringLiteral("Нет доступа к файлу блокировки \"%1\".").arg(lockFileName(fileName)));
+            throw LockError(QStringLiteral("Файл \"%1\" занят другой копией программы.").arg(name));
+        throw LockError(QStringLiteral("Нет доступа к файлу блокировки \"%1\".").arg(lockFileName(fileName)));
     }
 }
 

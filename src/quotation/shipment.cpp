@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "error.h"
 #include "facilities.h"
+#include "filelock.h"
 #include "mainstate.h"
 
 #include <optional>
@@ -89,6 +90,10 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
                     if (recorder)
                         recorder(ShippedItem{fileName, record, name, quantity, state.computer[c].price, before, after});
                 });
+        } catch (const LockError& e) {
+            // "Try later" alone would invite printing the order again, which ships the lists
+            // before this one a second time: say what was not shipped.
+            throw Error(e.message() + QStringLiteral(" Товары из этого файла и следующие товары заказа не отгружены."));
         } catch (const Error&) {
             if (changedElsewhere) {
                 adopt(state, c, *changedElsewhere);

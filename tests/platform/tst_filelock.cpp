@@ -57,7 +57,7 @@ private slots:
         FileLock::setWaitObserver([&](bool waiting) { waits.append(waiting); });
         bool ran = false;
         QCOMPARE(failureOf([&] { withFileLock(m_list, [&] { ran = true; }, 200ms); }),
-                 QStringLiteral("Файл \"Proc_int.dat\" занят другой копией программы. Повторите позже."));
+                 QStringLiteral("Файл \"Proc_int.dat\" занят другой копией программы."));
         QVERIFY(!ran);
         QCOMPARE(waits, QList<bool>({true, false}));
         QVERIFY(QFile::exists(leftover));

@@ -504,7 +504,8 @@ private slots:
         const auto before = shop.snapshot();
         FileLock otherCopy(shop.path(QStringLiteral("Vint.dat")));
         QCOMPARE(failureOf([&] { shop.print(); }),
-                 QStringLiteral("Файл \"Vint.dat\" занят другой копией программы. Повторите позже."));
+                 QStringLiteral("Файл \"Vint.dat\" занят другой копией программы. Товары из этого файла и "
+                                "следующие товары заказа не отгружены."));
         QStringList changed = shop.changedSince(before);
         changed.removeAll(QStringLiteral("Vint.dat.lock")); // the other copy's
         QCOMPARE(changed, QStringList({QStringLiteral("Case.dat")}));
