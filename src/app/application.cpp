@@ -5,12 +5,15 @@
 #include "clienunit.h"
 #include "contexthelp.h"
 #include "conversions.h"
+#include "filelock.h"
 #include "helpviewer.h"
 #include "mainform.h"
 #include "mainstate.h"
 #include "qtprinter.h"
 #include "resunit.h"
 #include "settingsstore.h"
+
+#include <QGuiApplication>
 
 namespace korvanta {
 
@@ -50,12 +53,24 @@ Application::Application(const Options& options)
     m_main->setDialogs(m_about, m_res, m_clients, m_add);
     QObject::connect(m_clients, &TClienBox::customerChosen, m_main.get(), &TFormMain::setCustomer);
 
+    // Waiting for another copy's lock of a shared file shows the busy cursor.
+    FileLock::setWaitObserver([](bool waiting) {
+        // The platform shows the cursor at once; no events are run while a shipment is midway.
+        if (waiting)
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
+
     for (QWidget* window : {static_cast<QWidget*>(m_main.get()), static_cast<QWidget*>(m_about),
                             static_cast<QWidget*>(m_res), static_cast<QWidget*>(m_clients),
                             static_cast<QWidget*>(m_add)})
         installContextHelp(window, m_facilities.help);
 }
 
-Application::~Application() = default;
+Application::~Application()
+{
+    FileLock::setWaitObserver({});
+}
 
 } // namespace korvanta

@@ -159,10 +159,18 @@ void TClienBox::FormShow()
 void TClienBox::SaveBtnClick()
 {
     commitEditing();
+    bool merged = false;
     guarded(m_facilities.errorReport, [&] {
-        m_base.save();
-        accept();
+        merged = m_base.save();
+        if (!merged)
+            accept();
     });
+    if (merged) {
+        // The window stays open on the merged list, so the salesperson sees what the file now holds.
+        refresh();
+        if (m_facilities.messageBox)
+            m_facilities.messageBox->showError(ClientBase::mergedMessage());
+    }
 }
 
 void TClienBox::AddBtnClick()

@@ -23,8 +23,8 @@ void savePriceList(const PriceList& list, const QString& fileName);
 // One read-modify-write of a price-list file that other copies may change too: takes the file's
 // lock, reads the file as it is now, lets `change` alter that content, replaces the file
 // atomically, runs `afterWrite` while the lock is still held (the journal's rows of the change),
-// and unlocks. Returns the file's new content. Whatever throws leaves the file as it was before
-// the replace.
+// and unlocks. Returns the file's new content. A failure before the replace leaves the file as it
+// was; one thrown by `afterWrite` leaves it replaced.
 PriceList updatePriceListFile(const QString& fileName, const std::function<void(PriceList&)>& change,
                               const std::function<void(const PriceList&)>& afterWrite = {});
 

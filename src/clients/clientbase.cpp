@@ -3,9 +3,12 @@
 #include "cp1251.h"
 #include "error.h"
 #include "linetext.h"
+#include "filelock.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
+#include <map>
 
 namespace korvanta {
 
@@ -23,6 +26,44 @@ int customersFor(int lines)
     default:
         return whole;
     }
+}
+
+using Row = ClientBase::Row;
+
+// The customer rows of the file's lines: round(lines / 4) rows, a row reaching past the end of the
+// file showing the missing fields empty.
+std::vector<Row> rowsOf(const TextLines& lines)
+{
+    std::vector<Row> rows(size_t(customersFor(lines.count())));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (int f = 0; f < ClientBase::FieldCount; ++f) {
+            const int line = 4 * int(r) + f;
+            if (line < lines.count())
+                rows[r][size_t(f)] = lines.at(line);
+        }
+    }
+    return rows;
+}
+
+// Takes one `row` out of the counted rows; false when none is left.
+bool takeOne(std::map<Row, int>& counts, const Row& row)
+{
+    const auto it = counts.find(row);
+    if (it == counts.end() || it->second == 0)
+        return false;
+    --it->second;
+    return true;
+}
+
+// The rows of `from` not in `less`, counting repeats: `from` − `less` as multisets.
+std::map<Row, int> difference(const std::vector<Row>& from, const std::vector<Row>& less)
+{
+    std::map<Row, int> counts;
+    for (const Row& r : from)
+        ++counts[r];
+    for (const Row& r : less)
+        takeOne(counts, r);
+    return counts;
 }
 
 } // namespace
@@ -116,17 +157,15 @@ void ClientBase::load()
     m_addEnabled = true;
     m_delEnabled = true;
     // The titles are not stored: row 0 always reads as them.
-    m_buffer = loadTextFile(m_filePath);
-
-    const int lines = m_buffer.count();
-    m_rows.assign(size_t(customersFor(lines)), Row{});
-    for (int r = 0; r < customerCount(); ++r) {
-        for (int f = 0; f < FieldCount; ++f) {
-            const int line = 4 * r + f;
-            if (line < lines)
-                m_rows[size_t(r)][size_t(f)] = m_buffer.at(line);
-        }
+    try {
+        m_buffer = loadTextFile(m_filePath);
+    } catch (const Error&) {
+        // Nothing was read: whatever the file holds at the next save is another copy's.
+        m_fileRows.clear();
+        throw;
     }
+    m_rows = rowsOf(m_buffer);
+    m_fileRows = m_rows;
     setCurrentRow(m_currentRow);
 }
 
@@ -152,17 +191,57 @@ void ClientBase::checkStorable() const
     }
 }
 
-void ClientBase::save()
+QString ClientBase::mergedMessage()
+{
+    return QStringLiteral("Пока окно было открыто, другая копия программы сохранила базу клиентов. Её изменения "
+                          "объединены с вашими и сохранены вместе с ними. Проверьте список.");
+}
+
+std::vector<ClientBase::Row> ClientBase::mergeRows(const std::vector<Row>& base, const std::vector<Row>& ours,
+                                                   const std::vector<Row>& theirs)
+{
+    std::map<Row, int> goneThere = difference(base, theirs);
+    std::map<Row, int> newHere = difference(ours, base);
+    std::map<Row, int> newThere = difference(theirs, base);
+    std::vector<Row> merged;
+    for (const Row& row : ours)
+        if (!takeOne(goneThere, row))
+            merged.push_back(row);
+    for (const Row& row : theirs)
+        if (takeOne(newThere, row) && !takeOne(newHere, row))
+            merged.push_back(row);
+    return merged;
+}
+
+bool ClientBase::save()
 {
     // A character the file cannot hold would come back as something else, and a line break would
     // shift every later field by a line: refuse before anything is written.
     checkStorable();
-    m_buffer.clear();
-    for (const Row& row : m_rows) {
-        for (const QString& field : row)
-            m_buffer.append(field);
-    }
-    saveTextFile(m_filePath, m_buffer);
+    bool merged = false;
+    withFileLock(m_filePath, [&] {
+        // The file as it is now: another copy may have saved it since this grid read it, and its
+        // customers must not be lost by writing this grid over them.
+        // A folder in the file's way holds no customers; the write below reports it.
+        const std::vector<Row> now =
+            QFileInfo(m_filePath).isFile() ? rowsOf(loadTextFile(m_filePath)) : std::vector<Row>();
+        std::vector<Row> rows = m_rows;
+        if (now != m_fileRows) {
+            rows = mergeRows(m_fileRows, m_rows, now);
+            merged = true;
+        }
+        TextLines buffer;
+        for (const Row& row : rows) {
+            for (const QString& field : row)
+                buffer.append(field);
+        }
+        saveTextFile(m_filePath, buffer);
+        m_buffer = std::move(buffer);
+        m_rows = std::move(rows);
+        m_fileRows = m_rows;
+        setCurrentRow(m_currentRow);
+    });
+    return merged;
 }
 
 void ClientBase::addRow()

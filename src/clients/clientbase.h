@@ -57,10 +57,23 @@ public:
     void load();
 
     // SaveBtnClick: the rows in their current order, four lines each (empty rows as four empty
-    // lines), replace the file at once. A text the file cannot hold throws an Error naming its row
-    // and column before anything is written; so does a file that cannot be written
-    // ("Cannot create file ..."). The grid is left as it was either way.
-    void save();
+    // lines), replace the file at once, under the file's lock. When another copy has saved the file
+    // since this grid read it, its changes are merged in first (see mergeRows) and true is
+    // returned: the grid then holds what the file now holds. A text the file cannot hold throws an
+    // Error naming its row and column before anything is written; so do a file that is there but
+    // cannot be read, a lock that cannot be had and a file that cannot be written
+    // ("Cannot create file ..."). The grid is left as it was then.
+    bool save();
+    // Told when a save merged another copy's changes.
+    static QString mergedMessage();
+
+    using Row = std::array<QString, FieldCount>;
+    // The three-way merge of whole customers: `ours` in its order, less the customers the other
+    // copy removed or changed since `base` (where ours still has them unchanged), then the
+    // customers the other copy added or changed, in its order, unless ours added the same. Nothing
+    // either copy added or changed is lost; a customer both changed is kept in both forms.
+    static std::vector<Row> mergeRows(const std::vector<Row>& base, const std::vector<Row>& ours,
+                                      const std::vector<Row>& theirs);
 
     // AddBtnClick: one empty row at the end.
     void addRow();
@@ -74,12 +87,12 @@ public:
     static int firstUnstorable(const QString& text);
 
 private:
-    using Row = std::array<QString, FieldCount>;
     void checkCell(int row, int column) const;
     void checkStorable() const;
 
     QString m_filePath;
     std::vector<Row> m_rows;
+    std::vector<Row> m_fileRows; // the customers as the file held them when last read or written
     TextLines m_buffer;
     int m_currentRow = 1;
     bool m_addEnabled = false;

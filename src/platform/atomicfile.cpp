@@ -46,7 +46,7 @@ QString replaceFile(const QString& fileName, const QByteArray& bytes)
         probe.close();
         permissions = info.permissions();
     }
-    QTemporaryFile temp(info.absolutePath() + QLatin1Char('/') + info.fileName() + LeftoverMark + QStringLiteral("XXXXXX"));
+    QTemporaryFile temp(temporaryNameTemplate(fileName));
     if (!temp.open())
         return temp.errorString();
     // The flush is checked on its own: a write the disk refused in part shows only there.
@@ -61,6 +61,12 @@ QString replaceFile(const QString& fileName, const QByteArray& bytes)
         return QString::fromLocal8Bit(ec.message().c_str());
     temp.setAutoRemove(false);
     return {};
+}
+
+QString temporaryNameTemplate(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    return info.absolutePath() + QLatin1Char('/') + info.fileName() + LeftoverMark + QStringLiteral("XXXXXX");
 }
 
 bool isLeftoverOf(const QString& fileName, const QString& candidate)

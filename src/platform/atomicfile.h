@@ -17,6 +17,8 @@ namespace korvanta {
 // The temporary files replaceFile makes for `fileName` carry this mark, so that the leftovers of a
 // copy killed between writing and renaming can be told from a shop's own files.
 bool isLeftoverOf(const QString& fileName, const QString& candidate);
+// The path pattern of those temporary files, the "XXXXXX" standing for six letters or digits.
+QString temporaryNameTemplate(const QString& fileName);
 
 // Removes such leftovers of `fileName`. Only call it while holding the file's lock: another copy
 // could otherwise be writing one of them right now.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "error.h"
+
 #include <QLockFile>
 #include <QString>
 
@@ -7,6 +9,12 @@
 #include <functional>
 
 namespace korvanta {
+
+// The lock of a shared file could not be had; the message names the file.
+class LockError : public Error {
+public:
+    using Error::Error;
+};
 
 // How long a copy waits for another copy's lock of a shared file before it gives up.
 constexpr std::chrono::milliseconds LockWait{10000};
@@ -17,7 +25,8 @@ constexpr std::chrono::milliseconds LockWait{10000};
 // killed; QLockFile takes such a lock over (on another computer of a shared folder, by its age).
 class FileLock {
 public:
-    // Waits at most `wait`; throws Error naming the file when the lock cannot be had.
+    // Waits at most `wait`, trying again every few milliseconds; throws LockError naming the file
+    // when the lock cannot be had.
     explicit FileLock(const QString& fileName, std::chrono::milliseconds wait = LockWait);
     ~FileLock();
     FileLock(const FileLock&) = delete;

@@ -28,6 +28,7 @@ const QString ConventionalUnits = QStringLiteral(" у.е.");
 MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
     : catalogue(std::move(directory)), m_facilities(facilities), m_decimal(decimal)
 {
+    m_warningFrom.fill(-1);
 }
 
 void MainState::formCreate(SettingsStore& store, int day, int month, int year, quint32 seed)
@@ -151,6 +152,7 @@ void MainState::showChoice(Cat c, int i)
         v.itemLabel = description;
         v.priceLabel = pair.price + unitSuffix();
         pv.warningVisible = outOfStock;
+        m_warningFrom[size_t(idx(info.page))] = idx(c);
         computer[c] = std::move(pair);
     }
     if (!info.picture.isEmpty())
@@ -196,6 +198,7 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     v.itemLabel = description;
     v.priceLabel = pair.price + unitSuffix();
     pv.warningVisible = shortOfStock;
+    m_warningFrom[size_t(idx(info.page))] = idx(c);
     computer[c] = std::move(pair);
     if (fullChoice)
         pv.picture = info.picture;
@@ -224,6 +227,22 @@ void MainState::quantityChange(Cat c, int index)
         quantity.editText = previousText;
         throw;
     }
+}
+
+void MainState::stockChanged(Cat c)
+{
+    const Page p = category(c).page;
+    if (m_warningFrom[size_t(idx(p))] != idx(c))
+        return;
+    PageView& pv = catalogue.pageView(p);
+    const PriceList* list = catalogue.records(c);
+    const int i = catalogue.view(c).box.index;
+    if (!computer.isChosen(c) || !list || i < 0) {
+        pv.warningVisible = false;
+        return;
+    }
+    const long long stock = textToInt(recordLine(*list, i, StockLine));
+    pv.warningVisible = category(c).variant == Variant::Quantity ? stock < countOf(c) : stock <= 0;
 }
 
 void MainState::numBoxChange(int index)
@@ -301,6 +320,7 @@ void MainState::zero()
     catalogue.clearLoadedFlags();
     for (Page p : allPages())
         catalogue.pageView(p).warningVisible = false;
+    m_warningFrom.fill(-1);
 }
 
 void MainState::choiseGroupClick(int index)

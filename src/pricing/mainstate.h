@@ -75,6 +75,9 @@ public:
     // The quantity lists; a failure leaves the count, the list and the memory line as they were.
     void numBoxChange(int index);
     void num1BoxChange(int index);
+    // A shipment replaced the price list of `c` in memory: the page's out-of-stock warning, when
+    // the choice of `c` set it last, follows the chosen record's count now.
+    void stockChanged(Cat c);
 
     void rubBoxClick(bool checked);
     void kursEditChange(const QString& text);
@@ -109,6 +112,7 @@ private:
     bool m_starting = false;
     SettingFlags m_loaded{};  // read from the store (or defaulted) at start
     SettingFlags m_touched{}; // set by the user during the run
+    std::array<int, PageCount> m_warningFrom{}; // per page, the category whose choice set the warning, or -1
 };
 
 } // namespace korvanta

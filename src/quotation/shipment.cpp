@@ -3,7 +3,10 @@
 #include "conversions.h"
 #include "error.h"
 #include "facilities.h"
+#include "filelock.h"
 #include "mainstate.h"
+
+#include <optional>
 
 namespace korvanta {
 
@@ -27,29 +30,84 @@ int soldQuantity(const Computer& computer, Cat c)
     return 1;
 }
 
+bool carriesName(const PriceList& list, int record, const QString& name)
+{
+    return record >= 0 && record * RecordLines + NameLine < list.count() && recordLine(list, record, NameLine) == name;
+}
+
+// The list in memory becomes what its file now holds; the choice list is relisted only where the
+// names differ, so the chosen position keeps its item.
+void adopt(MainState& state, Cat c, const PriceList& content)
+{
+    *state.catalogue.records(c) = content;
+    ChoiceList names;
+    fillChoiceList(content, names);
+    ChoiceList& box = state.catalogue.view(c).box;
+    if (names.items != box.items)
+        box.setItems(std::move(names.items));
+}
+
 } // namespace
 
-void shipOrder(MainState& state)
+void shipOrder(MainState& state, const ShipmentRecorder& recorder)
 {
     Catalogue& catalogue = state.catalogue;
     for (Cat c : summaryOrder()) {
         if (!state.computer.isChosen(c))
             continue;
-        PriceList* list = catalogue.records(c);
-        if (!list)
+        if (!catalogue.records(c))
             continue; // processor or motherboard without a platform
         const QString fileName = catalogue.fileFor(c);
-        const int line = catalogue.view(c).box.index * RecordLines + StockLine;
-        const long long stock = textToInt(list->at(line));
-        // The list in memory takes the new count only once its file holds it too.
-        PriceList shipped = *list;
-        shipped.replace(line, intToText(stock - soldQuantity(state.computer, c)));
-        savePriceList(shipped, catalogue.pathOf(fileName));
-        *list = std::move(shipped);
+        const ChoiceList& box = catalogue.view(c).box;
+        const int record = box.index;
+        const QString name = record >= 0 && record < box.items.size() ? box.items.at(record) : QString();
+        const int quantity = soldQuantity(state.computer, c);
+        long long before = 0;
+        long long after = 0;
+        std::optional<PriceList> changedElsewhere;
+        try {
+            updatePriceListFile(
+                catalogue.pathOf(fileName),
+                [&](PriceList& now) {
+                    // The owner may have edited the list since this copy read it: the position
+                    // must still hold the item the salesperson saw, or the wrong item's count
+                    // would go down.
+                    if (!carriesName(now, record, name)) {
+                        changedElsewhere = now;
+                        throw Error(QStringLiteral("Прайс-лист \"%1\" изменён: на месте товара \"%2\" теперь другая "
+                                                   "запись. Этот товар и следующие товары заказа не отгружены; "
+                                                   "выберите товар заново.")
+                                        .arg(fileName, name));
+                    }
+                    const int line = record * RecordLines + StockLine;
+                    before = textToInt(now.at(line));
+                    after = before - quantity;
+                    now.replace(line, intToText(after));
+                },
+                [&](const PriceList& written) {
+                    adopt(state, c, written);
+                    state.stockChanged(c);
+                    if (recorder)
+                        recorder(ShippedItem{fileName, record, name, quantity, state.computer[c].price, before, after});
+                });
+        } catch (const LockError& e) {
+            // "Try later" alone would invite printing the order again, which ships the lists
+            // before this one a second time: say what was not shipped.
+            throw Error(e.message() + QStringLiteral(" Товары из этого файла и следующие товары заказа не отгружены."));
+        } catch (const Error&) {
+            if (changedElsewhere) {
+                adopt(state, c, *changedElsewhere);
+                state.boxChange(c, -1);
+                catalogue.view(c).box.editText = category(c).placeholder;
+                state.stockChanged(c);
+            }
+            throw;
+        }
     }
 }
 
-bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox)
+bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder)
 {
     if (!printer || !printer->setup())
         return true;
@@ -59,14 +117,15 @@ bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
         if (messageBox)
             messageBox->showError(PrintErrorMessage);
     }
-    shipOrder(state);
+    shipOrder(state, recorder);
     return true;
 }
 
-bool printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox)
+bool printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                   const ShipmentRecorder& recorder)
 {
     appendStatusLines(lines);
-    return printAndShip(state, lines, printer, messageBox);
+    return printAndShip(state, lines, printer, messageBox, recorder);
 }
 
 } // namespace korvanta

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace korvanta {
 
 class MainState;
@@ -16,19 +18,39 @@ extern const QString ShippedStatus; // "Статус: ОТГРУЖЕНО"
 // Marks the order text as shipped: " ", " " and the status line.
 void appendStatusLines(QStringList& lines);
 
+// One sold item as the journal records it.
+struct ShippedItem {
+    QString fileName; // the price list's bare name: "Proc_int.dat"
+    int record;       // 0-based position of the record in that list
+    QString name;
+    int quantity;
+    QString priceText; // the price text the order printed for the item
+    long long stockBefore;
+    long long stockAfter;
+};
+// Called for each price list right after it was replaced, while its lock is still held.
+using ShipmentRecorder = std::function<void(const ShippedItem&)>;
+
 // Lowers the stock of every chosen item in its price list, category by category in the order of
-// the summary, and writes each changed price list back at once. A stock that is not a whole
-// number or a file that cannot be written stops the shipment there with its Error; the files of
-// the categories before it stay written. A price list in memory changes only when its file did.
-void shipOrder(MainState& state);
+// the summary. Each list is changed as one locked update of its file, on the file as it is now,
+// so that the sales of other copies on the same folder are never overwritten; the list in memory
+// then becomes the file's new content, the choices staying where they are.
+// The shipment stops at a category with its Error, the files of the categories before it staying
+// written: a stock that is not a whole number, a file that cannot be read or written, a lock that
+// another copy does not give up, a record at the chosen position that no longer carries the
+// chosen name (its choice is then dropped and the list relisted from the file, which is left as
+// it was), or a failure of `recorder` (the list is written by then).
+void shipOrder(MainState& state, const ShipmentRecorder& recorder = {});
 
 // What follows the status lines: the printer dialog, the print job and the shipment. A cancelled
 // dialog prints and ships nothing; a failed print is told in the message box and the order is
 // shipped all the same. Returns true: the summary window closes. A failed shipment is thrown
 // instead, and the window stays open.
-bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox);
+bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder = {});
 
 // PrintBtnClick as a whole: appends the status lines to `lines`, then prints and ships.
-bool printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox);
+bool printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                   const ShipmentRecorder& recorder = {});
 
 } // namespace korvanta

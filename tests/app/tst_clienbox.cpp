@@ -234,6 +234,24 @@ private slots:
         QCOMPARE(grid()->horizontalHeaderItem(1)->text(), QStringLiteral("Телефон"));
     }
 
+    // Another copy saved a new customer while the window was open: the save merges it in, and the
+    // window stays open on the merged list and says so.
+    void saveAfterAnotherCopysSaveMergesAndStaysOpen()
+    {
+        showBox();
+        const QStringList smirnov = {"Смирнов", "444-44-44", "", ""};
+        writeBytes(path(), crlf(Ivanov + Petrova + Sidorov + smirnov));
+        grid()->item(1, 1)->setText("555-55-55");
+        QTest::mouseClick(button("SaveBtn"), Qt::LeftButton);
+        QCOMPARE(m_fakes.messageBox.shown, QStringList({ClientBase::mergedMessage()}));
+        QVERIFY(m_box->isVisible());
+        QStringList petrova = Petrova;
+        petrova[1] = "555-55-55";
+        QCOMPARE(readBytes(path()), crlf(Ivanov + petrova + Sidorov + smirnov));
+        QCOMPARE(grid()->rowCount(), 4);
+        QCOMPARE(gridRow(3), smirnov);
+    }
+
     void failedSaveKeepsTheWindowAndGrid()
     {
         showBox();

@@ -441,7 +441,8 @@ private slots:
         f.form->show();
         f.clickPrint();
         QCOMPARE(f.fakes.errorReport.reported.size(), 1);
-        QVERIFY(f.fakes.errorReport.reported.first().startsWith(QStringLiteral("Cannot create file \"")));
+        // The folder in the list's place fails the reading that comes before the write.
+        QVERIFY(f.fakes.errorReport.reported.first().startsWith(QStringLiteral("Cannot open file \"")));
         QVERIFY(f.form->isVisible());
         QVERIFY(f.text().endsWith(Status));
         QCOMPARE(f.stock(QStringLiteral("Case.dat")), QStringLiteral("4"));

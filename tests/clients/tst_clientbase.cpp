@@ -70,8 +70,9 @@ private slots:
         QVERIFY(base.addEnabled() && base.delEnabled());
         QCOMPARE(base.lineBuffer().count(), 8);
 
-        writeFile(QByteArray());
-        base.save();
+        // The same customers with other line ends: the save writes, and merges nothing.
+        writeFile(QByteArray(bytes).replace("\r\n", "\n"));
+        QVERIFY(!base.save());
         QCOMPARE(readBytes(path()), bytes);
     }
 
@@ -315,6 +316,62 @@ private slots:
         QCOMPARE(base.rowCount(), 8);
         QCOMPARE(base.cell(1, 1), QStringLiteral("Новый"));
         QVERIFY(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()); // no stray temporary file
+    }
+
+    // Another copy saved the file while this window had it open: its customers are merged in,
+    // not written over, and the grid shows what the file now holds.
+    void otherCopysSaveIsMerged()
+    {
+        writeFile(crlf(Ivanov + Petrova));
+        ClientBase here(m_dir.path());
+        ClientBase there(m_dir.path());
+        here.load();
+        there.load();
+        there.setCell(2, 2, "8 (812) 000-00-00");
+        there.addRow();
+        for (int f = 0; f < 4; ++f)
+            there.setCell(3, f + 1, Sidorov.at(f));
+        QVERIFY(!there.save());
+        here.setCell(1, 4, "постоянный");
+        QVERIFY(here.save());
+
+        QStringList ivanov = Ivanov;
+        ivanov[3] = "постоянный";
+        QStringList petrova = Petrova;
+        petrova[1] = "8 (812) 000-00-00";
+        QCOMPARE(readBytes(path()), crlf(ivanov + petrova + Sidorov));
+        QCOMPARE(here.rowTexts(3), QStringList({""}) + Sidorov);
+        QVERIFY(!QFile::exists(path() + ".lock"));
+    }
+
+    void mergeKeepsWhatEitherCopyChanged_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("ours");
+        QTest::addColumn<QString>("theirs");
+        QTest::addColumn<QString>("merged");
+        QTest::newRow("they removed one we left alone") << "AB" << "AB" << "A" << "A";
+        QTest::newRow("we removed one they left alone") << "AB" << "A" << "AB" << "A";
+        QTest::newRow("each changed another") << "AB" << "XB" << "AY" << "XY";
+        QTest::newRow("both changed the same: both forms kept") << "AB" << "XB" << "YB" << "XBY";
+        QTest::newRow("both added the same") << "A" << "AC" << "AC" << "AC";
+        QTest::newRow("the file came while the window was open") << "" << "AB" << "C" << "ABC";
+        QTest::newRow("repeated customers counted") << "AA" << "AAA" << "A" << "AA";
+    }
+    void mergeKeepsWhatEitherCopyChanged()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, ours);
+        QFETCH(QString, theirs);
+        QFETCH(QString, merged);
+        // One letter is one customer, named by it.
+        auto rows = [](const QString& names) {
+            std::vector<ClientBase::Row> out;
+            for (QChar c : names)
+                out.push_back({QString(c), "тел.", "", ""});
+            return out;
+        };
+        QCOMPARE(ClientBase::mergeRows(rows(base), rows(ours), rows(theirs)), rows(merged));
     }
 
     void titlesAndFixedColumnCannotBeWritten()

@@ -1,6 +1,8 @@
 // Printing an order and shipping it: the stock counts in the price lists and their files.
 #include "error.h"
+#include "failure.h"
 #include "fakes.h"
+#include "filelock.h"
 #include "mainstate.h"
 #include "shipment.h"
 #include "shopfiles.h"
@@ -298,7 +300,9 @@ private slots:
         shop.choose(Cat::RAM, 1);
         shop.choose(Cat::Case, 1);
         shop.choose(Cat::Mon, 1);
-        shop.state->catalogue.view(Cat::Case).hidden[0].replace(1 * 7 + 4, QStringLiteral("пять"));
+        QList<QStringList> cases = Shop::standardRecords(QStringLiteral("Case.dat"));
+        cases[1][4] = QStringLiteral("пять");
+        writeList(shop.dir, QStringLiteral("Case.dat"), cases);
         shop.ageFiles();
         const auto before = shop.snapshot();
         try {
@@ -310,7 +314,8 @@ private slots:
         QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Ram.dat")}));
     }
 
-    // As root nothing is read-only to us, so a folder stands where the file was.
+    // As root nothing is read-only to us, so a folder stands where the file was; it fails at the
+    // reading that comes first.
     void unwritableFileStopsTheShipment()
     {
         Shop shop;
@@ -325,7 +330,7 @@ private slots:
             shop.print();
             QFAIL("no failure");
         } catch (const Error& e) {
-            const QString prefix = QStringLiteral("Cannot create file \"%1\". ")
+            const QString prefix = QStringLiteral("Cannot open file \"%1\". ")
                                        .arg(QFileInfo(shop.path(QStringLiteral("Vint.dat"))).absoluteFilePath());
             QVERIFY2(e.message().startsWith(prefix) && e.message().size() > prefix.size(), qPrintable(e.message()));
         }
@@ -409,6 +414,140 @@ private slots:
         shipOrder(*shop.state);
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 150), QStringLiteral("8"));
         QCOMPARE(shop.bytes(QStringLiteral("Vint.dat")).size(), old.size());
+    }
+
+    // Another counter sold some of the same item since this copy read the list: the sale is taken
+    // from the file as it is now, memory follows the file, the choice stays and so does the page's
+    // warning follow the new count.
+    void otherCountersSalesAreKept_data()
+    {
+        QTest::addColumn<Cat>("cat");
+        QTest::addColumn<int>("modules");
+        QTest::addColumn<QString>("stockNow");
+        QTest::addColumn<QString>("stockAfter");
+        QTest::addColumn<bool>("warning");
+        QTest::newRow("plenty left") << Cat::Vint << 1 << "4" << "3" << false;
+        QTest::newRow("the last one") << Cat::Vint << 1 << "1" << "0" << true;
+        QTest::newRow("two modules, fewer than two left") << Cat::RAM << 2 << "3" << "1" << true;
+    }
+    void otherCountersSalesAreKept()
+    {
+        QFETCH(Cat, cat);
+        QFETCH(int, modules);
+        QFETCH(QString, stockNow);
+        QFETCH(QString, stockAfter);
+        QFETCH(bool, warning);
+        Shop shop;
+        shop.choose(cat, 1);
+        if (modules > 1)
+            shop.state->numBoxChange(modules - 1);
+        const QString file = category(cat).files.at(0);
+        QList<QStringList> records = Shop::standardRecords(file);
+        records[1][4] = stockNow;
+        records.append(record(QStringLiteral("Новинка"), QStringLiteral("30"), QStringLiteral("2")));
+        writeList(shop.dir, file, records);
+        QVERIFY(shop.print());
+        QCOMPARE(shop.stockInFile(file, 1), stockAfter);
+        QCOMPARE(shop.stockInMemory(cat, 0, 1), stockAfter);
+        const ChoiceList& box = shop.state->catalogue.view(cat).box;
+        QCOMPARE(box.index, 1);
+        QCOMPARE(box.items.size(), 4); // the other copy's new item is listed too
+        QCOMPARE(shop.state->catalogue.pageView(category(cat).page).warningVisible, warning);
+    }
+
+    // The record at the chosen place no longer carries the chosen name: that file stays as it is,
+    // the files before it stay shipped, the ones after are not, and the stale choice is dropped so
+    // that the salesperson picks from the list as it now is.
+    void changedRecordIsRefused_data()
+    {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("renamed") << false;
+        QTest::newRow("no longer there") << true;
+    }
+    void changedRecordIsRefused()
+    {
+        QFETCH(bool, removed);
+        Shop shop;
+        shop.choose(Cat::Case, 1);
+        shop.choose(Cat::Vint, 2);
+        shop.choose(Cat::Mon, 1);
+        QList<QStringList> disks = Shop::standardRecords(QStringLiteral("Vint.dat"));
+        if (removed)
+            disks.removeLast();
+        else
+            disks[2][0] = QStringLiteral("Vint C");
+        writeList(shop.dir, QStringLiteral("Vint.dat"), disks);
+        shop.ageFiles();
+        const auto before = shop.snapshot();
+        QCOMPARE(failureOf([&] { shop.print(); }),
+                 QStringLiteral("Прайс-лист \"Vint.dat\" изменён: на месте товара \"Vint B\" теперь другая запись. "
+                                "Этот товар и следующие товары заказа не отгружены; выберите товар заново."));
+        QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Case.dat")}));
+        QVERIFY(!shop.state->computer.isChosen(Cat::Vint));
+        const ChoiceList& box = shop.state->catalogue.view(Cat::Vint).box;
+        QCOMPARE(box.index, -1);
+        QCOMPARE(box.currentText(), QStringLiteral("Винчестеры"));
+        QCOMPARE(box.items.size(), disks.size());
+        QCOMPARE(shop.state->catalogue.view(Cat::Vint).hidden[0].toFileBytes(), shop.bytes(QStringLiteral("Vint.dat")));
+        QVERIFY(shop.state->computer.isChosen(Cat::Mon));
+    }
+
+    // Another copy holds a list's lock longer than the wait: the message names the file, and that
+    // file and the rest of the order are not shipped.
+    void lockThatCannotBeHadShipsNothingMore()
+    {
+        Shop shop;
+        shop.choose(Cat::Case, 1);
+        shop.choose(Cat::Vint, 1);
+        shop.choose(Cat::Mon, 1);
+        shop.ageFiles();
+        const auto before = shop.snapshot();
+        FileLock otherCopy(shop.path(QStringLiteral("Vint.dat")));
+        QCOMPARE(failureOf([&] { shop.print(); }),
+                 QStringLiteral("Файл \"Vint.dat\" занят другой копией программы. Товары из этого файла и "
+                                "следующие товары заказа не отгружены."));
+        QStringList changed = shop.changedSince(before);
+        changed.removeAll(QStringLiteral("Vint.dat.lock")); // the other copy's
+        QCOMPARE(changed, QStringList({QStringLiteral("Case.dat")}));
+    }
+
+    // The journal's hook sees each sold item while its list is locked and already written; a
+    // failing hook stops the shipment there, its list staying written and memory following it.
+    void recorderSeesEachWrittenItem()
+    {
+        Shop shop;
+        shop.choose(Cat::RAM, 1);
+        shop.state->numBoxChange(1);
+        shop.choose(Cat::Vint, 2);
+        shop.choose(Cat::Mon, 1);
+        QStringList seen;
+        const ShipmentRecorder recorder = [&](const ShippedItem& item) {
+            const QString path = shop.path(item.fileName);
+            seen << QStringLiteral("%1 %2 %3 x%4 %5 %6>%7 locked:%8 written:%9")
+                        .arg(item.fileName)
+                        .arg(item.record)
+                        .arg(item.name)
+                        .arg(item.quantity)
+                        .arg(item.priceText)
+                        .arg(item.stockBefore)
+                        .arg(item.stockAfter)
+                        .arg(QFile::exists(FileLock::lockFileName(path)))
+                        .arg(shop.stockInFile(item.fileName, item.record) == QString::number(item.stockAfter));
+            if (item.fileName == QLatin1String("Vint.dat") && seen.size() < 4)
+                throw Error(QStringLiteral("журнал недоступен"));
+        };
+        shop.lines = composeSummary(*shop.state);
+        QCOMPARE(failureOf([&] { printBtnClick(*shop.state, shop.lines, &shop.fakes.printer, &shop.fakes.messageBox, recorder); }),
+                 QStringLiteral("журнал недоступен"));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));
+        QCOMPARE(shop.stockInMemory(Cat::Vint, 0, 2), QStringLiteral("-1"));
+        QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("5"));
+        shipOrder(*shop.state, recorder);
+        QCOMPARE(seen, QStringList({"Ram.dat 1 Ram A x2 20.00 5>3 locked:1 written:1",
+                                    "Vint.dat 2 Vint B x1 20 0>-1 locked:1 written:1",
+                                    "Ram.dat 1 Ram A x2 20.00 3>1 locked:1 written:1",
+                                    "Vint.dat 2 Vint B x1 20 -1>-2 locked:1 written:1",
+                                    "Monitor.dat 1 Monitor A x1 10 5>4 locked:1 written:1"}));
     }
 };
 

@@ -1,0 +1,64 @@
+// Several counters on one shop folder: copies of the program shipping the same items at once.
+#include "pricelist.h"
+#include "smallshop.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+using namespace korvanta;
+using namespace korvanta::testing;
+
+class TestCounters : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Four counters each ship the same processor and motherboard fifty times, all at once, while a
+    // fifth reads both lists over and over: no sale is lost and no read sees a part of a list.
+    void noSaleIsLostAndNoReadIsTorn()
+    {
+        QTemporaryDir tmp;
+        const QDir dir(tmp.path());
+        writeSmallShop(dir);
+        for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")})
+            writeList(dir, name,
+                      {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                       record(name + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("1000")),
+                       record(name + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("3"))});
+        const QString stop = dir.filePath(QStringLiteral("stop"));
+
+        QProcess reader;
+        reader.start(QStringLiteral(KORVANTA_COUNTER), {QStringLiteral("read"), tmp.path(), stop});
+        QVERIFY(reader.waitForStarted());
+        std::vector<std::unique_ptr<QProcess>> counters;
+        for (int i = 0; i < 4; ++i) {
+            counters.push_back(std::make_unique<QProcess>());
+            counters.back()->start(QStringLiteral(KORVANTA_COUNTER),
+                                   {QStringLiteral("ship"), tmp.path(), QStringLiteral("50")});
+        }
+        for (auto& counter : counters) {
+            QVERIFY(counter->waitForFinished(240000));
+            QVERIFY2(counter->exitStatus() == QProcess::NormalExit && counter->exitCode() == 0,
+                     counter->readAllStandardError().constData());
+        }
+        writeBytes(stop, QByteArray());
+        QVERIFY(reader.waitForFinished(60000));
+        QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
+        QVERIFY(reader.readAllStandardOutput().trimmed().toLongLong() > 0);
+
+        for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")}) {
+            const PriceList list = loadPriceList(dir.filePath(name));
+            QCOMPARE(recordLine(list, 1, StockLine), QStringLiteral("800"));
+            QCOMPARE(recordLine(list, 2, StockLine), QStringLiteral("3"));
+        }
+        // Every lock was given back and no temporary file was left.
+        QCOMPARE(dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*korvanta-new*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCounters)
+#include "tst_counters.moc"
