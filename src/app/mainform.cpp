@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "catalogue.h"
+#include "choicelistmodel.h"
 #include "contexthelp.h"
 #include "guard.h"
 #include "mainstate.h"
@@ -13,7 +14,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateTime>
-#include <QCompleter>
 #include <QDialog>
 #include <QGroupBox>
 #include <QIcon>
@@ -27,7 +27,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStringListModel>
 #include <QTabWidget>
 
 namespace korvanta {
@@ -296,16 +295,15 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
     w.box->setInsertPolicy(QComboBox::NoInsert);
     w.box->setToolTip(info.hint);
     w.box->setMaxVisibleItems(20);
+    // The size hint would otherwise measure the text of every entry.
+    w.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto* view = qobject_cast<QListView*>(w.box->view()))
         view->setUniformItemSizes(true);
-    w.model = new QStringListModel(w.box);
+    w.model = new ChoiceListModel(w.box);
     w.box->setModel(w.model);
     // Typing offers the entries whose names contain the text; the combo box maps a picked offer back
     // to that entry's own position, whatever other entries share its name.
-    auto* completer = new QCompleter(w.model, w.box);
-    completer->setFilterMode(Qt::MatchContains);
-    completer->setCaseSensitivity(Qt::CaseInsensitive);
-    completer->setCompletionMode(QCompleter::PopupCompletion);
+    auto* completer = new FindCompleter(w.model, w.box);
     completer->setMaxVisibleItems(15);
     w.box->setCompleter(completer);
     connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
@@ -412,13 +410,13 @@ void TFormMain::buildCategorySheet(Page p)
     connect(pw.help, &QPushButton::clicked, this, [this, topic] { HelpClick(topic); });
 }
 
-void TFormMain::refreshChoiceList(QComboBox* box, QStringListModel* model, quint64& shownRevision,
+void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
                                   const ChoiceList& list)
 {
     const QSignalBlocker blocker(box);
     if (shownRevision != list.revision) {
         // The whole list at once: a price list of many thousand records fills in one step.
-        model->setStringList(list.items);
+        model->setItems(list.items);
         shownRevision = list.revision;
     }
     if (box->currentIndex() != list.index)

@@ -45,7 +45,7 @@ void shipOrder(MainState& state)
         PriceList shipped = *list;
         shipped.replace(line, intToText(stock - soldQuantity(state.computer, c)));
         savePriceList(shipped, catalogue.pathOf(fileName));
-        *list = std::move(shipped);
+        catalogue.replaceRecords(c, std::move(shipped));
     }
 }
 
