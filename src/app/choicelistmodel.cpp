@@ -1,7 +1,9 @@
 #include "choicelistmodel.h"
 
 #include <QAbstractItemView>
-#include <QListView>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QTableView>
 #include <algorithm>
 
 namespace korvanta {
@@ -97,9 +99,16 @@ FindCompleter::FindCompleter(ChoiceListModel* names, QObject* parent)
     setFilterMode(Qt::MatchContains);
     setCaseSensitivity(Qt::CaseInsensitive);
     setCompletionMode(QCompleter::PopupCompletion);
-    // Rows of one height: the offers lay out without measuring every one of them.
-    auto* popup = new QListView;
-    popup->setUniformItemSizes(true);
+    // The offers in a one-column table that looks like a list: a list view lays out every row
+    // whenever the offers change, a table only the rows it shows.
+    auto* popup = new QTableView;
+    popup->horizontalHeader()->hide();
+    popup->horizontalHeader()->setStretchLastSection(true);
+    popup->verticalHeader()->hide();
+    popup->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    popup->verticalHeader()->setDefaultSectionSize(popup->fontMetrics().height() + 4);
+    popup->setShowGrid(false);
+    popup->setWordWrap(false);
     popup->setEditTriggers(QAbstractItemView::NoEditTriggers);
     popup->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     popup->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -111,7 +120,12 @@ FindCompleter::FindCompleter(ChoiceListModel* names, QObject* parent)
 
 QStringList FindCompleter::splitPath(const QString& path) const
 {
-    m_matches->setMatches(m_names->finder().find(path));
+    {
+        // The completer filters its own model right after this; told of the change here as well,
+        // it would lay its offers out twice.
+        const QSignalBlocker quiet(m_matches);
+        m_matches->setMatches(m_names->finder().find(path));
+    }
     // An empty part: the completer offers every row of the matches as they are.
     return {QString()};
 }

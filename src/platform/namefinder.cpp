@@ -97,18 +97,35 @@ void NameFinder::buildIndex()
     m_indexed = true;
 }
 
-std::vector<int> NameFinder::search(const QByteArray& needle, const std::vector<int>* within) const
+NameFinder::Result NameFinder::search(const QByteArray& needle, const Result* within) const
 {
-    std::vector<int> out;
+    Result out{needle, {}, {}};
     const char* const base = m_folded.constData();
     const size_t length = size_t(needle.size());
     const size_t names = m_start.size() - 1;
+    auto keep = [&](size_t k, const char* hit) {
+        out.positions.push_back(int(k));
+        out.hits.push_back(quint32(hit - base));
+    };
+    if (within && needle.startsWith(within->needle)) {
+        // The text grew at its end: it can only stand where the shorter text first stands or later.
+        for (size_t i = 0; i < within->positions.size(); ++i) {
+            const size_t k = size_t(within->positions[i]);
+            const char* const from = base + within->hits[i];
+            const char* const nameEnd = base + m_start[k + 1] - 1;
+            if (from + length <= nameEnd && std::memcmp(from, needle.constData(), length) == 0)
+                keep(k, from);
+            else if (const char* hit = findIn(from + 1, nameEnd, needle))
+                keep(k, hit);
+        }
+        return out;
+    }
     // A short list of candidates is searched name by name; a long one as the whole block, which
     // is quicker than one search per name.
-    if (within && within->size() * 8 < names) {
-        for (const int k : *within)
-            if (findIn(base + m_start[size_t(k)], base + m_start[size_t(k) + 1] - 1, needle))
-                out.push_back(k);
+    if (within && within->positions.size() * 8 < names) {
+        for (const int k : within->positions)
+            if (const char* hit = findIn(base + m_start[size_t(k)], base + m_start[size_t(k) + 1] - 1, needle))
+                keep(size_t(k), hit);
         return out;
     }
     const char* const end = base + m_folded.size();
@@ -120,7 +137,7 @@ std::vector<int> NameFinder::search(const QByteArray& needle, const std::vector<
             ++k;
         // Name k ends with the line feed at m_start[k + 1] - 1; a hit across it is none.
         if (at + length < m_start[k + 1]) {
-            out.push_back(int(k));
+            keep(k, hit);
             from = base + m_start[k + 1];
         } else {
             from = hit + 1;
@@ -142,7 +159,7 @@ const std::vector<int>& NameFinder::find(const QString& text)
             return m_recent.back().positions;
         }
     }
-    Result result{needle, {}};
+    Result result{needle, {}, {}};
     if (needle.isEmpty()) {
         result.positions.resize(size_t(m_items.size()));
         for (size_t k = 0; k < result.positions.size(); ++k)
@@ -150,12 +167,19 @@ const std::vector<int>& NameFinder::find(const QString& text)
     } else {
         if (!m_indexed)
             buildIndex();
-        // Every name that holds the text holds any part of it: the fewest such names will do.
+        // Every name that holds the text holds any part of it: the fewest such names will do, and
+        // of those a beginning of the text best.
         const Result* narrowest = nullptr;
-        for (const Result& r : m_recent)
-            if (needle.contains(r.needle) && (!narrowest || r.positions.size() < narrowest->positions.size()))
+        for (const Result& r : m_recent) {
+            if (r.needle.isEmpty() || !needle.contains(r.needle))
+                continue;
+            const bool prefix = needle.startsWith(r.needle);
+            const bool narrowestPrefix = narrowest && needle.startsWith(narrowest->needle);
+            if (!narrowest || (prefix && !narrowestPrefix) ||
+                (prefix == narrowestPrefix && r.positions.size() < narrowest->positions.size()))
                 narrowest = &r;
-        result.positions = search(needle, narrowest ? &narrowest->positions : nullptr);
+        }
+        result = search(needle, narrowest);
     }
     if (m_recent.size() == RecentResults)
         m_recent.erase(m_recent.begin());

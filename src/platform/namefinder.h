@@ -30,16 +30,17 @@ private:
     void buildIndex();
     // The text's case-folded cp1251 bytes; false when some character can be in no name.
     static bool foldText(const QString& text, QByteArray& out);
-    std::vector<int> search(const QByteArray& needle, const std::vector<int>* within) const;
+    struct Result {
+        QByteArray needle;
+        std::vector<int> positions;
+        std::vector<quint32> hits; // where the text first stands in each name, in m_folded
+    };
+    Result search(const QByteArray& needle, const Result* within) const;
 
     ChoiceItems m_items;
     bool m_indexed = false;
     QByteArray m_folded;          // every name case-folded, each followed by a line feed
     std::vector<quint32> m_start; // where name k starts in m_folded; one more for the end
-    struct Result {
-        QByteArray needle;
-        std::vector<int> positions;
-    };
     std::vector<Result> m_recent; // the latest last
     std::vector<int> m_none;
 };
