@@ -83,12 +83,13 @@ struct Program {
         window().pageControl()->setCurrentWidget(sheet);
         QApplication::processEvents();
     }
-    // The software page entered afresh: its lists are read again.
+    // The software page entered afresh: its lists are read again and the page is drawn.
     void reloadSoftware() const
     {
         app->state().zero();
-        show(window().generalSheet());
-        show(window().sheet(Page::Dop));
+        window().pageControl()->setCurrentWidget(window().generalSheet());
+        window().pageControl()->setCurrentWidget(window().sheet(Page::Dop));
+        QApplication::processEvents();
     }
 };
 
@@ -207,6 +208,13 @@ int main(int argc, char** argv)
     if (argc == 3 && qstrcmp(argv[1], "--memory") == 0)
         return measureMemory(QByteArray(argv[2]).toInt());
     keepFreedMemory();
+    if (argc == 2 && qstrcmp(argv[1], "--entries") == 0) { // for a profiler
+        const Shop shop(100000);
+        const Program program(shop);
+        for (int i = 0; i < 60; ++i)
+            program.reloadSoftware();
+        return 0;
+    }
 #ifndef NDEBUG
     std::printf("warning: built without optimisation; build with -DCMAKE_BUILD_TYPE=Release for figures\n");
 #endif

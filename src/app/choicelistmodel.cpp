@@ -124,7 +124,7 @@ QStringList FindCompleter::splitPath(const QString& path) const
         // The completer filters its own model right after this; told of the change here as well,
         // it would lay its offers out twice.
         const QSignalBlocker quiet(m_matches);
-        m_matches->setMatches(m_names->finder().find(path));
+        m_matches->setMatches(m_searching ? m_names->finder().find(path) : std::vector<int>());
     }
     // An empty part: the completer offers every row of the matches as they are.
     return {QString()};

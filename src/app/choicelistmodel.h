@@ -60,12 +60,17 @@ class FindCompleter : public QCompleter {
 public:
     FindCompleter(ChoiceListModel* names, QObject* parent);
 
+    // While off, a text the program puts into the field (a list filled anew, the placeholder, a
+    // choice shown) offers nothing and costs no search; typing searches again once it is on.
+    void setSearching(bool on) { m_searching = on; }
+
 protected:
     QStringList splitPath(const QString& path) const override;
 
 private:
     ChoiceListModel* m_names;
     MatchesModel* m_matches;
+    bool m_searching = true;
 };
 
 } // namespace korvanta

@@ -414,6 +414,9 @@ void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint6
                                   const ChoiceList& list)
 {
     const QSignalBlocker blocker(box);
+    auto* completer = qobject_cast<FindCompleter*>(box->completer());
+    if (completer)
+        completer->setSearching(false);
     if (shownRevision != list.revision) {
         // The whole list at once: a price list of many thousand records fills in one step.
         model->setItems(list.items);
@@ -424,6 +427,8 @@ void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint6
     const QString text = list.currentText();
     if (box->isEditable() && box->currentText() != text)
         box->setEditText(text);
+    if (completer)
+        completer->setSearching(true);
 }
 
 void TFormMain::refresh()

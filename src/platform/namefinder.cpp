@@ -201,8 +201,21 @@ int NameFinder::findEqual(const QString& text, bool caseSensitive)
     QByteArray needle;
     if (!foldText(text, needle))
         return -1;
-    if (!m_indexed)
-        buildIndex();
+    if (!m_indexed) {
+        // Asked when editing ends, also with the placeholder in the field: no index is built for it.
+        const std::array<char, 256>& fold = foldTable().ofByte;
+        for (int k = 0; k < m_items.size(); ++k) {
+            const QByteArrayView name = m_items.bytesAt(k);
+            if (name.size() != needle.size())
+                continue;
+            qsizetype i = 0;
+            while (i < name.size() && fold[uchar(name[i])] == needle[i])
+                ++i;
+            if (i == name.size())
+                return k;
+        }
+        return -1;
+    }
     const char* const base = m_folded.constData();
     const size_t length = size_t(needle.size());
     for (size_t k = 0; k + 1 < m_start.size(); ++k)
