@@ -5,6 +5,7 @@
 #include "catalogue.h"
 #include "cp1251.h"
 #include "mainstate.h"
+#include "namefinder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -79,8 +80,8 @@ int main(int argc, char** argv)
     if (!dir.isValid())
         qFatal("no temporary folder");
 
-    std::printf("%9s %10s %11s %10s %10s %11s %7s %12s\n", "records", "bytes", "entry ms", "load ms", "list ms",
-                "floor ms", "ratio", "memory/file");
+    std::printf("%9s %10s %11s %10s %10s %11s %7s %12s %13s\n", "records", "bytes", "entry ms", "load ms", "list ms",
+                "floor ms", "ratio", "memory/file", "first key ms");
     for (int records : {1000, 20000, 100000}) {
         const QString path = writeList(dir.path(), records);
         const qint64 bytes = QFileInfo(path).size();
@@ -108,13 +109,24 @@ int main(int argc, char** argv)
         if (listed != records)
             qFatal("listed %d of %d records", listed, records);
 
+        // The first key of type-to-find in a freshly listed list: the index of the names is built
+        // and every name is searched.
+        size_t found = 0;
+        const ChoiceItems names = recordNames(list);
+        const double firstKey = bestOf(runs, [&] {
+            NameFinder finder(names);
+            found = finder.find(QStringLiteral("I")).size();
+        });
+        if (found != size_t(records))
+            qFatal("found %zu of %d names", found, records);
+
         size_t lineCount = 0;
         const double floor = bestOf(runs, [&] { lineCount = readAndSplit(nativePath.constData()).lines.size(); });
         if (lineCount != size_t(records) * 7)
             qFatal("the floor split %zu lines", lineCount);
 
-        std::printf("%9d %10lld %11.3f %10.3f %10.3f %11.3f %7.2f %12.2f\n", records, static_cast<long long>(bytes),
-                    entry, load, fill, floor, entry / floor, memoryOf(records));
+        std::printf("%9d %10lld %11.3f %10.3f %10.3f %11.3f %7.2f %12.2f %13.3f\n", records,
+                    static_cast<long long>(bytes), entry, load, fill, floor, entry / floor, memoryOf(records), firstKey);
     }
     return 0;
 }
