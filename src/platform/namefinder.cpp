@@ -54,6 +54,23 @@ const char* findIn(const char* from, const char* to, const QByteArray& needle)
 #endif
 }
 
+// The same within one name: a few dozen bytes, where looking for the first byte and comparing the
+// rest is quicker than setting up a general search.
+const char* findInName(const char* from, const char* to, const QByteArray& needle)
+{
+    const qsizetype length = needle.size();
+    const char first = needle[0];
+    while (to - from >= length) {
+        const char* hit = static_cast<const char*>(std::memchr(from, first, size_t(to - from - length + 1)));
+        if (!hit)
+            return nullptr;
+        if (std::memcmp(hit + 1, needle.constData() + 1, size_t(length - 1)) == 0)
+            return hit;
+        from = hit + 1;
+    }
+    return nullptr;
+}
+
 // Results kept for texts typed before: enough for a long word typed and deleted again.
 constexpr size_t RecentResults = 24;
 
@@ -115,7 +132,7 @@ NameFinder::Result NameFinder::search(const QByteArray& needle, const Result* wi
             const char* const nameEnd = base + m_start[k + 1] - 1;
             if (from + length <= nameEnd && std::memcmp(from, needle.constData(), length) == 0)
                 keep(k, from);
-            else if (const char* hit = findIn(from + 1, nameEnd, needle))
+            else if (const char* hit = findInName(from + 1, nameEnd, needle))
                 keep(k, hit);
         }
         return out;
@@ -124,7 +141,7 @@ NameFinder::Result NameFinder::search(const QByteArray& needle, const Result* wi
     // is quicker than one search per name.
     if (within && within->positions.size() * 8 < names) {
         for (const int k : within->positions)
-            if (const char* hit = findIn(base + m_start[size_t(k)], base + m_start[size_t(k) + 1] - 1, needle))
+            if (const char* hit = findInName(base + m_start[size_t(k)], base + m_start[size_t(k) + 1] - 1, needle))
                 keep(size_t(k), hit);
         return out;
     }
