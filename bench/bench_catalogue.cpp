@@ -126,7 +126,8 @@ int main(int argc, char** argv)
             qFatal("the floor split %zu lines", lineCount);
 
         std::printf("%9d %10lld %11.3f %10.3f %10.3f %11.3f %7.2f %12.2f %13.3f\n", records,
-                    static_cast<long long>(bytes), entry, load, fill, floor, entry / floor, memoryOf(records), firstKey);
+                    static_cast<long long>(bytes), entry, load, fill, floor, entry / floor, memoryOf(records),
+                    firstKey);
     }
     return 0;
 }

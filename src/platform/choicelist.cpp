@@ -5,8 +5,7 @@
 
 namespace korvanta {
 
-ChoiceItems::ChoiceItems(const QStringList& texts)
-    : ChoiceItems(TextLines::fromStrings(texts), 0, 1, int(texts.size()))
+ChoiceItems::ChoiceItems(const QStringList& texts) : ChoiceItems(TextLines::fromStrings(texts), 0, 1, int(texts.size()))
 {
 }
 

@@ -236,7 +236,8 @@ int NameFinder::findEqual(const QString& text, bool caseSensitive)
     const char* const base = m_folded.constData();
     const size_t length = size_t(needle.size());
     for (size_t k = 0; k + 1 < m_start.size(); ++k)
-        if (m_start[k + 1] - 1 - m_start[k] == length && std::memcmp(base + m_start[k], needle.constData(), length) == 0)
+        if (m_start[k + 1] - 1 - m_start[k] == length &&
+            std::memcmp(base + m_start[k], needle.constData(), length) == 0)
             return int(k);
     return -1;
 }

@@ -44,7 +44,7 @@ private:
     // A line start with this bit set is the index of a line in `changed` instead.
     static constexpr quint32 Changed = 0x80000000u;
     struct Data : QSharedData {
-        QByteArray bytes;       // as read; the text ends at `textEnd`
+        QByteArray bytes; // as read; the text ends at `textEnd`
         qsizetype textEnd = 0;
         // Where each line starts; it runs to the next CR or LF (lines hold neither) or the text's end.
         std::vector<quint32> starts;

@@ -13,8 +13,8 @@ inline QStringList generatedNames(int count)
     static const QStringList words = {
         QStringLiteral("Монитор"), QStringLiteral("МОНИТОР"), QStringLiteral("монитор"), QStringLiteral("Ёмкость"),
         QStringLiteral("ёМКОСТЬ"), QStringLiteral("Емкость"), QStringLiteral("Samsung"), QStringLiteral("SAMSUNG"),
-        QStringLiteral("lg"), QStringLiteral("IPS"), QStringLiteral("Жёсткий"), QStringLiteral("ДИСК"),
-        QStringLiteral("µ-блок"), QStringLiteral("27\""), QStringLiteral("нет"), QStringLiteral("Їжак")};
+        QStringLiteral("lg"),      QStringLiteral("IPS"),     QStringLiteral("Жёсткий"), QStringLiteral("ДИСК"),
+        QStringLiteral("µ-блок"),  QStringLiteral("27\""),    QStringLiteral("нет"),     QStringLiteral("Їжак")};
     QRandomGenerator random(1251);
     QStringList out;
     for (int i = 0; i < count; ++i) {

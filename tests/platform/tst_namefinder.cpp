@@ -76,7 +76,8 @@ void TestNameFinder::everyCharacterFoldsAsQtDoes()
     }
     NameFinder finder(itemsOf(names));
     for (const QChar c : typed)
-        QVERIFY2(finder.find(QString(c)) == plainSearch(names, QString(c)), qPrintable(QString::number(c.unicode(), 16)));
+        QVERIFY2(finder.find(QString(c)) == plainSearch(names, QString(c)),
+                 qPrintable(QString::number(c.unicode(), 16)));
 }
 
 void TestNameFinder::findEqual_data()
