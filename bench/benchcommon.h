@@ -19,6 +19,9 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifdef __linux__
+#include <unistd.h>
+#endif
 
 namespace korvanta::bench {
 
@@ -97,6 +100,21 @@ inline void keepFreedMemory()
 #ifdef __GLIBC__
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
+}
+
+// The process's resident memory in bytes, or -1 where the system does not tell.
+inline qint64 residentBytes()
+{
+#ifdef __linux__
+    long long size = 0, resident = 0;
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    const bool read = f && std::fscanf(f, "%lld %lld", &size, &resident) == 2;
+    if (f)
+        std::fclose(f);
+    return read ? qint64(resident) * sysconf(_SC_PAGESIZE) : -1;
+#else
+    return -1;
 #endif
 }
 

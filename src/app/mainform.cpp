@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include "catalogue.h"
+#include "choicelistmodel.h"
 #include "contexthelp.h"
 #include "guard.h"
 #include "mainstate.h"
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDateTime>
-#include <QCompleter>
 #include <QDialog>
 #include <QGroupBox>
 #include <QIcon>
@@ -28,7 +28,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QStringListModel>
 #include <QTabWidget>
 
 namespace korvanta {
@@ -299,16 +298,15 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
     w.box->setInsertPolicy(QComboBox::NoInsert);
     w.box->setToolTip(info.hint);
     w.box->setMaxVisibleItems(20);
+    // The size hint would otherwise measure the text of every entry.
+    w.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     if (auto* view = qobject_cast<QListView*>(w.box->view()))
         view->setUniformItemSizes(true);
-    w.model = new QStringListModel(w.box);
+    w.model = new ChoiceListModel(w.box);
     w.box->setModel(w.model);
     // Typing offers the entries whose names contain the text; the combo box maps a picked offer back
     // to that entry's own position, whatever other entries share its name.
-    auto* completer = new QCompleter(w.model, w.box);
-    completer->setFilterMode(Qt::MatchContains);
-    completer->setCaseSensitivity(Qt::CaseInsensitive);
-    completer->setCompletionMode(QCompleter::PopupCompletion);
+    auto* completer = new FindCompleter(w.model, w.box);
     completer->setMaxVisibleItems(15);
     w.box->setCompleter(completer);
     connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
@@ -415,13 +413,16 @@ void TFormMain::buildCategorySheet(Page p)
     connect(pw.help, &QPushButton::clicked, this, [this, topic] { HelpClick(topic); });
 }
 
-void TFormMain::refreshChoiceList(QComboBox* box, QStringListModel* model, quint64& shownRevision,
+void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
                                   const ChoiceList& list)
 {
     const QSignalBlocker blocker(box);
+    auto* completer = qobject_cast<FindCompleter*>(box->completer());
+    if (completer)
+        completer->setSearching(false);
     if (shownRevision != list.revision) {
         // The whole list at once: a price list of many thousand records fills in one step.
-        model->setStringList(list.items);
+        model->setItems(list.items);
         shownRevision = list.revision;
     }
     if (box->currentIndex() != list.index)
@@ -429,6 +430,8 @@ void TFormMain::refreshChoiceList(QComboBox* box, QStringListModel* model, quint
     const QString text = list.currentText();
     if (box->isEditable() && box->currentText() != text)
         box->setEditText(text);
+    if (completer)
+        completer->setSearching(true);
 }
 
 void TFormMain::refresh()

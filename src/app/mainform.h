@@ -13,11 +13,11 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QStringListModel;
 class QTabWidget;
 
 namespace korvanta {
 
+class ChoiceListModel;
 class MainState;
 struct ChoiceList;
 class PictureBox;
@@ -77,7 +77,7 @@ protected:
 private:
     struct CategoryWidgets {
         QComboBox* box = nullptr;
-        QStringListModel* model = nullptr;
+        ChoiceListModel* model = nullptr;
         quint64 shownRevision = ~quint64(0);
         QLabel* caption = nullptr;
         QLabel* priceLabel = nullptr;
@@ -96,7 +96,7 @@ private:
     void buildGeneralSheet();
     void buildCategorySheet(Page p);
     QComboBox* buildChoiceList(Cat c, QWidget* parent);
-    void refreshChoiceList(QComboBox* box, QStringListModel* model, quint64& shownRevision, const ChoiceList& list);
+    void refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision, const ChoiceList& list);
     void onPageChanged(int index);
 
     MainState& m_state;

@@ -4,13 +4,15 @@
 
 namespace korvanta {
 
+ChoiceItems recordNames(const PriceList& list)
+{
+    return ChoiceItems(list, NameLine, RecordLines, recordCount(list));
+}
+
 void fillChoiceList(const PriceList& list, ChoiceList& box)
 {
-    const int n = recordCount(list);
-    QStringList items = box.items;
-    items.reserve(items.size() + n);
-    for (int i = 0; i < n; ++i)
-        items.append(list.at(i * RecordLines + NameLine));
+    ChoiceItems items = box.items;
+    items.append(recordNames(list));
     box.setItems(std::move(items));
 }
 
@@ -90,6 +92,19 @@ void Catalogue::relistPlatform()
         fill(Cat::Proc, procGroup);
         fill(Cat::Mat, procGroup);
     }
+}
+
+void Catalogue::replaceRecords(Cat c, PriceList content)
+{
+    PriceList* list = records(c);
+    if (!list)
+        return;
+    *list = std::move(content);
+    // The choice list shows the new names; a chosen position the new list lacks is no longer chosen.
+    ChoiceList& box = view(c).box;
+    box.setItems(recordNames(*list));
+    if (box.index >= box.items.size())
+        box.index = -1;
 }
 
 void Catalogue::clearLoadedFlags()

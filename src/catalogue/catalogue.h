@@ -49,6 +49,10 @@ public:
     // Relists processors and motherboards from memory for the platform now chosen.
     void relistPlatform();
 
+    // Puts a price list read anew in place of the one a choice of the category reads (see
+    // records), and lists its names in the category's choice list, keeping the chosen position.
+    void replaceRecords(Cat c, PriceList content);
+
     void clearLoadedFlags();
     bool anyPageLoaded() const;
 
@@ -69,6 +73,8 @@ private:
     std::array<PageView, PageCount> m_pages;
 };
 
+// The name of every record of the list, in record order, shared with the list.
+ChoiceItems recordNames(const PriceList& list);
 // Appends the name of every record of the list to the choice list, in record order.
 void fillChoiceList(const PriceList& list, ChoiceList& box);
 

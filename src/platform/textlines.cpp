@@ -24,13 +24,17 @@ const char* findByte(const char* from, const char* end, char c)
 
 TextLines TextLines::fromBytes(QByteArray bytes)
 {
+    if (bytes.size() > MaxBytes)
+        throw Error(QStringLiteral("File too large"));
     TextLines lines;
+    Data& d = *lines.d;
     const char* const data = bytes.constData();
     const char* end = data + bytes.size();
     if (const void* nul = std::memchr(data, '\0', size_t(bytes.size())))
         end = static_cast<const char*>(nul);
-    // Price-list lines run to about twenty bytes; reserving for sixteen spares regrowing the spans.
-    lines.m_spans.reserve(size_t((end - data) / 16 + 1));
+    // Price-list lines run to about twenty bytes; reserving for eight spares regrowing the starts,
+    // and what is reserved but never written takes no memory.
+    d.starts.reserve(size_t((end - data) / 8 + 1));
     // The next CR and the next LF, each looked for again only once the split has passed it.
     const char* cr = findByte(data, end, '\r');
     const char* lf = findByte(data, end, '\n');
@@ -41,12 +45,13 @@ TextLines TextLines::fromBytes(QByteArray bytes)
         if (lf < start)
             lf = findByte(start, end, '\n');
         const char* stop = std::min(cr, lf);
-        lines.m_spans.push_back({start - data, stop - start});
+        d.starts.push_back(quint32(start - data));
         if (stop == end)
             break;
         start = stop == cr && stop + 1 < end && stop[1] == '\n' ? stop + 2 : stop + 1;
     }
-    lines.m_bytes = std::move(bytes);
+    d.textEnd = end - data;
+    d.bytes = std::move(bytes);
     return lines;
 }
 
@@ -66,48 +71,58 @@ void TextLines::checkIndex(int index) const
 
 QString TextLines::at(int index) const
 {
-    checkIndex(index);
-    const Span& s = m_spans[size_t(index)];
-    return cp1251::decode(QByteArrayView(m_bytes.constData() + s.offset, s.length));
+    return cp1251::decode(bytesAt(index));
 }
 
 QByteArrayView TextLines::bytesAt(int index) const
 {
     checkIndex(index);
-    const Span& s = m_spans[size_t(index)];
-    return QByteArrayView(m_bytes.constData() + s.offset, s.length);
+    const quint32 start = d->starts[size_t(index)];
+    if (start & Changed)
+        return d->changed[start & ~Changed];
+    const char* const from = d->bytes.constData() + start;
+    const char* const end = d->bytes.constData() + d->textEnd;
+    const char* stop = from;
+    while (stop < end && *stop != '\r' && *stop != '\n')
+        ++stop;
+    return QByteArrayView(from, stop - from);
 }
 
 void TextLines::replace(int index, const QString& text)
 {
     checkIndex(index);
-    const QByteArray encoded = cp1251::encode(text);
-    m_spans[size_t(index)] = {m_bytes.size(), encoded.size()};
-    m_bytes.append(encoded);
+    Data& data = *d;
+    quint32& start = data.starts[size_t(index)];
+    if (start & Changed) {
+        data.changed[start & ~Changed] = cp1251::encode(text);
+        return;
+    }
+    data.changed.push_back(cp1251::encode(text));
+    start = Changed | quint32(data.changed.size() - 1);
 }
 
 void TextLines::append(const QString& text)
 {
-    const QByteArray encoded = cp1251::encode(text);
-    m_spans.push_back({m_bytes.size(), encoded.size()});
-    m_bytes.append(encoded);
+    Data& data = *d;
+    data.changed.push_back(cp1251::encode(text));
+    data.starts.push_back(Changed | quint32(data.changed.size() - 1));
 }
 
 void TextLines::clear()
 {
-    m_bytes.clear();
-    m_spans.clear();
+    d = new Data;
 }
 
 QByteArray TextLines::toFileBytes() const
 {
     qsizetype total = 0;
-    for (const Span& s : m_spans)
-        total += s.length + 2;
+    for (int i = 0; i < count(); ++i)
+        total += bytesAt(i).size() + 2;
     QByteArray out;
     out.reserve(total);
-    for (const Span& s : m_spans) {
-        out.append(m_bytes.constData() + s.offset, s.length);
+    for (int i = 0; i < count(); ++i) {
+        const QByteArrayView line = bytesAt(i);
+        out.append(line.data(), line.size());
         out.append("\r\n", 2);
     }
     return out;
@@ -130,6 +145,8 @@ TextLines loadTextFile(const QString& fileName)
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("Is a directory")));
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    if (file.size() > TextLines::MaxBytes)
+        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("File too large")));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));

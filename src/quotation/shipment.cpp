@@ -35,18 +35,6 @@ bool carriesName(const PriceList& list, int record, const QString& name)
     return record >= 0 && record * RecordLines + NameLine < list.count() && recordLine(list, record, NameLine) == name;
 }
 
-// The list in memory becomes what its file now holds; the choice list is relisted only where the
-// names differ, so the chosen position keeps its item.
-void adopt(MainState& state, Cat c, const PriceList& content)
-{
-    *state.catalogue.records(c) = content;
-    ChoiceList names;
-    fillChoiceList(content, names);
-    ChoiceList& box = state.catalogue.view(c).box;
-    if (names.items != box.items)
-        box.setItems(std::move(names.items));
-}
-
 } // namespace
 
 void shipOrder(MainState& state, const ShipmentRecorder& recorder)
@@ -85,7 +73,7 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
                     now.replace(line, intToText(after));
                 },
                 [&](const PriceList& written) {
-                    adopt(state, c, written);
+                    catalogue.replaceRecords(c, written);
                     state.stockChanged(c);
                     if (recorder)
                         recorder(ShippedItem{fileName, record, name, quantity, state.computer[c].price, before, after});
@@ -96,7 +84,7 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
             throw Error(e.message() + QStringLiteral(" Товары из этого файла и следующие товары заказа не отгружены."));
         } catch (const Error&) {
             if (changedElsewhere) {
-                adopt(state, c, *changedElsewhere);
+                catalogue.replaceRecords(c, *changedElsewhere);
                 state.boxChange(c, -1);
                 catalogue.view(c).box.editText = category(c).placeholder;
                 state.stockChanged(c);

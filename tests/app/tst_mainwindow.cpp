@@ -7,6 +7,7 @@
 #include "mainform.h"
 #include "mainstate.h"
 #include "memorystore.h"
+#include "names.h"
 #include "picturebox.h"
 #include "qtfacilities.h"
 #include "settingspersistence.h"
@@ -383,6 +384,51 @@ private slots:
         QCOMPARE(f.state->catalogue.view(Cat::Mon).box.index, 3);
         QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), QStringLiteral("second"));
         QCOMPARE(f.items(Cat::Mon).size(), 4); // the list itself keeps every record in order
+    }
+
+    void typingOffersWhatAPlainSearchFinds_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("deleted"); // keys of Backspace after the text
+        QTest::addColumn<int>("pick");    // the offer chosen
+        QTest::newRow("Russian capitals") << QStringLiteral("МОНИТОР 1") << 0 << 3;
+        QTest::newRow("Ё typed small") << QStringLiteral("ёмк") << 0 << 0;
+        QTest::newRow("typed and partly deleted") << QStringLiteral("samsung 12") << 8 << 5;
+        QTest::newRow("far down the offers") << QStringLiteral("ips") << 0 << 40;
+    }
+
+    void typingOffersWhatAPlainSearchFinds()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, deleted);
+        QFETCH(int, pick);
+        Fixture f;
+        const QStringList names = generatedNames(700);
+        QList<QStringList> records;
+        for (const QString& name : names)
+            records.append(record(name, QStringLiteral("1"), QStringLiteral("1"), name + QStringLiteral(" описание")));
+        writeList(QDir(f.dir.path()), QStringLiteral("Monitor.dat"), records);
+        f.start();
+        f.chooseMode(0);
+        f.enter(Page::Mon);
+        QComboBox* box = f.window->choiceList(Cat::Mon);
+        box->lineEdit()->selectAll(); // typing replaces the placeholder
+        for (const QChar c : typed)
+            QTest::sendKeyEvent(QTest::Click, box->lineEdit(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        for (int i = 0; i < deleted; ++i)
+            QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+        const QString text = typed.left(typed.size() - deleted);
+        QCOMPARE(box->lineEdit()->text(), text);
+        const std::vector<int> expected = plainSearch(names, text);
+        QCompleter* completer = box->completer();
+        QCOMPARE(completer->completionCount(), int(expected.size()));
+        for (int row = 0; row < int(expected.size()); ++row)
+            QCOMPARE(completer->completionModel()->index(row, 0).data().toString(), names.at(expected[size_t(row)]));
+        // The pick chooses the offered entry at its own place in the list.
+        QVERIFY(completer->setCurrentRow(pick));
+        emit completer->activated(completer->currentIndex());
+        QCOMPARE(f.state->catalogue.view(Cat::Mon).box.index, expected[size_t(pick)]);
+        QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), names.at(expected[size_t(pick)]) + " описание");
     }
 
     void memoryPageQuantities()

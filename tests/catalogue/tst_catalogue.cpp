@@ -69,6 +69,7 @@ private slots:
     void tableOrders();
 
     void fillChoiceListAppendsNames();
+    void replacedRecordsAreListed();
     void pageEntryListsNames();
     void pageEntryLeavesWarningPictureAndSiblingPages();
     void reentryChangesNothing();
@@ -322,6 +323,25 @@ void TestCatalogue::fillChoiceListAppendsNames()
     fillChoiceList(list, box);
     QCOMPARE(box.items, (QStringList{"old", "нет", "X", "X"}));
     QCOMPARE(box.index, 0); // appending does not move the choice
+}
+
+void TestCatalogue::replacedRecordsAreListed()
+{
+    Shop shop;
+    Catalogue cat(shop.dir.path());
+    cat.enterPage(Page::Prn);
+    cat.view(Cat::Scan).box.choose(1);
+    // Read anew with a third record: the choice list shows it and keeps the choice.
+    shop.write(QStringLiteral("Scan.dat"), 3);
+    cat.replaceRecords(Cat::Scan, loadPriceList(cat.pathOf(QStringLiteral("Scan.dat"))));
+    QCOMPARE(cat.view(Cat::Scan).box.items, shop.listed("Scan.dat", 3));
+    QCOMPARE(cat.view(Cat::Scan).box.index, 1);
+    QCOMPARE(recordLine(*cat.records(Cat::Scan), 2, NameLine), QStringLiteral("Scan 3"));
+    // Read anew with one record: the chosen second record is gone.
+    shop.write(QStringLiteral("Scan.dat"), 1);
+    cat.replaceRecords(Cat::Scan, loadPriceList(cat.pathOf(QStringLiteral("Scan.dat"))));
+    QCOMPARE(cat.view(Cat::Scan).box.items, shop.listed("Scan.dat", 1));
+    QCOMPARE(cat.view(Cat::Scan).box.index, -1);
 }
 
 void TestCatalogue::pageEntryListsNames()

@@ -66,6 +66,8 @@ private slots:
     void saveEndsEveryLineWithCrLf();
     void saveKeepsUntouchedBytes();
     void replaceChangesOnlyThatLine();
+    void copiesChangeApart();
+    void tooLargeFileIsRefused();
     void appendAndFromStrings();
     void saveFailsWhereDirectoryStands();
     void saveFailsInMissingFolder();
@@ -287,6 +289,33 @@ void TestTextLines::saveKeepsUntouchedBytes()
         loaded.replace(i, loaded.at(i));
     saveTextFile(path, loaded);
     QCOMPARE(readBytes(path), crlfFile);
+}
+
+void TestTextLines::copiesChangeApart()
+{
+    // Copies share the text; a change to one leaves the other as it was.
+    const TextLines read = TextLines::fromBytes("A\r\nB\nC");
+    TextLines copy = read;
+    copy.replace(1, QStringLiteral("Б"));
+    copy.append(QStringLiteral("D"));
+    QCOMPARE(read.toStringList(), (QStringList{"A", "B", "C"}));
+    QCOMPARE(copy.toStringList(), (QStringList{"A", "Б", "C", "D"}));
+    TextLines again = copy;
+    again.replace(1, QStringLiteral("B2"));
+    QCOMPARE(copy.at(1), QStringLiteral("Б"));
+}
+
+void TestTextLines::tooLargeFileIsRefused()
+{
+    // Larger than a list can address: refused before anything is read (the file is sparse).
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).absoluteFilePath(QStringLiteral("Base.dat"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (!file.resize(TextLines::MaxBytes + 1))
+        QSKIP("no room for a sparse file here");
+    file.close();
+    QCOMPARE(failureOf([&] { loadTextFile(path); }), QStringLiteral("Cannot open file \"%1\". File too large").arg(path));
 }
 
 void TestTextLines::replaceChangesOnlyThatLine()
