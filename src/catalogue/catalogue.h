@@ -63,6 +63,7 @@ public:
     // The file of that list, or empty when there is none.
     QString fileFor(Cat c) const;
     QString pathOf(const QString& fileName) const;
+    const QString& directory() const { return m_directory; }
 
 private:
     void fill(Cat c, int list);

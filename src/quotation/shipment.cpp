@@ -5,6 +5,7 @@
 #include "facilities.h"
 #include "filelock.h"
 #include "mainstate.h"
+#include "movements.h"
 
 #include <optional>
 
@@ -105,7 +106,15 @@ bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
         if (messageBox)
             messageBox->showError(PrintErrorMessage);
     }
-    shipOrder(state, recorder);
+    if (recorder) {
+        shipOrder(state, recorder);
+        return true;
+    }
+    // One print is one order of the shop's journal; its number is taken with the first sold item.
+    stock::ShipmentJournal journal(state.catalogue.directory(), state.general.zakEdit);
+    shipOrder(state, [&journal](const ShippedItem& s) {
+        journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
+    });
     return true;
 }
 

@@ -45,7 +45,8 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder = {});
 // What follows the status lines: the printer dialog, the print job and the shipment. A cancelled
 // dialog prints and ships nothing; a failed print is told in the message box and the order is
 // shipped all the same. Returns true: the summary window closes. A failed shipment is thrown
-// instead, and the window stays open.
+// instead, and the window stays open. Every shipped item is journaled in the shop folder's
+// journal.csv as one order, with the customer field; a `recorder` given takes the journal's place.
 bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
                   const ShipmentRecorder& recorder = {});
 

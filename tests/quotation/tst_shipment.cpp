@@ -3,6 +3,7 @@
 #include "failure.h"
 #include "fakes.h"
 #include "filelock.h"
+#include "journalreader.h"
 #include "mainstate.h"
 #include "shipment.h"
 #include "shopfiles.h"
@@ -73,7 +74,8 @@ struct Shop {
     QMap<QString, FileState> snapshot() const
     {
         QMap<QString, FileState> out;
-        for (const QString& name : dir.entryList(QDir::Files))
+        // The price lists and the client file; the journal has tests of its own.
+        for (const QString& name : dir.entryList({QStringLiteral("*.dat")}, QDir::Files))
             out.insert(name, {bytes(name), QFileInfo(path(name)).lastModified()});
         return out;
     }
@@ -173,6 +175,7 @@ private slots:
         Shop shop;
         shop.choose(Cat::Vint, 2); // stock 0
         shop.choose(Cat::Mon, 1);  // stock 5
+        shop.state->general.zakEdit = QStringLiteral("Петров; \"Вектор\"");
         QVERIFY(shop.print());
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));
         QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("4"));
@@ -180,6 +183,20 @@ private slots:
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-2"));
         QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("3"));
         QCOMPARE(shop.fakes.printer.printed.size(), 2);
+        // Each print is one order of the journal, with the customer field and every count's change.
+        const auto journal = stock::JournalReader::load(shop.path(QStringLiteral("journal.csv")));
+        QStringList rows;
+        for (qsizetype i = 0; i < journal.size(); ++i) {
+            const QStringList f = journal.fields(i);
+            rows << QStringList{f[stock::OrderColumn], f[stock::CustomerColumn], f[stock::OperationColumn],
+                                f[stock::FileColumn], f[stock::QuantityColumn], f[stock::BeforeColumn],
+                                f[stock::AfterColumn]}
+                        .join(QLatin1Char('|'));
+        }
+        QCOMPARE(rows, QStringList({"1|Петров; \"Вектор\"|отгрузка|Vint.dat|1|0|-1",
+                                    "1|Петров; \"Вектор\"|отгрузка|Monitor.dat|1|5|4",
+                                    "2|Петров; \"Вектор\"|отгрузка|Vint.dat|1|-1|-2",
+                                    "2|Петров; \"Вектор\"|отгрузка|Monitor.dat|1|4|3"}));
     }
 
     void printsTheSummaryWithItsStatusAsOneTitledJob()
