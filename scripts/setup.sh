@@ -10,6 +10,7 @@ packages=(
     locales fonts-dejavu-core
     xvfb xauth xdg-utils
     poppler-utils
+    clang libclang-rt-14-dev llvm
 )
 
 as_root() {
