@@ -15,7 +15,6 @@ cmake --build "$build" --parallel "$(nproc)"
 # A leak, an overflow or undefined behaviour fails the test that meets it.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$root/scripts/lsan.supp}"
 ctest --test-dir "$build" --output-on-failure --parallel 2
 
 "$root/scripts/fuzz.sh" "$build"
