@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdg-utils
     poppler-utils
     dpkg-dev librsvg2-bin appstream desktop-file-utils qt6-translations-l10n
+    clang libclang-rt-14-dev llvm
 )
 
 as_root() {

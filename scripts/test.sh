@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test; then again under the sanitizers, with the
+# fuzz targets (scripts/sanitize.sh; FUZZ_SECONDS per target).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 ctest --test-dir "${BUILD_DIR:-$root/build}" --output-on-failure --parallel 2
+"$root/scripts/sanitize.sh"
 "$root/scripts/check-package.sh"

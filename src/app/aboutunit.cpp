@@ -2,6 +2,7 @@
 
 #include "contexthelp.h"
 #include "guard.h"
+#include "windowparts.h"
 
 #include <QFrame>
 #include <QIcon>
@@ -117,9 +118,8 @@ TAboutBox::TAboutBox(const Facilities& facilities, QWidget* parent)
     m_label5 = linkLabel(frame, QStringLiteral("Label5"), QStringLiteral("http://www.korvanta.example"),
                          QStringLiteral("Официальный сайт программы..."), QRect(8, 131, 165, 15));
 
-    auto* ok = new QPushButton(QIcon(QStringLiteral(":/glyphs/ok.svg")), QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("BitBtn1"));
-    ok->setGeometry(112, 168, 77, 27);
+    auto* ok = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("OK"), QStringLiteral("ok"),
+                          QRect(112, 168, 77, 27));
     ok->setDefault(true);
 
     connect(m_label4, &LinkLabel::clicked, this, &TAboutBox::Label4Click);

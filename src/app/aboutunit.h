@@ -36,11 +36,11 @@ class TAboutBox : public QDialog {
 public:
     TAboutBox(const Facilities& facilities, QWidget* parent);
 
+private:
     // The links hand the shell the address shown in the label.
     void Label4Click();
     void Label5Click();
 
-private:
     Facilities m_facilities;
     LinkLabel* m_label4 = nullptr;
     LinkLabel* m_label5 = nullptr;

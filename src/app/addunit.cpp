@@ -4,6 +4,7 @@
 #include "guard.h"
 #include "mainstate.h"
 #include "typinglimit.h"
+#include "windowparts.h"
 
 #include <QCheckBox>
 #include <QIcon>
@@ -50,10 +51,9 @@ TAddBox::TAddBox(MainState& state, const Facilities& facilities, QWidget* parent
     delBox->setGeometry(16, 80, 370, 22);
     delBox->setEnabled(false);
 
-    auto* ok = new QPushButton(QIcon(QStringLiteral(":/glyphs/ok.svg")), QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
+    auto* ok =
+        makeButton(this, QStringLiteral("OKBtn"), QStringLiteral("OK"), QStringLiteral("ok"), QRect(150, 112, 100, 26));
     ok->setDefault(true);
-    ok->setGeometry(150, 112, 100, 26);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // FormCreate: the markup read at start-up.

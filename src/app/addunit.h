@@ -17,12 +17,11 @@ public:
     // Creation shows the markup read at start-up.
     TAddBox(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
 
-    void AddEditChange(const QString& text);
-
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void AddEditChange(const QString& text);
     void refresh();
 
     MainState& m_state;

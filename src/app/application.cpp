@@ -48,6 +48,8 @@ Application::Application(const Options& options)
         m_qtHelp->setOwner(m_main.get());
     m_about = new TAboutBox(m_facilities, m_main.get());
     m_res = new TResForm(*m_state, m_facilities, m_main.get());
+    if (m_qtPrinter)
+        m_res->preparePrinter(*m_qtPrinter);
     m_clients = new TClienBox(m_facilities, m_main.get(), options.directory);
     m_add = new TAddBox(*m_state, m_facilities, m_main.get());
     m_main->setDialogs(m_about, m_res, m_clients, m_add);

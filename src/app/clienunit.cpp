@@ -2,6 +2,7 @@
 
 #include "contexthelp.h"
 #include "guard.h"
+#include "windowparts.h"
 
 #include <QHeaderView>
 #include <QIcon>
@@ -44,16 +45,6 @@ public:
     }
 };
 
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& text, const QString& glyph,
-                        const QRect& geometry)
-{
-    auto* button = new QPushButton(QIcon(QStringLiteral(":/glyphs/%1.svg").arg(glyph)), text, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 // The grid widget; it lets the window hand over the text of a cell still being edited.
@@ -88,6 +79,8 @@ TClienBox::TClienBox(const Facilities& facilities, QWidget* parent, const QStrin
                           QRect(32, 217, 113, 25));
     m_delBtn = makeButton(this, QStringLiteral("DelBtn"), QStringLiteral("Удалить"), QStringLiteral("delete"),
                           QRect(343, 217, 113, 25));
+    for (QPushButton* button : {chooseBtn, saveBtn, m_addBtn, m_delBtn})
+        button->setAutoDefault(false);
     // Both wait for the first showing.
     m_addBtn->setEnabled(false);
     m_delBtn->setEnabled(false);

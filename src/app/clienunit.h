@@ -24,10 +24,6 @@ public:
 
     const ClientBase& clientBase() const { return m_base; }
 
-    void FormShow();
-    void SaveBtnClick();
-    void AddBtnClick();
-    void DelBtnClick();
     void ChooseBtnClick();
 
 signals:
@@ -38,6 +34,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void FormShow();
+    void SaveBtnClick();
+    void AddBtnClick();
+    void DelBtnClick();
     void ClGridCellChanged(int row, int column);
     void ClGridCurrentCellChanged(int row);
     void ClGridRowMoved(int logical, int oldVisual, int newVisual);

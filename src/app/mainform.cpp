@@ -7,6 +7,7 @@
 #include "mainstate.h"
 #include "picturebox.h"
 #include "typinglimit.h"
+#include "windowparts.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
@@ -40,15 +41,6 @@ constexpr int ClientHeight = 440;
 constexpr int RightColumnX = 592;
 constexpr int RightColumnWidth = 124;
 constexpr int ButtonHeight = 25;
-
-QPushButton* makeButton(const QString& name, const QString& text, const QString& glyph, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    if (!glyph.isEmpty())
-        b->setIcon(QIcon(QStringLiteral(":/glyphs/%1.svg").arg(glyph)));
-    return b;
-}
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
 {
@@ -214,11 +206,11 @@ void TFormMain::buildGeneralSheet()
     connect(m_ndsBox, &QCheckBox::clicked, this, &TFormMain::NDSBoxClick);
     connect(m_ndsEdit, &QLineEdit::textEdited, this, &TFormMain::NDSEditChange);
 
-    auto* addBtn = makeButton(QStringLiteral("AddBtn"), QStringLiteral("Дополнительно >>>"), QStringLiteral("extras"),
-                              sheet);
+    auto* addBtn =
+        makeButton(sheet, QStringLiteral("AddBtn"), QStringLiteral("Дополнительно >>>"), QStringLiteral("extras"));
     addBtn->setGeometry(216, 244, 180, ButtonHeight);
     connect(addBtn, &QPushButton::clicked, this, &TFormMain::AddBtnClick);
-    auto* logBtn = makeButton(QStringLiteral("LogBtn"), QStringLiteral("Журнал"), QStringLiteral("journal"), sheet);
+    auto* logBtn = makeButton(sheet, QStringLiteral("LogBtn"), QStringLiteral("Журнал"), QStringLiteral("journal"));
     logBtn->setGeometry(400, 244, 180, ButtonHeight);
     connect(logBtn, &QPushButton::clicked, this, &TFormMain::LogBtnClick);
 
@@ -228,12 +220,12 @@ void TFormMain::buildGeneralSheet()
     m_zakEdit->setObjectName(QStringLiteral("ZakEdit"));
     m_zakEdit->setGeometry(80, 281, 304, 24);
     connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.general.zakEdit = text; });
-    auto* clienButton = makeButton(QStringLiteral("ClienButton"), QStringLiteral("База клиентов"),
-                                   QStringLiteral("clients"), sheet);
+    auto* clienButton =
+        makeButton(sheet, QStringLiteral("ClienButton"), QStringLiteral("База клиентов"), QStringLiteral("clients"));
     clienButton->setGeometry(400, 280, 180, ButtonHeight);
     connect(clienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
 
-    m_resBtn = makeButton(QStringLiteral("ResBtn"), QStringLiteral("Итого..."), QStringLiteral("total"), sheet);
+    m_resBtn = makeButton(sheet, QStringLiteral("ResBtn"), QStringLiteral("Итого..."), QStringLiteral("total"));
     m_resBtn->setFont(boldFont(m_resBtn));
     m_resBtn->setToolTip(QStringLiteral("Подведите итоги..."));
     m_resBtn->setCursor(Qt::BusyCursor);
@@ -241,18 +233,17 @@ void TFormMain::buildGeneralSheet()
     m_resBtn->setEnabled(false);
     connect(m_resBtn, &QPushButton::clicked, this, &TFormMain::ResBtnClick);
 
-    auto* aboutButton = makeButton(QStringLiteral("AboutButton"), QStringLiteral("О программе..."),
-                                   QStringLiteral("about"), sheet);
+    auto* aboutButton =
+        makeButton(sheet, QStringLiteral("AboutButton"), QStringLiteral("О программе..."), QStringLiteral("about"));
     aboutButton->setCursor(Qt::WhatsThisCursor);
     aboutButton->setGeometry(RightColumnX, 8, RightColumnWidth, ButtonHeight);
     connect(aboutButton, &QPushButton::clicked, this, &TFormMain::AboutButtonClick);
-    auto* helpButton = makeButton(QStringLiteral("HelpButton"), QStringLiteral("Справка"), QStringLiteral("help"),
-                                  sheet);
+    auto* helpButton =
+        makeButton(sheet, QStringLiteral("HelpButton"), QStringLiteral("Справка"), QStringLiteral("help"));
     helpButton->setCursor(Qt::WhatsThisCursor);
     helpButton->setGeometry(RightColumnX, 40, RightColumnWidth, ButtonHeight);
     connect(helpButton, &QPushButton::clicked, this, [this] { HelpClick(20); });
-    auto* exitButton = makeButton(QStringLiteral("ExitButton"), QStringLiteral("Выход"), QStringLiteral("exit"),
-                                  sheet);
+    auto* exitButton = makeButton(sheet, QStringLiteral("ExitButton"), QStringLiteral("Выход"), QStringLiteral("exit"));
     exitButton->setFont(boldFont(exitButton));
     exitButton->setGeometry(RightColumnX, 362, RightColumnWidth, 30);
     connect(exitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
@@ -406,7 +397,7 @@ void TFormMain::buildCategorySheet(Page p)
         connect(m_procButtons, &QButtonGroup::idClicked, this, &TFormMain::ProcGroupClick);
     }
 
-    pw.help = makeButton(info.helpButton, QStringLiteral("Справка"), QStringLiteral("help"), sheet);
+    pw.help = makeButton(sheet, info.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
     pw.help->setCursor(Qt::WhatsThisCursor);
     pw.help->setGeometry(RightColumnX, 40, RightColumnWidth, ButtonHeight);
     const int topic = info.helpContext;
@@ -644,8 +635,7 @@ void TFormMain::showEvent(QShowEvent* event)
     if (!m_centred && screen()) {
         // Centred on the screen when first shown.
         m_centred = true;
-        const QRect available = screen()->availableGeometry();
-        move(available.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        centreOnScreen(this);
     }
     QWidget::showEvent(event);
 }

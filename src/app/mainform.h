@@ -46,6 +46,7 @@ public:
     // Shows every part of the state in the widgets.
     void refresh();
 
+private:
     // The handlers, as the window's events call them.
     void ChoiseGroupClick(int index);
     void GeneralSheetEnter();

@@ -6,6 +6,7 @@
 #include "qtprinter.h"
 #include "shipment.h"
 #include "summary.h"
+#include "windowparts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -66,9 +67,8 @@ TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* pare
     bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     bevel->setGeometry(8, 8, 449, 265);
 
-    m_printBtn = new QPushButton(QIcon(QStringLiteral(":/glyphs/print.svg")), QStringLiteral("Печатать"), this);
-    m_printBtn->setObjectName(QStringLiteral("PrintBtn"));
-    m_printBtn->setGeometry(160, 344, 137, 25);
+    m_printBtn = makeButton(this, QStringLiteral("PrintBtn"), QStringLiteral("Печатать"), QStringLiteral("print"),
+                            QRect(160, 344, 137, 25));
     // Printing ships the order: only the button itself starts it, never Return or Enter.
     m_printBtn->setAutoDefault(false);
     m_printBtn->setDefault(false);
@@ -94,10 +94,13 @@ TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* pare
 
     QWidget::setTabOrder(m_printBtn, m_resEdit);
     m_printBtn->setFocus();
+}
 
+void TResForm::preparePrinter(QtPrinter& printer)
+{
     // The lines go to paper in the view's font.
-    if (auto* printer = dynamic_cast<QtPrinter*>(m_facilities.printer))
-        printer->setFont(m_resEdit->font());
+    printer.setFont(m_resEdit->font());
+    printer.setParent(this);
 }
 
 void TResForm::showLines()
@@ -124,10 +127,7 @@ void TResForm::FormShow()
 void TResForm::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
-        if (const QScreen* s = screen()) {
-            const QRect available = s->availableGeometry();
-            move(available.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
-        }
+        centreOnScreen(this);
         FormShow();
         m_printBtn->setFocus();
     }
@@ -140,8 +140,6 @@ void TResForm::PrintBtnClick()
     guarded(m_facilities.errorReport, [&] {
         appendStatusLines(m_lines);
         showLines();
-        if (auto* printer = dynamic_cast<QtPrinter*>(m_facilities.printer))
-            printer->setParent(this);
         close = printAndShip(m_state, m_lines, m_facilities.printer, m_facilities.messageBox);
     });
     if (close)

@@ -12,6 +12,7 @@ class QTextEdit;
 namespace korvanta {
 
 class MainState;
+class QtPrinter;
 
 // The summary window "Итого...": the order text, composed afresh at every showing, and the button
 // that prints it and ships the order.
@@ -23,13 +24,15 @@ public:
     // The lines the view holds.
     const QStringList& lines() const { return m_lines; }
 
-    void FormShow();
-    void PrintBtnClick();
+    // Readies the Qt printer for this window's jobs: its dialog's owner, the font of the paper.
+    void preparePrinter(QtPrinter& printer);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void FormShow();
+    void PrintBtnClick();
     void showLines();
 
     MainState& m_state;

@@ -224,15 +224,8 @@ std::optional<int> tryTextToInt(const QString& text)
     unsigned long long magnitude = 0;
     const unsigned long long limit = base == 16 ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
     for (; i < n; ++i) {
-        const ushort c = text[i].unicode();
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = base == 16 ? hexDigitValue(text[i]) : isDigit(text[i]) ? text[i].unicode() - '0' : -1;
+        if (digit < 0)
             return std::nullopt;
         magnitude = magnitude * base + digit;
         if (magnitude > limit)
@@ -253,6 +246,18 @@ int textToInt(const QString& text)
     if (auto v = tryTextToInt(text))
         return *v;
     throw Error(QStringLiteral("'%1' is not a valid integer value").arg(text));
+}
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
 }
 
 QString intToText(long long value)

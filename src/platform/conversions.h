@@ -20,6 +20,9 @@ std::optional<int> tryTextToInt(const QString& text);
 
 QString intToText(long long value);
 
+// The value of a hexadecimal digit (0-9, a-f, A-F), or -1 for any other character.
+int hexDigitValue(QChar c);
+
 // Two decimals, at most seven significant digits, halves away from zero; exponent form
 // ("1.234568E07") above seven integer digits. No thousands separator.
 QString formatMoney(double value, QChar decimal);

@@ -1,6 +1,7 @@
 #include "settingsstore.h"
 
 #include "atomicfile.h"
+#include "conversions.h"
 #include "cp1251.h"
 
 #include <QDir>
@@ -101,18 +102,6 @@ bool samePath(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
 bool isControl(QChar c)
 {
     return c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f);
@@ -145,8 +134,9 @@ qsizetype parseQuoted(QStringView text, qsizetype pos, OnChar onChar, OnByte onB
         if (e == u'\\' || e == u'"') {
             if (!onChar(e))
                 return -1;
-        } else if (e == u'x' && pos + 2 < text.size() && hexDigit(text[pos + 1]) >= 0 && hexDigit(text[pos + 2]) >= 0) {
-            onByte(uchar(hexDigit(text[pos + 1]) * 16 + hexDigit(text[pos + 2])));
+        } else if (e == u'x' && pos + 2 < text.size() && hexDigitValue(text[pos + 1]) >= 0 &&
+                   hexDigitValue(text[pos + 2]) >= 0) {
+            onByte(uchar(hexDigitValue(text[pos + 1]) * 16 + hexDigitValue(text[pos + 2])));
             pos += 2;
         } else {
             return -1;
@@ -162,9 +152,9 @@ std::optional<QByteArray> parseHexBytes(const QString& text)
         return out;
     for (const QString& item : text.split(u',')) {
         const QString t = item.trimmed();
-        if (t.size() != 2 || hexDigit(t[0]) < 0 || hexDigit(t[1]) < 0)
+        if (t.size() != 2 || hexDigitValue(t[0]) < 0 || hexDigitValue(t[1]) < 0)
             return std::nullopt;
-        out.append(char(hexDigit(t[0]) * 16 + hexDigit(t[1])));
+        out.append(char(hexDigitValue(t[0]) * 16 + hexDigitValue(t[1])));
     }
     return out;
 }
@@ -310,9 +300,9 @@ std::optional<StoredValue> parseValue(const QString& text)
             return std::nullopt;
         quint32 number = 0;
         for (QChar c : data) {
-            if (hexDigit(c) < 0)
+            if (hexDigitValue(c) < 0)
                 return std::nullopt;
-            number = number * 16 + quint32(hexDigit(c));
+            number = number * 16 + quint32(hexDigitValue(c));
         }
         v.data = dword(number).data;
     } else {

@@ -52,6 +52,8 @@ struct Fixture {
         state = std::make_unique<MainState>(facilities, QLatin1Char('.'), tmp.path());
         state->orderDate = OrderDate{7, 11, 2005};
         form = std::make_unique<TResForm>(*state, facilities, nullptr);
+        if (paper)
+            form->preparePrinter(qtPrinter);
     }
     QString pdf() const { return dir.filePath(QStringLiteral("order.pdf")); }
     void choose(Cat c, int index)
