@@ -145,16 +145,17 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
                     const std::optional<int> current = tryTextToInt(lineOrEmpty(list, change.record, ItemField::Stock));
                     const int after = newStock(current, f.before, f.after);
                     setLine(list, change.record, ItemField::Stock, intToText(after));
-                    stock.push_back({file, change.record, QString(), current, after});
+                    stock.push_back({file, change.record, QString(), QString(), current, after});
                 }
             }
-            for (StockChange& s : stock)
+            for (StockChange& s : stock) {
                 s.name = list.at(s.record * RecordLines);
+                s.price = lineOrEmpty(list, s.record, ItemField::Price);
+            }
         },
         [&](const PriceList&) {
-            if (onStock)
-                for (const StockChange& s : stock)
-                    onStock(s);
+            if (onStock && !stock.empty())
+                onStock(stock);
         });
 }
 
@@ -202,7 +203,7 @@ int appendItem(const QString& directory, const QString& file, const PriceItem& i
         },
         [&](const PriceList&) {
             if (onStock)
-                onStock({file, record, added[ItemField::Name], std::nullopt, stockCount});
+                onStock({{file, record, added[ItemField::Name], added[ItemField::Price], std::nullopt, stockCount}});
         });
     return record;
 }

@@ -41,10 +41,14 @@ PriceItem itemAt(const PriceList& list, int record);
 QString fieldProblem(ItemField field, const QString& text, QChar decimal);
 
 // Record numbers as a person reads them, in the spreadsheet and the stock journal: the first
-// record of a list is 1.
+// record of a list is 1. The code counts positions from 0; these two are the only conversions.
 inline int displayRecordNumber(int record)
 {
     return record + 1;
+}
+inline int recordFromDisplayNumber(int number)
+{
+    return number - 1;
 }
 
 // A stock count changed by the owner, reported while the list's lock is still held.
@@ -52,10 +56,13 @@ struct StockChange {
     QString file;              // "Ram.dat"
     int record = 0;            // 0-based; shown as displayRecordNumber(record)
     QString name;              // the item's name after the change
+    QString price;             // the item's price line after the change
     std::optional<int> before; // empty for a new item or a stock line that was not a number
     int after = 0;
 };
-using StockObserver = std::function<void(const StockChange&)>;
+// The stock changes of one list's write, all at once, so that their journal rows go in one append;
+// never called with none.
+using StockObserver = std::function<void(const std::vector<StockChange>&)>;
 
 // One field's change as the preview shows it and the list receives it.
 struct FieldChange {

@@ -73,6 +73,15 @@ QString describe(const StockChange& s)
         .arg(s.after);
 }
 
+// An observer that describes every reported change into `reported`.
+StockObserver describeInto(QStringList& reported)
+{
+    return [&reported](const std::vector<StockChange>& changes) {
+        for (const StockChange& s : changes)
+            reported << describe(s);
+    };
+}
+
 QStringList linesOf(const PriceItem& item)
 {
     return QStringList(item.lines.begin(), item.lines.end());
@@ -205,7 +214,7 @@ void TestPriceListExchange::importChanges()
         bytes.chop(2);
     const ImportPlan plan = planImport(bytes, shop.path, Comma);
     QStringList reported;
-    const QStringList written = applyImport(plan, shop.path, [&](const StockChange& s) { reported << describe(s); });
+    const QStringList written = applyImport(plan, shop.path, describeInto(reported));
     QCOMPARE(written, QStringList{"Ram.dat"});
     QCOMPARE(reported, stock);
 
@@ -307,8 +316,8 @@ void TestPriceListExchange::journalFailureNamesListsWritten()
     const ImportPlan plan =
         planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.path, Comma);
     const QString failure = failureOf([&] {
-        applyImport(plan, shop.path, [](const StockChange& s) {
-            if (s.file == "Ram.dat")
+        applyImport(plan, shop.path, [](const std::vector<StockChange>& changes) {
+            if (changes.front().file == "Ram.dat")
                 throw Error("Журнал недоступен.");
         });
     });
@@ -370,7 +379,7 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields()
     QStringList reported;
     const QString failure = failureOf([&] {
         QVERIFY(editItem(shop.path, "Ram.dat", 1, seen, edited, Comma,
-                         [&](const StockChange& s) { reported << describe(s); }));
+                         describeInto(reported)));
     });
     QCOMPARE(failure, message);
     if (!message.isEmpty()) {
@@ -414,7 +423,7 @@ void TestPriceListExchange::appendItemGoesToTheEnd()
     QStringList reported;
     int added = -1;
     const QString failure = failureOf([&] {
-        added = appendItem(shop.path, "Dop1.dat", item, Comma, [&](const StockChange& s) { reported << describe(s); });
+        added = appendItem(shop.path, "Dop1.dat", item, Comma, describeInto(reported));
     });
     QCOMPARE(added, record);
     const PriceList old = TextLines::fromBytes(content);
@@ -470,9 +479,10 @@ void TestPriceListExchange::sellerShipsWhileOwnerImports()
             for (const FieldChange& f : c.fields)
                 if (f.field == ItemField::Stock)
                     imported += f.after.toInt() - f.before.toInt();
-        applyImport(plan, shop.path, [&](const StockChange& s) {
-            if (s.record == 1)
-                reported += s.after - *s.before;
+        applyImport(plan, shop.path, [&](const std::vector<StockChange>& changes) {
+            for (const StockChange& s : changes)
+                if (s.record == 1)
+                    reported += s.after - *s.before;
         });
     }
     seller.join();
