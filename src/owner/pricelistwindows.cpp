@@ -59,7 +59,6 @@ ItemEditor::ItemEditor(Journal& journal, QChar decimal, ErrorReport* report, QWi
     m_table->setObjectName(QStringLiteral("ItemTable"));
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setWordWrap(false);
-    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setSectionResizeMode(4, QHeaderView::Stretch);
 
     m_form = new QGroupBox(this);
@@ -286,8 +285,11 @@ ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, Q
             m_table->setItem(r, 1, tableCell(QString::number(displayRecordNumber(item.record)), true));
             m_table->setItem(r, 2, tableCell(item.name));
             m_table->setItem(r, 3, tableCell(fieldTitle(change.field)));
-            m_table->setItem(r, 4, tableCell(change.before, number));
-            m_table->setItem(r, 5, tableCell(change.after, number));
+            for (const auto& [column, text] : {std::pair{4, change.before}, std::pair{5, change.after}}) {
+                QTableWidgetItem* value = tableCell(text, number);
+                value->setToolTip(text); // a long description is cut short in its column
+                m_table->setItem(r, column, value);
+            }
             ++r;
         }
     }
@@ -301,7 +303,7 @@ ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, Q
     if (plan.isEmpty())
         text += QStringLiteral("Изменений нет: таблица совпадает с прайс-листами.");
     else
-        text += QStringLiteral("Изменится товаров: %1 в прайс-листах: %2 (полей: %3). Пока вы не нажмёте "
+        text += QStringLiteral("Изменится товаров: %1, прайс-листов: %2, полей: %3. Пока вы не нажмёте "
                                "«Записать изменения», ничего не записано; изменения остатков попадут в журнал "
                                "как «правка».")
                     .arg(plan.items.size())

@@ -39,6 +39,8 @@ QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->horizontalHeader()->setSectionResizeMode(stretch, QHeaderView::Stretch);
     table->setAlternatingRowColors(true);
+    // Rows as high as the text, as in the journal's table.
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     return table;
 }
 
