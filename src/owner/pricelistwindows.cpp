@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -101,15 +102,77 @@ ItemEditor::ItemEditor(Journal& journal, QChar decimal, ErrorReport* report, QWi
     layout->addWidget(m_form);
     layout->addLayout(buttons);
 
-    connect(m_lists, &QComboBox::currentIndexChanged, this, [this] { guarded(m_report, [this] { loadList(); }); });
-    connect(m_table, &QTableWidget::currentCellChanged, this, [this](int row) {
-        if (row >= 0 && row != m_record)
-            showItem(row);
-    });
+    m_question = [this](const QString& name) {
+        const auto answer = QMessageBox::question(
+            this, windowTitle(), QStringLiteral("Товар «%1» изменён. Сохранить изменения?").arg(name),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return answer == QMessageBox::Save      ? Unsaved::Save
+               : answer == QMessageBox::Discard ? Unsaved::Discard
+                                                : Unsaved::Stay;
+    };
+    connect(m_lists, &QComboBox::currentIndexChanged, this, &ItemEditor::listChosen);
+    connect(m_table, &QTableWidget::currentCellChanged, this, &ItemEditor::rowChosen);
     connect(add, &QPushButton::clicked, this, &ItemEditor::startNewItem);
     connect(m_save, &QPushButton::clicked, this, &ItemEditor::save);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    listChosen();
+}
+
+bool ItemEditor::isDirty() const
+{
+    return m_form->isEnabled() && !(formItem() == m_seen);
+}
+
+bool ItemEditor::mayLeave()
+{
+    if (!isDirty())
+        return true;
+    const QString name = m_fields[size_t(ItemField::Name)]->text();
+    switch (m_question ? m_question(name) : Unsaved::Stay) {
+    case Unsaved::Save:
+        save();
+        return !isDirty(); // a refused save keeps the owner here, with the message shown
+    case Unsaved::Discard:
+        return true;
+    case Unsaved::Stay:
+        break;
+    }
+    return false;
+}
+
+void ItemEditor::listChosen()
+{
+    if (m_lists->currentIndex() == m_listIndex)
+        return;
+    if (!mayLeave()) {
+        const QSignalBlocker block(m_lists);
+        m_lists->setCurrentIndex(m_listIndex);
+        return;
+    }
+    m_listIndex = m_lists->currentIndex();
     guarded(m_report, [this] { loadList(); });
+}
+
+void ItemEditor::rowChosen(int row)
+{
+    if (row < 0 || row == m_record)
+        return;
+    if (!mayLeave()) {
+        const QSignalBlocker block(m_table);
+        m_table->setCurrentCell(m_record, m_record < 0 ? -1 : 1);
+        return;
+    }
+    // Saving re-read the list and chose the saved item again.
+    if (m_table->currentRow() != row)
+        m_table->setCurrentCell(row, 1);
+    else
+        showItem(row);
+}
+
+void ItemEditor::reject()
+{
+    if (mayLeave())
+        QDialog::reject();
 }
 
 void ItemEditor::chooseList(const QString& fileName)
@@ -119,21 +182,29 @@ void ItemEditor::chooseList(const QString& fileName)
 
 void ItemEditor::chooseItem(int record)
 {
-    if (record >= 0 && record < m_table->rowCount())
+    if (record < 0 || record >= m_table->rowCount())
+        return;
+    if (m_table->currentRow() == record)
+        rowChosen(record);
+    else
         m_table->setCurrentCell(record, 1);
 }
 
 void ItemEditor::loadList()
 {
     m_list.clear();
-    m_table->setRowCount(0);
+    {
+        const QSignalBlocker block(m_table);
+        m_table->setRowCount(0);
+    }
     showItem(-1);
-    const QString file = m_lists->currentData().toString();
-    if (file.isEmpty())
+    m_file = m_lists->currentData().toString();
+    if (m_file.isEmpty())
         return;
-    const PriceList list = loadPriceList(m_journal.listPath(file));
+    const PriceList list = loadPriceList(m_journal.listPath(m_file));
     const int count = recordCount(list);
     m_list.reserve(size_t(count));
+    const QSignalBlocker block(m_table);
     m_table->setRowCount(count);
     for (int r = 0; r < count; ++r) {
         m_list.push_back(itemAt(list, r));
@@ -147,9 +218,12 @@ void ItemEditor::loadList()
     m_table->resizeColumnToContents(0);
     m_table->resizeColumnToContents(2);
     m_table->resizeColumnToContents(3);
-    m_table->setColumnWidth(1, std::max(m_table->columnWidth(1), m_table->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40));
-    if (count > 0)
-        chooseItem(0);
+    m_table->setColumnWidth(
+        1, std::max(m_table->columnWidth(1), m_table->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 40));
+    if (count > 0) {
+        m_table->setCurrentCell(0, 1);
+        showItem(0);
+    }
 }
 
 // `record` -1: no item chosen, the form is empty and closed.
@@ -169,7 +243,7 @@ void ItemEditor::showItem(int record)
 
 void ItemEditor::startNewItem()
 {
-    if (m_lists->currentData().toString().isEmpty())
+    if (m_file.isEmpty() || !mayLeave())
         return;
     {
         const QSignalBlocker block(m_table);
@@ -178,9 +252,10 @@ void ItemEditor::startNewItem()
     }
     m_record = -1;
     m_seen = PriceItem{};
+    m_seen[ItemField::Stock] = QStringLiteral("0");
     for (int f = 0; f < ItemFieldCount; ++f) {
         const QSignalBlocker block(m_fields[size_t(f)]);
-        m_fields[size_t(f)]->setText(f == int(ItemField::Stock) ? QStringLiteral("0") : QString());
+        m_fields[size_t(f)]->setText(m_seen.lines[size_t(f)]);
     }
     m_form->setEnabled(true);
     m_form->setTitle(QStringLiteral("Новый товар: будет добавлен в конец списка под № %1")
@@ -233,7 +308,7 @@ void ItemEditor::save()
     guarded(m_report, [this] {
         if (!canSave())
             return;
-        const QString file = m_lists->currentData().toString();
+        const QString file = m_file;
         const PriceItem edited = formItem();
         PriceListJournal rows(m_journal);
         QString message;
@@ -321,8 +396,8 @@ ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, Q
     m_apply->setObjectName(QStringLiteral("ApplyBtn"));
     m_apply->setEnabled(!plan.isEmpty());
     m_apply->setAutoDefault(false);
-    QPushButton* cancel =
-        buttons->addButton(plan.isEmpty() ? QStringLiteral("Закрыть") : QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(plan.isEmpty() ? QStringLiteral("Закрыть") : QStringLiteral("Отмена"),
+                                             QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setDefault(true);
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QGroupBox;
@@ -34,6 +35,16 @@ public:
     // Writes the form: the chosen item's changed fields, or the new item.
     void save();
 
+    // What the owner says when the form holds changes not yet saved and another item, another
+    // list, a new item or closing comes: save them, drop them, or stay with them.
+    enum class Unsaved { Save, Discard, Stay };
+    using UnsavedQuestion = std::function<Unsaved(const QString& itemName)>;
+    // Another way to ask, e.g. a test's; the default is a message box.
+    void setUnsavedQuestion(UnsavedQuestion question) { m_question = std::move(question); }
+    bool isDirty() const;
+    // Closing asks about unsaved changes first.
+    void reject() override;
+
     QLineEdit* field(ItemField field) const { return m_fields[size_t(field)]; }
     QTableWidget* items() const { return m_table; }
     // What keeps the form from being saved, as shown under it; empty when nothing does.
@@ -45,6 +56,10 @@ signals:
 
 private:
     void loadList();
+    void listChosen();
+    void rowChosen(int row);
+    // True when the form may be left: nothing unsaved, saved now, or dropped.
+    bool mayLeave();
     void showItem(int record);
     void checkFields();
     PriceItem formItem() const;
@@ -52,9 +67,12 @@ private:
     stock::Journal& m_journal;
     QChar m_decimal;
     ErrorReport* m_report;
-    std::vector<PriceItem> m_list; // the chosen list as last read
+    UnsavedQuestion m_question;
+    QString m_file;                // the list shown
+    int m_listIndex = -1;          // its place in the list box
+    std::vector<PriceItem> m_list; // the list as last read
     int m_record = -1;             // the item in the form; -1: a new one
-    PriceItem m_seen;              // that item as read
+    PriceItem m_seen;              // that item as read, or a new item's empty form
     QComboBox* m_lists;
     QTableWidget* m_table;
     QGroupBox* m_form;

@@ -214,6 +214,48 @@ private slots:
         QVERIFY(!editor.canSave());
     }
 
+    // Changes not yet saved are not lost by choosing another item: the owner saves, drops or
+    // stays with them.
+    void unsavedChangesAreAsked_data()
+    {
+        QTest::addColumn<bool>("otherList"); // the owner picks another list, not the next item
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("stored"); // Ram A's name in the file afterwards
+        QTest::addColumn<QString>("shown");  // the name in the form afterwards
+        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2" << "Ram B";
+        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A" << "Ram B";
+        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2" << "нет";
+        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+    }
+    void unsavedChangesAreAsked()
+    {
+        QFETCH(bool, otherList);
+        QFETCH(int, answer);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        OwnerShop shop;
+        ItemEditor editor(shop.journal, systemDecimalSeparator(), &shop.errors);
+        QStringList asked;
+        editor.setUnsavedQuestion([&](const QString& name) {
+            asked << name;
+            return ItemEditor::Unsaved(answer);
+        });
+        editor.chooseList(QStringLiteral("Ram.dat"));
+        editor.chooseItem(1);
+        editor.field(ItemField::Name)->setText(QStringLiteral("Ram A2"));
+        if (otherList)
+            editor.chooseList(QStringLiteral("Case.dat"));
+        else
+            editor.items()->setCurrentCell(2, 1); // the owner clicks the next item
+        QCOMPARE(asked, QStringList{"Ram A2"});
+        QCOMPARE(recordLine(loadPriceList(shop.dir.filePath(QStringLiteral("Ram.dat"))), 1, NameLine), stored);
+        QCOMPARE(editor.field(ItemField::Name)->text(), shown);
+        if (!otherList)
+            QCOMPARE(editor.items()->currentRow(), shown == "Ram A2" ? 1 : 2);
+        QVERIFY(shop.errors.reported.isEmpty());
+    }
+
     void newItemGoesToTheEnd()
     {
         OwnerShop shop;
