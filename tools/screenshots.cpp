@@ -140,6 +140,10 @@ int main(int argc, char** argv)
     editor.field(ItemField::Price)->setText(QStringLiteral("24.5"));
     editor.show();
     save(&editor, out.filePath(QStringLiteral("31-items.png")));
+    editor.setUnsavedQuestion([](const QString&) { return ItemEditor::Unsaved::Discard; });
+    editor.startNewItem();
+    editor.field(ItemField::Name)->setText(QStringLiteral("Kingston FURY Beast DDR5 32GB 6000"));
+    save(&editor, out.filePath(QStringLiteral("33-new-item.png")));
     // A supplier's sheet: the memory modules 10 % dearer, and ten more of each in stock.
     QByteArray sheet;
     for (const csv::ParsedRow& row : csv::parse(exportPriceLists(shop.path())).rows) {

@@ -55,10 +55,14 @@ QString fieldProblem(ItemField field, const QString& text, QChar decimal)
         if (text.trimmed().isEmpty())
             return QStringLiteral("Название не может быть пустым.");
     } else if (field == ItemField::Price) {
+        if (text.trimmed().isEmpty())
+            return QStringLiteral("Цена не указана.");
         const std::optional<double> value = tryTextToFloat(text, decimal);
         if (!value || !std::isfinite(*value))
             return QStringLiteral("Цена «%1» — не число. Дробную часть отделяйте знаком «%2».").arg(text, decimal);
     } else if (field == ItemField::Stock) {
+        if (text.trimmed().isEmpty())
+            return QStringLiteral("Остаток не указан.");
         if (!tryTextToInt(text))
             return QStringLiteral("Остаток «%1» — не целое число.").arg(text);
     }

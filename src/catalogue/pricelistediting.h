@@ -37,7 +37,7 @@ PriceItem itemAt(const PriceList& list, int record);
 // Why `text` cannot be stored in the field as typed, or an empty text when it can: a character
 // cp1251 lacks or a line break or NUL (as the client base refuses them), a price that is not a
 // number in the regional settings' notation (`decimal`), a stock that is not a whole number, an
-// empty name.
+// empty name; an empty price or stock is named as missing.
 QString fieldProblem(ItemField field, const QString& text, QChar decimal);
 
 // Record numbers as a person reads them, in the spreadsheet and the stock journal: the first

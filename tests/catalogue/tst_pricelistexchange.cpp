@@ -263,7 +263,7 @@ void TestPriceListExchange::importRefusesWithNothingWritten_data()
     QTest::newRow("stock not whole") << sheet("Файл;Номер;Остаток\nRam.dat;3;1,5", false)
                                      << "Строка 2, столбец «Остаток»: Остаток «1,5» — не целое число";
     QTest::newRow("empty stock") << sheet("Файл;Номер;Остаток\nRam.dat;3;", false)
-                                 << "Строка 2, столбец «Остаток»: Остаток «» — не целое число";
+                                 << "Строка 2, столбец «Остаток»: Остаток не указан";
     QTest::newRow("NUL in a field")
         << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
         << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
@@ -355,6 +355,9 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
     QTest::newRow("line break") << int(ItemField::Description) << "a\nb"
                                 << ""
                                 << "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе.";
+    QTest::newRow("empty price") << int(ItemField::Price) << " "
+                                 << ""
+                                 << "Цена не указана.";
     QTest::newRow("empty name") << int(ItemField::Name) << ""
                                 << ""
                                 << "Название не может быть пустым.";
