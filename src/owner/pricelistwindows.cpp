@@ -4,6 +4,7 @@
 #include "pricelistjournal.h"
 #include "stockdialogs.h"
 
+#include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -334,43 +336,99 @@ void ItemEditor::save()
 
 // ---- Предпросмотр импорта
 
+namespace {
+
+// The plan's changes, one row per field; a sheet that reprices every item gives hundreds of
+// thousands of rows, so the texts are only looked up for the rows painted.
+class ChangeModel : public QAbstractTableModel {
+public:
+    ChangeModel(ImportPlan plan, QObject* parent) : QAbstractTableModel(parent), m_plan(std::move(plan))
+    {
+        for (int i = 0; i < int(m_plan.items.size()); ++i)
+            for (int f = 0; f < int(m_plan.items[size_t(i)].fields.size()); ++f)
+                m_rows.emplace_back(i, f);
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : 6; }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const QStringList titles{QStringLiteral("Файл"), QStringLiteral("№"),    QStringLiteral("Товар"),
+                                        QStringLiteral("Поле"), QStringLiteral("Было"), QStringLiteral("Станет")};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < titles.size())
+            return titles[section];
+        return QVariant();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= int(m_rows.size()))
+            return QVariant();
+        const auto [i, f] = m_rows[size_t(index.row())];
+        const ItemChange& item = m_plan.items[size_t(i)];
+        const FieldChange& change = item.fields[size_t(f)];
+        const int column = index.column();
+        if (role == Qt::TextAlignmentRole) {
+            const bool number = column == 1 || ((column == 4 || column == 5) &&
+                                                (change.field == ItemField::Price || change.field == ItemField::Stock));
+            return number ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        }
+        // A long description is cut short in its column.
+        if (role != Qt::DisplayRole && !(role == Qt::ToolTipRole && column >= 4))
+            return QVariant();
+        switch (column) {
+        case 0:
+            return item.file;
+        case 1:
+            return QString::number(displayRecordNumber(item.record));
+        case 2:
+            return item.name;
+        case 3:
+            return fieldTitle(change.field);
+        case 4:
+            return change.before;
+        case 5:
+            return change.after;
+        default:
+            return QVariant();
+        }
+    }
+
+private:
+    ImportPlan m_plan;
+    std::vector<std::pair<int, int>> m_rows; // item, field
+};
+
+} // namespace
+
 ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ImportPreview"));
     setWindowTitle(QStringLiteral("Импорт прайс-листов: что изменится"));
     resize(980, 560);
 
-    m_table = makeTable({QStringLiteral("Файл"), QStringLiteral("№"), QStringLiteral("Товар"), QStringLiteral("Поле"),
-                         QStringLiteral("Было"), QStringLiteral("Станет")},
-                        2, this);
+    m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("ChangeTable"));
+    m_table->setModel(new ChangeModel(plan, m_table));
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAlternatingRowColors(true);
     m_table->setWordWrap(false);
-    int rows = 0;
-    std::set<QString> files;
-    for (const ItemChange& item : plan.items) {
-        rows += int(item.fields.size());
-        files.insert(item.file);
-    }
-    m_table->setRowCount(rows);
-    int r = 0;
-    for (const ItemChange& item : plan.items) {
-        for (const FieldChange& change : item.fields) {
-            const bool number = change.field == ItemField::Price || change.field == ItemField::Stock;
-            m_table->setItem(r, 0, tableCell(item.file));
-            m_table->setItem(r, 1, tableCell(QString::number(displayRecordNumber(item.record)), true));
-            m_table->setItem(r, 2, tableCell(item.name));
-            m_table->setItem(r, 3, tableCell(fieldTitle(change.field)));
-            for (const auto& [column, text] : {std::pair{4, change.before}, std::pair{5, change.after}}) {
-                QTableWidgetItem* value = tableCell(text, number);
-                value->setToolTip(text); // a long description is cut short in its column
-                m_table->setItem(r, column, value);
-            }
-            ++r;
-        }
-    }
     m_table->resizeColumnsToContents();
     for (int c : {4, 5})
         m_table->setColumnWidth(c, std::min(m_table->columnWidth(c), 260));
+    m_table->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    const int rows = m_table->model()->rowCount();
+    std::set<QString> files;
+    for (const ItemChange& item : plan.items)
+        files.insert(item.file);
 
     QString text = QStringLiteral("Таблица: %1 (строк: %2).\n")
                        .arg(QDir::toNativeSeparators(QFileInfo(sheetPath).absoluteFilePath()))

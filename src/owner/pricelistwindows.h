@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 class QTableWidget;
 
 namespace korvanta {
@@ -88,11 +89,11 @@ class ImportPreview : public QDialog {
 public:
     ImportPreview(const ImportPlan& plan, const QString& sheetPath, QWidget* parent = nullptr);
 
-    QTableWidget* changes() const { return m_table; }
+    QTableView* changes() const { return m_table; }
     QPushButton* applyButton() const { return m_apply; }
 
 private:
-    QTableWidget* m_table;
+    QTableView* m_table;
     QPushButton* m_apply;
 };
 

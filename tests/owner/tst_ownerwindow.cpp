@@ -312,11 +312,11 @@ private slots:
 
         QStringList shown;
         const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); }, [&](ImportPreview* dialog) {
-            QTableWidget* table = dialog->changes();
+            const QAbstractItemModel* table = dialog->changes()->model();
             for (int r = 0; r < table->rowCount(); ++r) {
                 QStringList cells;
                 for (int c = 0; c < table->columnCount(); ++c)
-                    cells << table->item(r, c)->text();
+                    cells << table->index(r, c).data().toString();
                 shown << cells.join(QLatin1Char('|'));
             }
             if (confirm)
