@@ -1,5 +1,6 @@
 // Renders every page of the main window, in both ways of choosing and in both price modes, with an
-// item chosen in every list, and the dialogs, into PNG files for a look at the layout:
+// item chosen in every list, the dialogs, and the owner's windows, into PNG files for a look at the
+// layout:
 //   korvanta_screenshots <sample shop folder> <output folder>
 #include "aboutunit.h"
 #include "addunit.h"
@@ -7,8 +8,13 @@
 #include "clienunit.h"
 #include "helpviewer.h"
 #include "mainform.h"
+#include "conversions.h"
+#include "csv.h"
 #include "mainstate.h"
+#include "ownerwindow.h"
+#include "pricelistwindows.h"
 #include "resunit.h"
+#include "stockdialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -115,5 +122,46 @@ int main(int argc, char** argv)
             save(help->window()->window(), out.filePath(QStringLiteral("24-help.png")));
     }
     main.close();
+
+    // The owner's program: the journal after a delivery, an item being edited with a price that
+    // cannot be stored, and the preview of a supplier's sheet.
+    OwnerWindow owner(shop.path());
+    ReceiveDialog receive(owner.journal(), nullptr);
+    receive.chooseList(QStringLiteral("Ram.dat"));
+    receive.chooseItem(1);
+    receive.setQuantity(5);
+    receive.receive();
+    owner.refresh();
+    owner.show();
+    save(&owner, out.filePath(QStringLiteral("30-owner.png")));
+    ItemEditor editor(owner.journal(), systemDecimalSeparator(), nullptr, &owner);
+    editor.chooseList(QStringLiteral("Ram.dat"));
+    editor.chooseItem(1);
+    editor.field(ItemField::Price)->setText(QStringLiteral("24.5"));
+    editor.show();
+    save(&editor, out.filePath(QStringLiteral("31-items.png")));
+    editor.setUnsavedQuestion([](const QString&) { return ItemEditor::Unsaved::Discard; });
+    editor.startNewItem();
+    editor.field(ItemField::Name)->setText(QStringLiteral("Kingston FURY Beast DDR5 32GB 6000"));
+    save(&editor, out.filePath(QStringLiteral("33-new-item.png")));
+    // A supplier's sheet: the memory modules 10 % dearer, and ten more of each in stock.
+    QByteArray sheet;
+    for (const csv::ParsedRow& row : csv::parse(exportPriceLists(shop.path())).rows) {
+        QStringList cells = row.fields;
+        if (cells.value(0) == QStringLiteral("Ram.dat") && cells.value(1) != QStringLiteral("1")) {
+            const QChar decimal = systemDecimalSeparator();
+            cells[3] = formatMoney(textToFloat(cells[3], decimal) * 1.1, decimal);
+            cells[7] = QString::number(cells[7].toInt() + 10);
+        }
+        sheet += csv::row(cells);
+    }
+    const QString sheetPath = QDir(shop.path()).filePath(QStringLiteral("поставщик.csv"));
+    QFile sheetFile(sheetPath);
+    if (sheetFile.open(QIODevice::WriteOnly))
+        sheetFile.write(sheet);
+    sheetFile.close();
+    ImportPreview preview(planImportFile(sheetPath, shop.path(), systemDecimalSeparator()), sheetPath, &owner);
+    preview.show();
+    save(&preview, out.filePath(QStringLiteral("32-import.png")));
     return 0;
 }

@@ -55,10 +55,14 @@ QString fieldProblem(ItemField field, const QString& text, QChar decimal)
         if (text.trimmed().isEmpty())
             return QStringLiteral("Название не может быть пустым.");
     } else if (field == ItemField::Price) {
+        if (text.trimmed().isEmpty())
+            return QStringLiteral("Цена не указана.");
         const std::optional<double> value = tryTextToFloat(text, decimal);
         if (!value || !std::isfinite(*value))
             return QStringLiteral("Цена «%1» — не число. Дробную часть отделяйте знаком «%2».").arg(text, decimal);
     } else if (field == ItemField::Stock) {
+        if (text.trimmed().isEmpty())
+            return QStringLiteral("Остаток не указан.");
         if (!tryTextToInt(text))
             return QStringLiteral("Остаток «%1» — не целое число.").arg(text);
     }
@@ -145,16 +149,17 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
                     const std::optional<int> current = tryTextToInt(lineOrEmpty(list, change.record, ItemField::Stock));
                     const int after = newStock(current, f.before, f.after);
                     setLine(list, change.record, ItemField::Stock, intToText(after));
-                    stock.push_back({file, change.record, QString(), current, after});
+                    stock.push_back({file, change.record, QString(), QString(), current, after});
                 }
             }
-            for (StockChange& s : stock)
+            for (StockChange& s : stock) {
                 s.name = list.at(s.record * RecordLines);
+                s.price = lineOrEmpty(list, s.record, ItemField::Price);
+            }
         },
         [&](const PriceList&) {
-            if (onStock)
-                for (const StockChange& s : stock)
-                    onStock(s);
+            if (onStock && !stock.empty())
+                onStock(stock);
         });
 }
 
@@ -202,7 +207,7 @@ int appendItem(const QString& directory, const QString& file, const PriceItem& i
         },
         [&](const PriceList&) {
             if (onStock)
-                onStock({file, record, added[ItemField::Name], std::nullopt, stockCount});
+                onStock({{file, record, added[ItemField::Name], added[ItemField::Price], std::nullopt, stockCount}});
         });
     return record;
 }

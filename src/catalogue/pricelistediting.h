@@ -37,14 +37,18 @@ PriceItem itemAt(const PriceList& list, int record);
 // Why `text` cannot be stored in the field as typed, or an empty text when it can: a character
 // cp1251 lacks or a line break or NUL (as the client base refuses them), a price that is not a
 // number in the regional settings' notation (`decimal`), a stock that is not a whole number, an
-// empty name.
+// empty name; an empty price or stock is named as missing.
 QString fieldProblem(ItemField field, const QString& text, QChar decimal);
 
 // Record numbers as a person reads them, in the spreadsheet and the stock journal: the first
-// record of a list is 1.
+// record of a list is 1. The code counts positions from 0; these two are the only conversions.
 inline int displayRecordNumber(int record)
 {
     return record + 1;
+}
+inline int recordFromDisplayNumber(int number)
+{
+    return number - 1;
 }
 
 // A stock count changed by the owner, reported while the list's lock is still held.
@@ -52,10 +56,13 @@ struct StockChange {
     QString file;              // "Ram.dat"
     int record = 0;            // 0-based; shown as displayRecordNumber(record)
     QString name;              // the item's name after the change
+    QString price;             // the item's price line after the change
     std::optional<int> before; // empty for a new item or a stock line that was not a number
     int after = 0;
 };
-using StockObserver = std::function<void(const StockChange&)>;
+// The stock changes of one list's write, all at once, so that their journal rows go in one append;
+// never called with none.
+using StockObserver = std::function<void(const std::vector<StockChange>&)>;
 
 // One field's change as the preview shows it and the list receives it.
 struct FieldChange {

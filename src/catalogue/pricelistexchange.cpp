@@ -212,7 +212,7 @@ private:
             problem(row, recordColumn(), QStringLiteral("«%1» — не номер записи").arg(cells[m_recordCol]));
             return;
         }
-        const int record = *number - 1;
+        const int record = recordFromDisplayNumber(*number);
         if (record < 0 || record >= recordCount(*current)) {
             problem(
                 row, recordColumn(),
@@ -344,10 +344,10 @@ QStringList applyImport(const ImportPlan& plan, const QString& directory, const 
     QStringList written;
     // A failure while the stock changes are reported comes after the list was replaced.
     bool replaced = false;
-    const StockObserver report = [&](const StockChange& change) {
+    const StockObserver report = [&](const std::vector<StockChange>& changes) {
         replaced = true;
         if (onStock)
-            onStock(change);
+            onStock(changes);
     };
     size_t i = 0;
     while (i < plan.items.size()) {

@@ -1,6 +1,9 @@
 #include "ownerwindow.h"
 
+#include "conversions.h"
 #include "guard.h"
+#include "pricelistjournal.h"
+#include "pricelistwindows.h"
 #include "stockdialogs.h"
 
 #include <QAction>
@@ -18,6 +21,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -47,11 +51,13 @@ QString widestText(int column)
 } // namespace
 
 OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget* parent)
-    : QMainWindow(parent), m_journal(shopFolder), m_report(report ? report : &m_qtReport)
+    : QMainWindow(parent), m_journal(shopFolder), m_report(report ? report : &m_qtReport), m_files(&m_qtFiles),
+      m_decimal(systemDecimalSeparator())
 {
     setObjectName(QStringLiteral("OwnerWindow"));
     setWindowTitle(QStringLiteral("KORVANTA — склад"));
     m_qtReport.setParent(this);
+    m_qtFiles.setParent(this);
 
     auto* tools = addToolBar(QStringLiteral("Действия"));
     tools->setObjectName(QStringLiteral("Actions"));
@@ -66,6 +72,16 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     QAction* reconcileAction = tools->addAction(QStringLiteral("Сверка..."), this, &OwnerWindow::openReconcile);
     reconcileAction->setObjectName(QStringLiteral("ReconcileAction"));
     reconcileAction->setToolTip(QStringLiteral("Сравнить количество в прайс-листах с журналом"));
+    tools->addSeparator();
+    QAction* items = tools->addAction(QStringLiteral("Прайс-листы..."), this, &OwnerWindow::openItemEditor);
+    items->setObjectName(QStringLiteral("ItemsAction"));
+    items->setToolTip(QStringLiteral("Изменить товары прайс-листов, установить остаток, добавить товар"));
+    QAction* exportAction = tools->addAction(QStringLiteral("Экспорт в таблицу..."), this, &OwnerWindow::exportPriceLists);
+    exportAction->setObjectName(QStringLiteral("ExportAction"));
+    exportAction->setToolTip(QStringLiteral("Выгрузить все прайс-листы в один файл CSV для электронной таблицы"));
+    QAction* importAction = tools->addAction(QStringLiteral("Импорт из таблицы..."), this, &OwnerWindow::importPriceLists);
+    importAction->setObjectName(QStringLiteral("ImportAction"));
+    importAction->setToolTip(QStringLiteral("Загрузить изменённую таблицу CSV: сначала показываются все изменения"));
     tools->addSeparator();
     QAction* refreshAction = tools->addAction(QStringLiteral("Обновить"), this, &OwnerWindow::refresh);
     refreshAction->setObjectName(QStringLiteral("RefreshAction"));
@@ -261,6 +277,68 @@ void OwnerWindow::openReconcile()
     });
     dialog.check();
     dialog.exec();
+}
+
+void OwnerWindow::setFileChooser(FileChooser* chooser)
+{
+    m_files = chooser ? chooser : &m_qtFiles;
+}
+
+void OwnerWindow::openItemEditor()
+{
+    ItemEditor editor(m_journal, m_decimal, m_report, this);
+    connect(&editor, &ItemEditor::changed, this, [this](const QString& message) {
+        refresh();
+        showStatus(message);
+    });
+    editor.exec();
+}
+
+void OwnerWindow::exportPriceLists()
+{
+    guarded(m_report, [this] {
+        const QString proposed = QDir(m_journal.directory()).filePath(
+            QStringLiteral("Прайс-листы %1.csv").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        const QString path = m_files->saveFile(QStringLiteral("Экспорт прайс-листов в таблицу"), proposed);
+        if (path.isEmpty())
+            return;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        exportPriceListsToFile(m_journal.directory(), path);
+        showStatus(QStringLiteral("Прайс-листы выгружены в %1.").arg(QDir::toNativeSeparators(path)));
+    });
+}
+
+void OwnerWindow::importPriceLists()
+{
+    bool written = false;
+    guarded(m_report, [&] {
+        const QString path =
+            m_files->openFile(QStringLiteral("Импорт прайс-листов из таблицы"), QDir(m_journal.directory()).absolutePath());
+        if (path.isEmpty())
+            return;
+        ImportPlan plan;
+        {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+            plan = planImportFile(path, m_journal.directory(), m_decimal);
+        }
+        ImportPreview preview(plan, path, this);
+        if (preview.exec() != QDialog::Accepted || plan.isEmpty())
+            return;
+        written = true;
+        PriceListJournal rows(m_journal);
+        const QStringList files = applyImport(plan, m_journal.directory(), rows.observer());
+        QString message = QStringLiteral("Импорт: изменено товаров %1 в прайс-листах: %2.")
+                              .arg(plan.items.size())
+                              .arg(files.join(QStringLiteral(", ")));
+        if (rows.orderNumber() > 0)
+            message += QStringLiteral(" Остатки записаны в журнал, № %1.").arg(rows.orderNumber());
+        showStatus(message);
+    });
+    // Also after a refusal midway: the lists written before it have their rows.
+    if (written)
+        refresh();
 }
 
 } // namespace korvanta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "journal.h"
+#include "filechooser.h"
 #include "journalmodel.h"
 #include "qtfacilities.h"
 
@@ -40,6 +41,14 @@ public:
     void openReceive();
     void openReturn();
     void openReconcile();
+    // The price lists: editing items, and the spreadsheet of all lists out and back in. The import
+    // shows what it will change and writes only when the owner confirms.
+    void openItemEditor();
+    void exportPriceLists();
+    void importPriceLists();
+
+    // Another file dialog, e.g. a test's; null: the Qt one.
+    void setFileChooser(FileChooser* chooser);
 
 private:
     void showStatus(const QString& message = QString());
@@ -48,6 +57,9 @@ private:
     stock::Journal m_journal;
     QtErrorReport m_qtReport;
     ErrorReport* m_report;
+    QtFileChooser m_qtFiles;
+    FileChooser* m_files;
+    QChar m_decimal;
     JournalModel* m_model;
     QTableView* m_view;
     QCheckBox* m_fromCheck;

@@ -4,6 +4,7 @@
 #include "facilities.h"
 #include "guard.h"
 #include "journalquery.h"
+#include "pricelistediting.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -20,9 +21,7 @@ namespace korvanta {
 
 using namespace stock;
 
-namespace {
-
-QTableWidgetItem* cell(const QString& text, bool number = false)
+QTableWidgetItem* tableCell(const QString& text, bool number)
 {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -31,7 +30,6 @@ QTableWidgetItem* cell(const QString& text, bool number = false)
     return item;
 }
 
-// `stretch`: the column of the item's name, which takes the width left.
 QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent)
 {
     auto* table = new QTableWidget(0, int(titles.size()), parent);
@@ -41,10 +39,24 @@ QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->horizontalHeader()->setSectionResizeMode(stretch, QHeaderView::Stretch);
     table->setAlternatingRowColors(true);
+    // Rows as high as the text, as in the journal's table.
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     return table;
 }
 
-} // namespace
+void addPriceLists(QComboBox* box)
+{
+    for (Cat c : allCategories()) {
+        const CategoryInfo& info = category(c);
+        for (int i = 0; i < info.files.size(); ++i) {
+            QString title = info.placeholder;
+            if (info.files.size() > 1)
+                title += i == 0 ? QStringLiteral(" Intel") : QStringLiteral(" AMD");
+            box->addItem(QStringLiteral("%1 (%2)").arg(title, info.files[i]), info.files[i]);
+        }
+    }
+}
+
 
 // ---- Приход
 
@@ -55,15 +67,7 @@ ReceiveDialog::ReceiveDialog(Journal& journal, ErrorReport* report, QWidget* par
     setWindowTitle(QStringLiteral("Приход товара"));
     m_lists = new QComboBox(this);
     m_lists->setObjectName(QStringLiteral("ListBox"));
-    for (Cat c : allCategories()) {
-        const CategoryInfo& info = category(c);
-        for (int i = 0; i < info.files.size(); ++i) {
-            QString title = info.placeholder;
-            if (info.files.size() > 1)
-                title += i == 0 ? QStringLiteral(" Intel") : QStringLiteral(" AMD");
-            m_lists->addItem(QStringLiteral("%1 (%2)").arg(title, info.files[i]), info.files[i]);
-        }
-    }
+    addPriceLists(m_lists);
     m_items = new QComboBox(this);
     m_items->setObjectName(QStringLiteral("ItemBox"));
     m_items->setMinimumContentsLength(40);
@@ -194,18 +198,18 @@ void ReturnDialog::showOrder(long long order)
         int out = 0;
         for (int r = 0; r < int(m_lines.size()); ++r) {
             const OrderLine& line = m_lines[size_t(r)];
-            auto* name = cell(line.shipped.name);
+            auto* name = tableCell(line.shipped.name);
             if (!line.returned) {
                 name->setFlags(name->flags() | Qt::ItemIsUserCheckable);
                 name->setCheckState(Qt::Unchecked);
                 ++out;
             }
             m_table->setItem(r, 0, name);
-            m_table->setItem(r, 1, cell(line.shipped.fileName));
-            m_table->setItem(r, 2, cell(QString::number(line.shipped.record), true));
-            m_table->setItem(r, 3, cell(QString::number(line.shipped.quantity), true));
-            m_table->setItem(r, 4, cell(line.shipped.priceText, true));
-            m_table->setItem(r, 5, cell(line.returned ? QStringLiteral("возвращено") : QStringLiteral("отгружено")));
+            m_table->setItem(r, 1, tableCell(line.shipped.fileName));
+            m_table->setItem(r, 2, tableCell(QString::number(displayRecordNumber(line.shipped.record)), true));
+            m_table->setItem(r, 3, tableCell(QString::number(line.shipped.quantity), true));
+            m_table->setItem(r, 4, tableCell(line.shipped.priceText, true));
+            m_table->setItem(r, 5, tableCell(line.returned ? QStringLiteral("возвращено") : QStringLiteral("отгружено")));
         }
         m_table->resizeColumnsToContents();
         if (m_lines.empty())
@@ -293,11 +297,11 @@ void ReconcileDialog::check()
         m_table->setRowCount(int(m_found.size()));
         for (int r = 0; r < int(m_found.size()); ++r) {
             const Discrepancy& d = m_found[size_t(r)];
-            m_table->setItem(r, 0, cell(d.fileName));
-            m_table->setItem(r, 1, cell(QString::number(d.record), true));
-            m_table->setItem(r, 2, cell(d.name));
-            m_table->setItem(r, 3, cell(QString::number(d.journalStock), true));
-            m_table->setItem(r, 4, cell(d.fileStock, true));
+            m_table->setItem(r, 0, tableCell(d.fileName));
+            m_table->setItem(r, 1, tableCell(QString::number(displayRecordNumber(d.record)), true));
+            m_table->setItem(r, 2, tableCell(d.name));
+            m_table->setItem(r, 3, tableCell(QString::number(d.journalStock), true));
+            m_table->setItem(r, 4, tableCell(d.fileStock, true));
         }
         m_table->resizeColumnsToContents();
         m_summary->setText(m_found.empty()

@@ -9,10 +9,20 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class QTableWidgetItem;
+class QWidget;
 
 namespace korvanta {
 
 class ErrorReport;
+
+// A read-only cell of the owner's tables; numbers are aligned right.
+QTableWidgetItem* tableCell(const QString& text, bool number = false);
+// A read-only table of whole rows; `stretch`: the column of the item's name, which takes the
+// width left.
+QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent);
+// Adds the 30 price lists to `box`: "Модули памяти (Ram.dat)", the file name as the item's data.
+void addPriceLists(QComboBox* box);
 
 // Приход: an item of a price list and the quantity received.
 class ReceiveDialog : public QDialog {

@@ -5,6 +5,7 @@
 #include "journalreader.h"
 #include "error.h"
 #include "filelock.h"
+#include "pricelistediting.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -129,12 +130,14 @@ void setTornTailAside(QFile& file, qint64& size, const QString& tornPath)
     size = cut;
 }
 
-// The highest order number among the journal's last rows. Returns repeat an old number, so the
-// rows read reach back at least to one that is not a return; a copy's order still being written
-// may be followed by another's, so the highest of them counts, not the last.
+// The highest order number among the journal's last rows. Returns repeat an old number, and so
+// do the owner's corrections of an import after its first list, which may be many rows; the rows
+// read reach back at least to a shipment or a receipt. A copy's order still being written may be
+// followed by another's, so the highest of them counts, not the last.
 long long highestOrder(QFile& file, qint64 size)
 {
     const QByteArray returnOp = cp1251::encode(ReturnOp);
+    const QByteArray correctionOp = cp1251::encode(CorrectionOp);
     for (qint64 window = 16 * 1024;; window *= 4) {
         const qint64 start = std::max<qint64>(0, size - window);
         file.seek(start);
@@ -156,7 +159,8 @@ long long highestOrder(QFile& file, qint64 size)
             if (!ok)
                 continue;
             highest = std::max(highest, order);
-            anyNew = anyNew || rows.fieldBytes(i, OperationColumn) != returnOp;
+            const QByteArray operation = rows.fieldBytes(i, OperationColumn);
+            anyNew = anyNew || (operation != returnOp && operation != correctionOp);
         }
         if (anyNew || start == 0)
             return highest;
@@ -168,7 +172,7 @@ long long highestOrder(QFile& file, qint64 size)
 QStringList JournalRow::fields() const
 {
     return {QString::number(order), date, time, oneLine(workplace), oneLine(customer), operation,
-            oneLine(fileName), QString::number(record), oneLine(name), QString::number(quantity),
+            oneLine(fileName), QString::number(displayRecordNumber(record)), oneLine(name), QString::number(quantity),
             oneLine(priceText), QString::number(stockBefore), QString::number(stockAfter)};
 }
 
@@ -191,7 +195,7 @@ std::optional<JournalRow> JournalRow::fromFields(const QStringList& fields)
     row.customer = fields[CustomerColumn];
     row.operation = fields[OperationColumn];
     row.fileName = fields[FileColumn];
-    row.record = int(*record);
+    row.record = recordFromDisplayNumber(int(*record));
     row.name = fields[NameColumn];
     row.quantity = *quantity;
     row.priceText = fields[PriceColumn];

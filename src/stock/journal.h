@@ -35,7 +35,7 @@ struct JournalRow {
     QString customer;
     QString operation;
     QString fileName;      // bare price-list file name
-    int record = 0;
+    int record = 0;        // 0-based; the file shows displayRecordNumber(record)
     QString name;
     long long quantity = 0;
     QString priceText;
@@ -63,8 +63,8 @@ public:
     QString listPath(const QString& fileName) const;
 
     // Under the journal's lock: sets a torn last row aside, stamps rows without a date, gives rows
-    // with order 0 the next order number (one more than the highest the journal's end holds, not
-    // counting returns, which repeat an old number), and appends all rows in one write, with the
+    // with order 0 the next order number (one more than the highest the journal holds, read back
+    // past returns and corrections, which may repeat an old number), and appends all rows in one write, with the
     // header first when the journal is new. Returns the order number the rows got (that of the
     // first row). A failed write cuts the journal back and throws Error.
     virtual long long append(std::vector<JournalRow> rows);

@@ -5,6 +5,7 @@
 #include "error.h"
 #include "filelock.h"
 #include "pricelist.h"
+#include "pricelistediting.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -21,11 +22,11 @@ void checkName(const PriceList& list, const ItemRef& item)
 {
     if (item.record < 0 || item.record >= recordCount(list))
         throw Error(QStringLiteral("В файле \"%1\" нет записи %2 («%3»). Ничего не изменено.")
-                        .arg(item.fileName).arg(item.record).arg(item.name));
+                        .arg(item.fileName).arg(displayRecordNumber(item.record)).arg(item.name));
     const QString actual = recordLine(list, item.record, NameLine);
     if (actual != item.name)
         throw Error(QStringLiteral("В файле \"%1\" на месте записи %2 теперь «%3», а не «%4». Ничего не изменено.")
-                        .arg(item.fileName).arg(item.record).arg(actual, item.name));
+                        .arg(item.fileName).arg(displayRecordNumber(item.record)).arg(actual, item.name));
 }
 
 // Stock counts are 32-bit numbers in the files; a count beyond that would not read back.
@@ -73,7 +74,7 @@ long long moveOne(Journal& journal, const ItemRef& item, const QString& operatio
 std::optional<long long> lastStockAfter(const JournalReader& reader, const QString& fileName, int record)
 {
     const QByteArray file = cp1251::encode(QFileInfo(fileName).fileName());
-    const QByteArray number = QByteArray::number(record);
+    const QByteArray number = QByteArray::number(displayRecordNumber(record));
     for (qsizetype i = reader.size() - 1; i >= 0; --i) {
         if (reader.fieldBytes(i, RecordColumn) != number || reader.fieldBytes(i, FileColumn) != file)
             continue;
@@ -150,7 +151,7 @@ int returnItems(Journal& journal, long long order, const std::vector<ItemRef>& l
                     found = &l;
             if (!found)
                 throw Error(QStringLiteral("В заказе № %1 нет строки «%2» (файл \"%3\", запись %4).")
-                                .arg(order).arg(ref.name, ref.fileName).arg(ref.record));
+                                .arg(order).arg(ref.name, ref.fileName).arg(displayRecordNumber(ref.record)));
             if (found->returned)
                 throw Error(QStringLiteral("Строка «%1» заказа № %2 уже возвращена.").arg(found->shipped.name).arg(order));
             picked.push_back(found->shipped);
@@ -205,7 +206,7 @@ std::vector<Discrepancy> reconcile(const Journal& journal, const JournalReader& 
     QHash<QByteArray, std::map<int, long long>*> byFile;
     for (qsizetype i = 0; i < reader.size(); ++i) {
         bool recordOk = false, afterOk = false;
-        const int record = reader.fieldBytes(i, RecordColumn).toInt(&recordOk);
+        const int record = recordFromDisplayNumber(reader.fieldBytes(i, RecordColumn).toInt(&recordOk));
         const long long after = reader.fieldBytes(i, AfterColumn).toLongLong(&afterOk);
         if (!recordOk || !afterOk)
             continue;

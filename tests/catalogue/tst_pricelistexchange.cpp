@@ -73,6 +73,15 @@ QString describe(const StockChange& s)
         .arg(s.after);
 }
 
+// An observer that describes every reported change into `reported`.
+StockObserver describeInto(QStringList& reported)
+{
+    return [&reported](const std::vector<StockChange>& changes) {
+        for (const StockChange& s : changes)
+            reported << describe(s);
+    };
+}
+
 QStringList linesOf(const PriceItem& item)
 {
     return QStringList(item.lines.begin(), item.lines.end());
@@ -205,7 +214,7 @@ void TestPriceListExchange::importChanges()
         bytes.chop(2);
     const ImportPlan plan = planImport(bytes, shop.path, Comma);
     QStringList reported;
-    const QStringList written = applyImport(plan, shop.path, [&](const StockChange& s) { reported << describe(s); });
+    const QStringList written = applyImport(plan, shop.path, describeInto(reported));
     QCOMPARE(written, QStringList{"Ram.dat"});
     QCOMPARE(reported, stock);
 
@@ -254,7 +263,7 @@ void TestPriceListExchange::importRefusesWithNothingWritten_data()
     QTest::newRow("stock not whole") << sheet("Файл;Номер;Остаток\nRam.dat;3;1,5", false)
                                      << "Строка 2, столбец «Остаток»: Остаток «1,5» — не целое число";
     QTest::newRow("empty stock") << sheet("Файл;Номер;Остаток\nRam.dat;3;", false)
-                                 << "Строка 2, столбец «Остаток»: Остаток «» — не целое число";
+                                 << "Строка 2, столбец «Остаток»: Остаток не указан";
     QTest::newRow("NUL in a field")
         << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
         << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
@@ -307,8 +316,8 @@ void TestPriceListExchange::journalFailureNamesListsWritten()
     const ImportPlan plan =
         planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.path, Comma);
     const QString failure = failureOf([&] {
-        applyImport(plan, shop.path, [](const StockChange& s) {
-            if (s.file == "Ram.dat")
+        applyImport(plan, shop.path, [](const std::vector<StockChange>& changes) {
+            if (changes.front().file == "Ram.dat")
                 throw Error("Журнал недоступен.");
         });
     });
@@ -346,6 +355,9 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
     QTest::newRow("line break") << int(ItemField::Description) << "a\nb"
                                 << ""
                                 << "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе.";
+    QTest::newRow("empty price") << int(ItemField::Price) << " "
+                                 << ""
+                                 << "Цена не указана.";
     QTest::newRow("empty name") << int(ItemField::Name) << ""
                                 << ""
                                 << "Название не может быть пустым.";
@@ -370,7 +382,7 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields()
     QStringList reported;
     const QString failure = failureOf([&] {
         QVERIFY(editItem(shop.path, "Ram.dat", 1, seen, edited, Comma,
-                         [&](const StockChange& s) { reported << describe(s); }));
+                         describeInto(reported)));
     });
     QCOMPARE(failure, message);
     if (!message.isEmpty()) {
@@ -414,7 +426,7 @@ void TestPriceListExchange::appendItemGoesToTheEnd()
     QStringList reported;
     int added = -1;
     const QString failure = failureOf([&] {
-        added = appendItem(shop.path, "Dop1.dat", item, Comma, [&](const StockChange& s) { reported << describe(s); });
+        added = appendItem(shop.path, "Dop1.dat", item, Comma, describeInto(reported));
     });
     QCOMPARE(added, record);
     const PriceList old = TextLines::fromBytes(content);
@@ -470,9 +482,10 @@ void TestPriceListExchange::sellerShipsWhileOwnerImports()
             for (const FieldChange& f : c.fields)
                 if (f.field == ItemField::Stock)
                     imported += f.after.toInt() - f.before.toInt();
-        applyImport(plan, shop.path, [&](const StockChange& s) {
-            if (s.record == 1)
-                reported += s.after - *s.before;
+        applyImport(plan, shop.path, [&](const std::vector<StockChange>& changes) {
+            for (const StockChange& s : changes)
+                if (s.record == 1)
+                    reported += s.after - *s.before;
         });
     }
     seller.join();

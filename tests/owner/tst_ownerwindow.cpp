@@ -1,16 +1,25 @@
-// The owner's window on a small shop: the journal table with its filters, and the receiving,
-// return and reconciliation dialogs driven as the owner would.
+// The owner's window on a small shop: the journal table with its filters, the receiving, return
+// and reconciliation dialogs, and the price lists' editing, export and import, driven as the
+// owner would.
+#include "conversions.h"
+#include "cp1251.h"
 #include "fakes.h"
 #include "ownerwindow.h"
+#include "pricelistwindows.h"
 #include "stockdialogs.h"
 #include "stockshop.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
+
+#include <functional>
 
 using namespace korvanta;
 using namespace korvanta::stock;
@@ -31,6 +40,39 @@ struct OwnerShop : StockShop {
         receiveGoods(journal, {QStringLiteral("Key.dat"), 1, QStringLiteral("Key A")}, 6, Actor{});
     }
 };
+
+// Answers the file dialogs with one path each; an empty one cancels.
+struct FakeFileChooser : FileChooser {
+    QString answer;
+    QStringList captions;
+    QString saveFile(const QString& caption, const QString&) override
+    {
+        captions << caption;
+        return answer;
+    }
+    QString openFile(const QString& caption, const QString&) override
+    {
+        captions << caption;
+        return answer;
+    }
+};
+
+// Runs `look` on the modal dialog `open` shows, once it shows, and returns what it saw there.
+template <typename Dialog>
+bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
+{
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            shown = true;
+            look(dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        }
+    });
+    open();
+    return shown;
+}
 
 QList<long long> shownOrders(OwnerWindow& window)
 {
@@ -114,6 +156,201 @@ private slots:
         QCOMPARE(window.model().journalRow(0)->operation, CorrectionOp);
         QCOMPARE(window.model().journalRow(1)->operation, ReturnOp); // newest first, whatever its number
         QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // Typing into the item's fields: what the list cannot hold is refused as it is typed, with
+    // the core's message, and never written; the rest is saved, a stock with its journal row.
+    void itemEditing_data()
+    {
+        const QString dec = systemDecimalSeparator();
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("name") << int(ItemField::Name) << "Ram A 32 ГБ" << false;
+        QTest::newRow("blank name") << int(ItemField::Name) << "  " << true;
+        QTest::newRow("price") << int(ItemField::Price) << "12" + dec + "5" << false;
+        QTest::newRow("price not a number") << int(ItemField::Price) << "12 у.е." << true;
+        QTest::newRow("stock") << int(ItemField::Stock) << "9" << false;
+        QTest::newRow("stock not whole") << int(ItemField::Stock) << "1" + dec + "5" << true;
+        QTest::newRow("description") << int(ItemField::Description) << "DDR5, 6000 МГц" << false;
+        QTest::newRow("spare line, no cp1251") << int(ItemField::Spare2) << "☃" << true;
+    }
+    void itemEditing()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(bool, refused);
+        OwnerShop shop;
+        const QString ram = shop.dir.filePath(QStringLiteral("Ram.dat"));
+        const QByteArray before = readBytes(ram);
+        const qsizetype rows = shop.reader().size();
+        ItemEditor editor(shop.journal, systemDecimalSeparator(), &shop.errors);
+        editor.chooseList(QStringLiteral("Ram.dat"));
+        QCOMPARE(editor.items()->rowCount(), 3);
+        editor.chooseItem(1);
+        QCOMPARE(editor.field(ItemField::Name)->text(), QStringLiteral("Ram A"));
+        QVERIFY(!editor.canSave());
+
+        QLineEdit* edit = editor.field(ItemField(field));
+        edit->selectAll();
+        edit->insert(text); // as typed or pasted over the old text
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(editor.problem(), fieldProblem(ItemField(field), text, systemDecimalSeparator()));
+        QCOMPARE(editor.problem().isEmpty(), !refused);
+        QCOMPARE(editor.canSave(), !refused);
+        editor.save();
+        QVERIFY(shop.errors.reported.isEmpty());
+        if (refused) {
+            QCOMPARE(readBytes(ram), before);
+            return;
+        }
+        QCOMPARE(recordLine(loadPriceList(ram), 1, field), text);
+        const bool stock = field == int(ItemField::Stock);
+        QCOMPARE(shop.reader().size(), rows + (stock ? 1 : 0));
+        if (stock)
+            QCOMPARE(shop.reader().row(rows)->stockAfter, 9LL);
+        // The window shows the list as written, the same item still chosen.
+        QCOMPARE(editor.field(ItemField(field))->text(), text);
+        QVERIFY(!editor.canSave());
+    }
+
+    // Changes not yet saved are not lost by choosing another item: the owner saves, drops or
+    // stays with them.
+    void unsavedChangesAreAsked_data()
+    {
+        QTest::addColumn<bool>("otherList"); // the owner picks another list, not the next item
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("stored"); // Ram A's name in the file afterwards
+        QTest::addColumn<QString>("shown");  // the name in the form afterwards
+        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2" << "Ram B";
+        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A" << "Ram B";
+        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2" << "нет";
+        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+    }
+    void unsavedChangesAreAsked()
+    {
+        QFETCH(bool, otherList);
+        QFETCH(int, answer);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        OwnerShop shop;
+        ItemEditor editor(shop.journal, systemDecimalSeparator(), &shop.errors);
+        QStringList asked;
+        editor.setUnsavedQuestion([&](const QString& name) {
+            asked << name;
+            return ItemEditor::Unsaved(answer);
+        });
+        editor.chooseList(QStringLiteral("Ram.dat"));
+        editor.chooseItem(1);
+        editor.field(ItemField::Name)->setText(QStringLiteral("Ram A2"));
+        if (otherList)
+            editor.chooseList(QStringLiteral("Case.dat"));
+        else
+            editor.items()->setCurrentCell(2, 1); // the owner clicks the next item
+        QCOMPARE(asked, QStringList{"Ram A2"});
+        QCOMPARE(recordLine(loadPriceList(shop.dir.filePath(QStringLiteral("Ram.dat"))), 1, NameLine), stored);
+        QCOMPARE(editor.field(ItemField::Name)->text(), shown);
+        if (!otherList)
+            QCOMPARE(editor.items()->currentRow(), shown == "Ram A2" ? 1 : 2);
+        QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    void newItemGoesToTheEnd()
+    {
+        OwnerShop shop;
+        ItemEditor editor(shop.journal, systemDecimalSeparator(), &shop.errors);
+        editor.chooseList(QStringLiteral("Dop1.dat"));
+        editor.startNewItem();
+        QVERIFY(!editor.canSave()); // a new item needs a name and a price
+        editor.field(ItemField::Name)->insert(QStringLiteral("Кабель HDMI"));
+        QTest::keyClicks(editor.field(ItemField::Price), QStringLiteral("3"));
+        editor.field(ItemField::Stock)->setText(QStringLiteral("12"));
+        QVERIFY(editor.canSave());
+        editor.save();
+        QVERIFY(shop.errors.reported.isEmpty());
+        const PriceList list = loadPriceList(shop.dir.filePath(QStringLiteral("Dop1.dat")));
+        QCOMPARE(recordCount(list), 4);
+        QCOMPARE(recordLine(list, 3, NameLine), QStringLiteral("Кабель HDMI"));
+        QCOMPARE(recordLine(list, 3, StockLine), QStringLiteral("12"));
+        QCOMPARE(editor.items()->rowCount(), 4);
+        QCOMPARE(editor.field(ItemField::Name)->text(), QStringLiteral("Кабель HDMI"));
+        const auto row = shop.reader().row(shop.reader().size() - 1);
+        QCOMPARE(row->record, 3);
+        QCOMPARE(row->stockAfter, 12LL);
+    }
+
+    // The import from the owner's window: the preview lists every change, and the lists are
+    // written only when the owner confirms; a refused sheet opens no preview and writes nothing.
+    void importThroughThePreview_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QStringList>("preview"); // "file|№|item|field|before|after"
+        QTest::addColumn<QString>("refusal");
+        const QStringList changes{"Ram.dat|2|Ram A|Цена|10|15", "Ram.dat|2|Ram A|Остаток|3|8"};
+        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n" << true << changes
+                                   << QString();
+        QTest::newRow("cancelled") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\n" << false << changes << QString();
+        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n" << true << QStringList{}
+                                 << "Строка 3, столбец «Номер»";
+    }
+    void importThroughThePreview()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(bool, confirm);
+        QFETCH(QStringList, preview);
+        QFETCH(QString, refusal);
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        FakeFileChooser files;
+        files.answer = shop.dir.filePath(QStringLiteral("поставщик.csv"));
+        writeBytes(files.answer, cp1251::encode(sheet.replace(QLatin1Char('\n'), QStringLiteral("\r\n"))));
+        window.setFileChooser(&files);
+        const QByteArray ram = readBytes(shop.dir.filePath(QStringLiteral("Ram.dat")));
+        const int rows = window.model().rowCount();
+
+        QStringList shown;
+        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); }, [&](ImportPreview* dialog) {
+            const QAbstractItemModel* table = dialog->changes()->model();
+            for (int r = 0; r < table->rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < table->columnCount(); ++c)
+                    cells << table->index(r, c).data().toString();
+                shown << cells.join(QLatin1Char('|'));
+            }
+            if (confirm)
+                dialog->applyButton()->click();
+        });
+        QCOMPARE(opened, refusal.isEmpty());
+        QCOMPARE(shown, preview);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(shop.errors.reported.size(), 1);
+            QVERIFY2(shop.errors.reported[0].contains(refusal), qPrintable(shop.errors.reported[0]));
+        } else {
+            QVERIFY(shop.errors.reported.isEmpty());
+        }
+        const bool written = confirm && refusal.isEmpty();
+        QCOMPARE(readBytes(shop.dir.filePath(QStringLiteral("Ram.dat"))) == ram, !written);
+        QCOMPARE(window.model().rowCount(), rows + (written ? 1 : 0));
+        if (written) {
+            QCOMPARE(shop.stockOf(QStringLiteral("Ram.dat"), 1), QStringLiteral("8"));
+            QCOMPARE(window.model().journalRow(0)->operation, CorrectionOp);
+        }
+    }
+
+    void exportToTheChosenFile()
+    {
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        FakeFileChooser files;
+        window.setFileChooser(&files);
+        window.exportPriceLists(); // cancelled
+        QCOMPARE(QDir(shop.tmp.path()).entryList({QStringLiteral("*.csv")}), QStringList{JournalFile});
+        files.answer = shop.dir.filePath(QStringLiteral("прайс.csv"));
+        window.exportPriceLists();
+        QVERIFY(shop.errors.reported.isEmpty());
+        QCOMPARE(readBytes(files.answer), exportPriceLists(shop.tmp.path()));
     }
 };
 

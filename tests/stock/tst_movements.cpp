@@ -60,9 +60,9 @@ private slots:
                                           << QStringLiteral("Количество прихода должно быть больше нуля.");
         QTest::newRow("another item there")
             << ItemRef{QStringLiteral("Ram.dat"), 2, QStringLiteral("Ram A")} << 1LL
-            << QStringLiteral("В файле \"Ram.dat\" на месте записи 2 теперь «Ram B», а не «Ram A». Ничего не изменено.");
+            << QStringLiteral("В файле \"Ram.dat\" на месте записи 3 теперь «Ram B», а не «Ram A». Ничего не изменено.");
         QTest::newRow("past the end") << ItemRef{QStringLiteral("Ram.dat"), 3, QStringLiteral("Ram C")} << 1LL
-                                      << QStringLiteral("В файле \"Ram.dat\" нет записи 3 («Ram C»). Ничего не изменено.");
+                                      << QStringLiteral("В файле \"Ram.dat\" нет записи 4 («Ram C»). Ничего не изменено.");
         QTest::newRow("beyond a count") << item(QStringLiteral("Ram.dat")) << 2147483647LL
                                         << QStringLiteral("Количество 2147483652 для «Ram A» (файл \"Ram.dat\") слишком велико. Ничего не изменено.");
     }
@@ -95,7 +95,7 @@ private slots:
             << QStringList{"", "", "Заказ № 1 уже возвращён полностью."} << "5" << "5";
         QTest::newRow("a row the order lacks")
             << QList<QStringList>{{"Net.dat"}}
-            << QStringList{"В заказе № 1 нет строки «Net A» (файл \"Net.dat\", запись 1)."} << "2" << "4";
+            << QStringList{"В заказе № 1 нет строки «Net A» (файл \"Net.dat\", запись 2)."} << "2" << "4";
     }
     void returns()
     {

@@ -1,0 +1,26 @@
+#include "filechooser.h"
+
+#include <QFileDialog>
+
+namespace korvanta {
+
+namespace {
+
+QString sheetFilter()
+{
+    return QStringLiteral("Таблицы CSV (*.csv);;Все файлы (*)");
+}
+
+} // namespace
+
+QString QtFileChooser::saveFile(const QString& caption, const QString& proposed)
+{
+    return QFileDialog::getSaveFileName(m_parent, caption, proposed, sheetFilter());
+}
+
+QString QtFileChooser::openFile(const QString& caption, const QString& folder)
+{
+    return QFileDialog::getOpenFileName(m_parent, caption, folder, sheetFilter());
+}
+
+} // namespace korvanta
