@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -211,6 +212,13 @@ QString currentWorkplace()
         user = qEnvironmentVariable("USERNAME");
     if (user.isEmpty())
         user = qEnvironmentVariable("LOGNAME");
+#ifdef Q_OS_UNIX
+    // Started from a service or a bare session the variables may be missing; the account is not.
+    if (user.isEmpty()) {
+        if (const passwd* account = getpwuid(geteuid()))
+            user = QString::fromLocal8Bit(account->pw_name);
+    }
+#endif
     return user + QLatin1Char('@') + QSysInfo::machineHostName();
 }
 
