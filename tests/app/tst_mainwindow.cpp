@@ -4,6 +4,7 @@
 #include "clienunit.h"
 #include "contexthelp.h"
 #include "fakes.h"
+#include "helpviewer.h"
 #include "mainform.h"
 #include "mainstate.h"
 #include "memorystore.h"
@@ -492,6 +493,8 @@ private slots:
             if (w->objectName() == QStringLiteral("HelpWindow") && w->isVisible())
                 help = w;
         QVERIFY(help);
+        QVERIFY(program.qtHelp() && program.qtHelp()->window());
+        QCOMPARE(program.qtHelp()->window()->window(), help);
 
         // The help window stays open, yet closing the main window ends the event loop.
         QTimer::singleShot(0, &main, [&main] { main.close(); });
