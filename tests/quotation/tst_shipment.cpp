@@ -6,11 +6,10 @@
 #include "journalreader.h"
 #include "mainstate.h"
 #include "shipment.h"
-#include "shopfiles.h"
 #include "summary.h"
+#include "testshop.h"
 
 #include <QDateTime>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -24,74 +23,26 @@ using namespace korvanta::testing;
 
 namespace {
 
-const QDateTime LongAgo(QDate(2001, 2, 3), QTime(4, 5, 6));
-
-// A shop whose every price list holds the none entry, an item with 5 in stock and one with none.
-struct Shop {
-    QTemporaryDir tmp;
-    QDir dir;
+// A shop whose every price list holds the none entry, an item with 5 in stock and one with none;
+// its snapshots cover the price lists and the client file, the journal has tests of its own.
+struct Shop : TestShop {
     Fakes fakes;
     std::unique_ptr<MainState> state;
     QStringList lines; // the summary window's text
 
-    Shop() : dir(tmp.path())
+    static Options datFiles()
     {
-        for (Cat c : allCategories())
-            for (const QString& file : category(c).files)
-                writeList(dir, file, standardRecords(file));
-        state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char('.'), tmp.path());
+        Options options;
+        options.watched = QStringList{QStringLiteral("*.dat")};
+        return options;
     }
-    static QList<QStringList> standardRecords(const QString& file)
-    {
-        const QString stem = file.section(QLatin1Char('.'), 0, 0);
-        return {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                record(stem + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("5")),
-                record(stem + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("0"))};
-    }
-    QString path(const QString& file) const { return dir.filePath(file); }
-    QByteArray bytes(const QString& file) const { return readBytes(path(file)); }
+    Shop() : TestShop(datFiles()) { state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char('.'), folder); }
 
     // As the window does it: the page is entered, then the item is picked in the choice list.
     void choose(Cat c, int index)
     {
         state->sheetEnter(category(c).page);
         state->boxChange(c, index);
-    }
-    // Every file dated long ago, so that a rewrite shows in its time.
-    void ageFiles()
-    {
-        for (const QString& name : dir.entryList(QDir::Files)) {
-            QFile f(path(name));
-            QVERIFY(f.open(QIODevice::ReadWrite));
-            QVERIFY(f.setFileTime(LongAgo, QFileDevice::FileModificationTime));
-        }
-    }
-    struct FileState {
-        QByteArray bytes;
-        QDateTime modified;
-        bool operator==(const FileState& o) const { return bytes == o.bytes && modified == o.modified; }
-    };
-    QMap<QString, FileState> snapshot() const
-    {
-        QMap<QString, FileState> out;
-        // The price lists and the client file; the journal has tests of its own.
-        for (const QString& name : dir.entryList({QStringLiteral("*.dat")}, QDir::Files))
-            out.insert(name, {bytes(name), QFileInfo(path(name)).lastModified()});
-        return out;
-    }
-    // Files whose bytes or time differ from the snapshot, and files that came or went.
-    QStringList changedSince(const QMap<QString, FileState>& before) const
-    {
-        const QMap<QString, FileState> now = snapshot();
-        QStringList changed;
-        for (auto it = now.begin(); it != now.end(); ++it)
-            if (!before.contains(it.key()) || !(before.value(it.key()) == it.value()))
-                changed << it.key();
-        for (const QString& name : before.keys())
-            if (!now.contains(name))
-                changed << name;
-        changed.sort();
-        return changed;
     }
     QString stockInFile(const QString& file, int record) const
     {
@@ -111,7 +62,7 @@ struct Shop {
 // The file as it was written, with `stock` as the count of record 1.
 QByteArray shippedFile(const QString& file, const QString& stock)
 {
-    QList<QStringList> records = Shop::standardRecords(file);
+    QList<QStringList> records = TestShop::smallRecords(file);
     records[1][4] = stock;
     QStringList lines;
     for (const QStringList& r : records)
@@ -220,7 +171,7 @@ private slots:
         shop.choose(Cat::Vint, 1);
         shop.choose(Cat::Prn, 0); // the none entry
         shop.choose(Cat::Scan, 1);
-        shop.ageFiles();
+        shop.ageAll();
         const auto before = shop.snapshot();
         shop.print();
         QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Scan.dat"), QStringLiteral("Vint.dat")}));
@@ -261,7 +212,7 @@ private slots:
         Shop shop;
         shop.choose(Cat::Vint, 1);
         shop.choose(Cat::Mon, 1);
-        shop.ageFiles();
+        shop.ageAll();
         const auto before = shop.snapshot();
         shop.fakes.printer.confirm = false;
         const QStringList summary = composeSummary(*shop.state);
@@ -293,7 +244,7 @@ private slots:
         shop.state->procGroupClick(1); // AMD
         shop.choose(Cat::Proc, 1);
         shop.choose(Cat::Mat, 2);
-        shop.ageFiles();
+        shop.ageAll();
         const auto before = shop.snapshot();
         shop.print();
         QCOMPARE(shop.changedSince(before),
@@ -317,10 +268,10 @@ private slots:
         shop.choose(Cat::RAM, 1);
         shop.choose(Cat::Case, 1);
         shop.choose(Cat::Mon, 1);
-        QList<QStringList> cases = Shop::standardRecords(QStringLiteral("Case.dat"));
+        QList<QStringList> cases = Shop::smallRecords(QStringLiteral("Case.dat"));
         cases[1][4] = QStringLiteral("пять");
         writeList(shop.dir, QStringLiteral("Case.dat"), cases);
-        shop.ageFiles();
+        shop.ageAll();
         const auto before = shop.snapshot();
         try {
             shop.print();
@@ -339,7 +290,7 @@ private slots:
         shop.choose(Cat::Case, 1);
         shop.choose(Cat::Vint, 1);
         shop.choose(Cat::Mon, 1);
-        shop.ageFiles();
+        shop.ageAll();
         QVERIFY(QFile::remove(shop.path(QStringLiteral("Vint.dat"))));
         QVERIFY(shop.dir.mkdir(QStringLiteral("Vint.dat")));
         const auto before = shop.snapshot();
@@ -365,7 +316,7 @@ private slots:
         Shop shop;
         shop.choose(Cat::Vint, 1);
         shop.choose(Cat::Mon, 1);
-        shop.ageFiles();
+        shop.ageAll();
         QVERIFY(QFile::setPermissions(shop.path(QStringLiteral("Vint.dat")),
                                       QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         const auto before = shop.snapshot();
@@ -459,7 +410,7 @@ private slots:
         if (modules > 1)
             shop.state->numBoxChange(modules - 1);
         const QString file = category(cat).files.at(0);
-        QList<QStringList> records = Shop::standardRecords(file);
+        QList<QStringList> records = TestShop::smallRecords(file);
         records[1][4] = stockNow;
         records.append(record(QStringLiteral("Новинка"), QStringLiteral("30"), QStringLiteral("2")));
         writeList(shop.dir, file, records);
@@ -488,13 +439,13 @@ private slots:
         shop.choose(Cat::Case, 1);
         shop.choose(Cat::Vint, 2);
         shop.choose(Cat::Mon, 1);
-        QList<QStringList> disks = Shop::standardRecords(QStringLiteral("Vint.dat"));
+        QList<QStringList> disks = Shop::smallRecords(QStringLiteral("Vint.dat"));
         if (removed)
             disks.removeLast();
         else
             disks[2][0] = QStringLiteral("Vint C");
         writeList(shop.dir, QStringLiteral("Vint.dat"), disks);
-        shop.ageFiles();
+        shop.ageAll();
         const auto before = shop.snapshot();
         QCOMPARE(failureOf([&] { shop.print(); }),
                  QStringLiteral("Прайс-лист \"Vint.dat\" изменён: на месте товара \"Vint B\" теперь другая запись. "
@@ -517,7 +468,7 @@ private slots:
         shop.choose(Cat::Case, 1);
         shop.choose(Cat::Vint, 1);
         shop.choose(Cat::Mon, 1);
-        shop.ageFiles();
+        shop.ageAll();
         const auto before = shop.snapshot();
         FileLock otherCopy(shop.path(QStringLiteral("Vint.dat")));
         QCOMPARE(failureOf([&] { shop.print(); }),
