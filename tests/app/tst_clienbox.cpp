@@ -36,7 +36,7 @@ void typeText(QWidget* widget, const QString& text)
 class TestClienBox : public QObject {
     Q_OBJECT
 
-    const TestShop m_shop{TestShop::noFiles()};
+    const TestShop m_shop{TestShop::Files::None};
     Fakes m_fakes;
     std::unique_ptr<TClienBox> m_box;
 

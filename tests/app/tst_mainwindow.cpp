@@ -44,7 +44,7 @@ class TestMainWindow : public QObject {
         std::unique_ptr<MainState> state;
         std::unique_ptr<TFormMain> window;
 
-        Fixture() : TestShop(sampleShop()) {}
+        Fixture() : TestShop(Files::Sample) {}
         void start()
         {
             state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char(','), folder);
@@ -503,7 +503,7 @@ private slots:
     // start, and the client base writes the customer into the main window.
     void dialogsOfTheProgram()
     {
-        const TestShop shop(TestShop::noFiles());
+        const TestShop shop(TestShop::Files::None);
         QTemporaryDir settings;
         shop.writeLines(QStringLiteral("clients.dat"),
                         {QStringLiteral("Иванов Иван"), QStringLiteral("111"), QString(), QString()});

@@ -26,15 +26,10 @@ namespace {
 const QString Status = QStringLiteral("Статус: ОТГРУЖЕНО");
 
 // Every price list holds the none entry and "<stem> модель А" at 10.5 with 5 in stock.
-TestShop::Options oneModel()
+QList<QStringList> oneModel(const QString& file)
 {
-    TestShop::Options options;
-    options.records = [](const QString& file) {
-        return QList<QStringList>{
-            record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+    return {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
             record(TestShop::stem(file) + QStringLiteral(" модель А"), QStringLiteral("10.5"), QStringLiteral("5"))};
-    };
-    return options;
 }
 
 struct Fixture : TestShop {
@@ -45,7 +40,7 @@ struct Fixture : TestShop {
     std::unique_ptr<TResForm> form;
 
     // `paper`: print through Qt into a PDF file instead of the fake printer.
-    explicit Fixture(bool paper = false) : TestShop(oneModel())
+    explicit Fixture(bool paper = false) : TestShop(Files::Every, oneModel)
     {
         facilities = fakes.facilities();
         if (paper) {

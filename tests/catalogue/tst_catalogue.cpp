@@ -36,13 +36,7 @@ QStringList names(const QString& prefix, int n)
 // A shop with every price list: the file of each category holds two records named after the
 // file ("Proc_int 1", "Proc_int 2").
 struct Shop : TestShop {
-    static Options twoRecords()
-    {
-        Options options;
-        options.records = [](const QString& file) { return records(stem(file), 2); };
-        return options;
-    }
-    Shop() : TestShop(twoRecords()) {}
+    Shop() : TestShop(Files::Every, [](const QString& file) { return records(stem(file), 2); }) {}
     using TestShop::write;
     void write(const QString& file, int n) const { write(file, records(stem(file), n)); }
     QStringList listed(const QString& file, int n) const { return names(stem(file), n); }

@@ -24,13 +24,7 @@ const QChar Comma = QLatin1Char(',');
 
 // The small shop with every file dated long ago, so a rewrite shows.
 struct Shop : TestShop {
-    static Options aged()
-    {
-        Options options;
-        options.aged = true;
-        return options;
-    }
-    Shop() : TestShop(aged()) {}
+    Shop() { ageAll(); }
 };
 
 // Sheet text with '\n' row ends (the last one added), as cp1251 with CR LF; the full header unless the text has one.

@@ -30,41 +30,23 @@ struct TestShop {
                 record(stem(file) + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("0"))};
     }
 
-    struct Options {
-        Files files = Files::Every;
-        Records records = smallRecords; // of every file, with Files::Every
-        bool aged = false;              // every file dated long ago from the start
-        QStringList watched;            // name filters of snapshot(); empty: every file
-    };
-
-    static Options noFiles() { return withFiles(Files::None); }
-    static Options sampleShop() { return withFiles(Files::Sample); }
-    static Options withFiles(Files files)
-    {
-        Options options;
-        options.files = files;
-        return options;
-    }
-
     QTemporaryDir tmp;
     QDir dir{tmp.path()};
     QString folder = tmp.path();
-    QStringList watched;
+    QStringList watched; // name filters of snapshot(); empty: every file
 
-    TestShop() : TestShop(Options()) {}
-    explicit TestShop(const Options& options) : watched(options.watched)
+    // `records` gives the records of every file, with Files::Every.
+    explicit TestShop(Files files = Files::Every, const Records& records = smallRecords)
     {
-        if (options.files == Files::Every) {
+        if (files == Files::Every) {
             for (Cat c : allCategories())
                 for (const QString& file : category(c).files)
-                    write(file, options.records(file));
-        } else if (options.files == Files::Sample) {
+                    write(file, records(file));
+        } else if (files == Files::Sample) {
             const QDir sample(qEnvironmentVariable("KORVANTA_SOURCE_DIR") + QStringLiteral("/data/sample-shop"));
             for (const QString& name : sample.entryList({QStringLiteral("*.dat")}))
                 QFile::copy(sample.filePath(name), path(name));
         }
-        if (options.aged)
-            ageAll();
     }
 
     QString path(const QString& file) const { return dir.filePath(file); }

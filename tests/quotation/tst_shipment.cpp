@@ -30,13 +30,11 @@ struct Shop : TestShop {
     std::unique_ptr<MainState> state;
     QStringList lines; // the summary window's text
 
-    static Options datFiles()
+    Shop()
     {
-        Options options;
-        options.watched = QStringList{QStringLiteral("*.dat")};
-        return options;
+        watched = QStringList{QStringLiteral("*.dat")};
+        state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char('.'), folder);
     }
-    Shop() : TestShop(datFiles()) { state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char('.'), folder); }
 
     // As the window does it: the page is entered, then the item is picked in the choice list.
     void choose(Cat c, int index)
