@@ -115,7 +115,7 @@ int main(int argc, char** argv)
         program.addBox().close();
     });
     program.addBox().exec();
-    if (auto* help = dynamic_cast<QtHelp*>(program.facilities().help)) {
+    if (QtHelp* help = program.qtHelp()) {
         help->showTopic(4);
         QApplication::processEvents();
         if (help->window())

@@ -39,6 +39,8 @@ public:
     TAddBox& addBox() const { return *m_add; }
     MainState& state() const { return *m_state; }
     const Facilities& facilities() const { return m_facilities; }
+    // The program's own help window; null when the options brought a help of their own.
+    QtHelp* qtHelp() const { return m_qtHelp.get(); }
 
 private:
     QtMessageBox m_qtMessageBox;

@@ -140,7 +140,8 @@ void TResForm::PrintBtnClick()
     guarded(m_facilities.errorReport, [&] {
         appendStatusLines(m_lines);
         showLines();
-        close = printAndShip(m_state, m_lines, m_facilities.printer, m_facilities.messageBox);
+        printAndShip(m_state, m_lines, m_facilities.printer, m_facilities.messageBox);
+        close = true;
     });
     if (close)
         accept();

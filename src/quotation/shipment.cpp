@@ -95,11 +95,11 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
     }
 }
 
-bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
+void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
                   const ShipmentRecorder& recorder)
 {
     if (!printer || !printer->setup())
-        return true;
+        return;
     try {
         printer->print(lines, PrintJobTitle);
     } catch (const std::exception&) {
@@ -108,21 +108,20 @@ bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
     }
     if (recorder) {
         shipOrder(state, recorder);
-        return true;
+        return;
     }
     // One print is one order of the shop's journal; its number is taken with the first sold item.
     stock::ShipmentJournal journal(state.catalogue.directory(), state.general.zakEdit);
     shipOrder(state, [&journal](const ShippedItem& s) {
         journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
     });
-    return true;
 }
 
-bool printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
                    const ShipmentRecorder& recorder)
 {
     appendStatusLines(lines);
-    return printAndShip(state, lines, printer, messageBox, recorder);
+    printAndShip(state, lines, printer, messageBox, recorder);
 }
 
 } // namespace korvanta

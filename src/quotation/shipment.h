@@ -44,14 +44,14 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder = {});
 
 // What follows the status lines: the printer dialog, the print job and the shipment. A cancelled
 // dialog prints and ships nothing; a failed print is told in the message box and the order is
-// shipped all the same. Returns true: the summary window closes. A failed shipment is thrown
+// shipped all the same. On return the summary window closes; a failed shipment is thrown
 // instead, and the window stays open. Every shipped item is journaled in the shop folder's
 // journal.csv as one order, with the customer field; a `recorder` given takes the journal's place.
-bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
+void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
                   const ShipmentRecorder& recorder = {});
 
 // PrintBtnClick as a whole: appends the status lines to `lines`, then prints and ships.
-bool printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
                    const ShipmentRecorder& recorder = {});
 
 } // namespace korvanta

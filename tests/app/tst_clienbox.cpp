@@ -1,6 +1,6 @@
 #include "clienunit.h"
 #include "fakes.h"
-#include "shopfiles.h"
+#include "testshop.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace korvanta;
@@ -37,11 +36,11 @@ void typeText(QWidget* widget, const QString& text)
 class TestClienBox : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    const TestShop m_shop{TestShop::Files::None};
     Fakes m_fakes;
     std::unique_ptr<TClienBox> m_box;
 
-    QString path() const { return QDir(m_dir.path()).filePath("clients.dat"); }
+    QString path() const { return m_shop.path("clients.dat"); }
     QTableWidget* grid() const { return m_box->findChild<QTableWidget*>("ClGrid"); }
     QPushButton* button(const char* name) const { return m_box->findChild<QPushButton*>(name); }
 
@@ -72,7 +71,7 @@ private slots:
         QDir(path()).removeRecursively();
         m_fakes = Fakes();
         writeBytes(path(), crlf(Ivanov + Petrova + Sidorov));
-        m_box = std::make_unique<TClienBox>(m_fakes.facilities(), nullptr, m_dir.path());
+        m_box = std::make_unique<TClienBox>(m_fakes.facilities(), nullptr, m_shop.folder);
     }
 
     void cleanup() { m_box.reset(); }
@@ -256,7 +255,7 @@ private slots:
     {
         showBox();
         QFile::remove(path());
-        QVERIFY(QDir(m_dir.path()).mkpath("clients.dat/inside"));
+        QVERIFY(m_shop.dir.mkpath("clients.dat/inside"));
         grid()->item(0, 0)->setText("Иванов-Петров");
         QTest::mouseClick(button("SaveBtn"), Qt::LeftButton);
         QCOMPARE(m_fakes.errorReport.reported.size(), 1);

@@ -4,6 +4,7 @@
 #include "clienunit.h"
 #include "contexthelp.h"
 #include "fakes.h"
+#include "helpviewer.h"
 #include "mainform.h"
 #include "mainstate.h"
 #include "memorystore.h"
@@ -11,7 +12,7 @@
 #include "picturebox.h"
 #include "qtfacilities.h"
 #include "settingspersistence.h"
-#include "shopfiles.h"
+#include "testshop.h"
 #include "typinglimit.h"
 
 #include <QCheckBox>
@@ -37,22 +38,16 @@ using namespace korvanta::testing;
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    struct Fixture {
-        QTemporaryDir dir;
+    struct Fixture : TestShop {
         Fakes fakes;
         MemoryStore store;
         std::unique_ptr<MainState> state;
         std::unique_ptr<TFormMain> window;
 
-        Fixture()
-        {
-            const QDir sample(qEnvironmentVariable("KORVANTA_SOURCE_DIR") + QStringLiteral("/data/sample-shop"));
-            for (const QString& name : sample.entryList({QStringLiteral("*.dat")}))
-                QFile::copy(sample.filePath(name), QDir(dir.path()).filePath(name));
-        }
+        Fixture() : TestShop(Files::Sample) {}
         void start()
         {
-            state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char(','), dir.path());
+            state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char(','), folder);
             window = std::make_unique<TFormMain>(*state, fakes.facilities(), store);
             window->show();
         }
@@ -160,12 +155,11 @@ private slots:
     void choosingAnItemShowsDescriptionPriceAndWarning()
     {
         Fixture f;
-        writeList(QDir(f.dir.path()), QStringLiteral("Video.dat"),
-                  {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                   record(QStringLiteral("GeForce RTX 4060"), QStringLiteral("310,5"), QStringLiteral("0"),
-                          QStringLiteral("8 ГБ GDDR6")),
-                   record(QStringLiteral("Radeon RX 7600"), QStringLiteral("270"), QStringLiteral("4"),
-                          QStringLiteral("8 ГБ, 2 вентилятора"))});
+        f.write(QStringLiteral("Video.dat"), {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                                              record(QStringLiteral("GeForce RTX 4060"), QStringLiteral("310,5"),
+                                                     QStringLiteral("0"), QStringLiteral("8 ГБ GDDR6")),
+                                              record(QStringLiteral("Radeon RX 7600"), QStringLiteral("270"),
+                                                     QStringLiteral("4"), QStringLiteral("8 ГБ, 2 вентилятора"))});
         f.start();
         f.chooseMode(1);
         f.enter(Page::Video);
@@ -196,11 +190,10 @@ private slots:
     void failedChoiceShowsThePreviousItemAgain()
     {
         Fixture f;
-        writeList(
-            QDir(f.dir.path()), QStringLiteral("Ram.dat"),
-            {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-             record(QStringLiteral("DDR4 8 ГБ"), QStringLiteral("30"), QStringLiteral("5"), QStringLiteral("3200")),
-             record(QStringLiteral("DDR4 16 ГБ"), QStringLiteral("45.5"), QStringLiteral("5"))});
+        f.write(QStringLiteral("Ram.dat"),
+                {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                 record(QStringLiteral("DDR4 8 ГБ"), QStringLiteral("30"), QStringLiteral("5"), QStringLiteral("3200")),
+                 record(QStringLiteral("DDR4 16 ГБ"), QStringLiteral("45.5"), QStringLiteral("5"))});
         f.start();
         f.chooseMode(1);
         f.enter(Page::RAM);
@@ -222,9 +215,9 @@ private slots:
         const QString markup = QStringLiteral("<b>IPS</b> &amp; <i>24\"</i> <img src=\"x.png\">");
         QVERIFY(Qt::mightBeRichText(markup));
         Fixture f;
-        writeList(QDir(f.dir.path()), QStringLiteral("Monitor.dat"),
-                  {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                   record(QStringLiteral("<u>Dell</u>"), QStringLiteral("<i>150</i>"), QStringLiteral("2"), markup)});
+        f.write(QStringLiteral("Monitor.dat"),
+                {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                 record(QStringLiteral("<u>Dell</u>"), QStringLiteral("<i>150</i>"), QStringLiteral("2"), markup)});
         f.start();
         f.chooseMode(0);
         f.enter(Page::Mon);
@@ -365,11 +358,13 @@ private slots:
     void typedTextOffersMatchesAndPicksTheirOwnPosition()
     {
         Fixture f;
-        writeList(QDir(f.dir.path()), QStringLiteral("Monitor.dat"),
-                  {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                   record(QStringLiteral("Samsung 24"), QStringLiteral("150"), QStringLiteral("2"), QStringLiteral("first")),
-                   record(QStringLiteral("LG 27"), QStringLiteral("200"), QStringLiteral("2"), QStringLiteral("lg")),
-                   record(QStringLiteral("Samsung 24"), QStringLiteral("160"), QStringLiteral("5"), QStringLiteral("second"))});
+        f.write(
+            QStringLiteral("Monitor.dat"),
+            {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+             record(QStringLiteral("Samsung 24"), QStringLiteral("150"), QStringLiteral("2"), QStringLiteral("first")),
+             record(QStringLiteral("LG 27"), QStringLiteral("200"), QStringLiteral("2"), QStringLiteral("lg")),
+             record(QStringLiteral("Samsung 24"), QStringLiteral("160"), QStringLiteral("5"),
+                    QStringLiteral("second"))});
         f.start();
         f.chooseMode(0);
         f.enter(Page::Mon);
@@ -407,7 +402,7 @@ private slots:
         QList<QStringList> records;
         for (const QString& name : names)
             records.append(record(name, QStringLiteral("1"), QStringLiteral("1"), name + QStringLiteral(" описание")));
-        writeList(QDir(f.dir.path()), QStringLiteral("Monitor.dat"), records);
+        f.write(QStringLiteral("Monitor.dat"), records);
         f.start();
         f.chooseMode(0);
         f.enter(Page::Mon);
@@ -434,9 +429,9 @@ private slots:
     void memoryPageQuantities()
     {
         Fixture f;
-        writeList(QDir(f.dir.path()), QStringLiteral("Ram.dat"),
-                  {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                   record(QStringLiteral("DDR5 16 ГБ"), QStringLiteral("30"), QStringLiteral("1"))});
+        f.write(QStringLiteral("Ram.dat"),
+                {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                 record(QStringLiteral("DDR5 16 ГБ"), QStringLiteral("30"), QStringLiteral("1"))});
         f.start();
         f.chooseMode(1);
         f.enter(Page::RAM);
@@ -492,6 +487,8 @@ private slots:
             if (w->objectName() == QStringLiteral("HelpWindow") && w->isVisible())
                 help = w;
         QVERIFY(help);
+        QVERIFY(program.qtHelp() && program.qtHelp()->window());
+        QCOMPARE(program.qtHelp()->window()->window(), help);
 
         // The help window stays open, yet closing the main window ends the event loop.
         QTimer::singleShot(0, &main, [&main] { main.close(); });
@@ -506,13 +503,13 @@ private slots:
     // start, and the client base writes the customer into the main window.
     void dialogsOfTheProgram()
     {
-        QTemporaryDir shop;
+        const TestShop shop(TestShop::Files::None);
         QTemporaryDir settings;
-        writeBytes(QDir(shop.path()).filePath(QStringLiteral("clients.dat")),
-                   crlf({QStringLiteral("Иванов Иван"), QStringLiteral("111"), QString(), QString()}));
+        shop.writeLines(QStringLiteral("clients.dat"),
+                        {QStringLiteral("Иванов Иван"), QStringLiteral("111"), QString(), QString()});
         Fakes fakes;
         Application::Options options;
-        options.directory = shop.path();
+        options.directory = shop.folder;
         options.settingsDirectory = settings.path();
         options.decimal = QLatin1Char(',');
         options.facilities = fakes.facilities();
@@ -781,7 +778,7 @@ private slots:
         QList<QStringList> records;
         for (int i = 0; i < 20000; ++i)
             records.append(record(QStringLiteral("Товар %1").arg(i), QStringLiteral("1"), QStringLiteral("1")));
-        writeList(QDir(f.dir.path()), QStringLiteral("Os.dat"), records);
+        f.write(QStringLiteral("Os.dat"), records);
         f.start();
         f.chooseMode(0);
         f.enter(Page::Dop);

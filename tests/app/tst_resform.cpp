@@ -4,8 +4,8 @@
 #include "mainstate.h"
 #include "qtprinter.h"
 #include "resunit.h"
-#include "shopfiles.h"
 #include "summary.h"
+#include "testshop.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,9 +25,14 @@ namespace {
 
 const QString Status = QStringLiteral("Статус: ОТГРУЖЕНО");
 
-struct Fixture {
-    QTemporaryDir tmp;
-    QDir dir;
+// Every price list holds the none entry and "<stem> модель А" at 10.5 with 5 in stock.
+QList<QStringList> oneModel(const QString& file)
+{
+    return {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+            record(TestShop::stem(file) + QStringLiteral(" модель А"), QStringLiteral("10.5"), QStringLiteral("5"))};
+}
+
+struct Fixture : TestShop {
     Fakes fakes;
     QtPrinter qtPrinter;
     Facilities facilities;
@@ -35,27 +40,20 @@ struct Fixture {
     std::unique_ptr<TResForm> form;
 
     // `paper`: print through Qt into a PDF file instead of the fake printer.
-    explicit Fixture(bool paper = false) : dir(tmp.path())
+    explicit Fixture(bool paper = false) : TestShop(Files::Every, oneModel)
     {
-        for (Cat c : allCategories())
-            for (const QString& file : category(c).files) {
-                const QString stem = file.section(QLatin1Char('.'), 0, 0);
-                writeList(dir, file,
-                          {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                           record(stem + QStringLiteral(" модель А"), QStringLiteral("10.5"), QStringLiteral("5"))});
-            }
         facilities = fakes.facilities();
         if (paper) {
             qtPrinter.setOutputPdf(pdf());
             facilities.printer = &qtPrinter;
         }
-        state = std::make_unique<MainState>(facilities, QLatin1Char('.'), tmp.path());
+        state = std::make_unique<MainState>(facilities, QLatin1Char('.'), folder);
         state->orderDate = OrderDate{7, 11, 2005};
         form = std::make_unique<TResForm>(*state, facilities, nullptr);
         if (paper)
             form->preparePrinter(qtPrinter);
     }
-    QString pdf() const { return dir.filePath(QStringLiteral("order.pdf")); }
+    QString pdf() const { return path(QStringLiteral("order.pdf")); }
     void choose(Cat c, int index)
     {
         state->sheetEnter(category(c).page);
@@ -70,7 +68,7 @@ struct Fixture {
     }
     QString text() const { return child<QTextEdit>(QStringLiteral("ResEdit"))->toPlainText(); }
     void clickPrint() { QTest::mouseClick(child<QPushButton>(QStringLiteral("PrintBtn")), Qt::LeftButton); }
-    QString stock(const QString& file) const { return TextLines::fromBytes(readBytes(dir.filePath(file))).at(7 + 4); }
+    QString stock(const QString& file) const { return TextLines::fromBytes(bytes(file)).at(7 + 4); }
 };
 
 QString pdfText(const QString& path)

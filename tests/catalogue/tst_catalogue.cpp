@@ -3,7 +3,7 @@
 #include "categorytable.h"
 #include "error.h"
 #include "pricelist.h"
-#include "shopfiles.h"
+#include "testshop.h"
 
 #include <QSet>
 #include <QTemporaryDir>
@@ -35,20 +35,11 @@ QStringList names(const QString& prefix, int n)
 
 // A shop with every price list: the file of each category holds two records named after the
 // file ("Proc_int 1", "Proc_int 2").
-struct Shop {
-    QTemporaryDir dir;
-    QDir d{dir.path()};
-
-    Shop()
-    {
-        for (Cat c : allCategories())
-            for (const QString& file : category(c).files)
-                write(file, 2);
-    }
-    static QString stem(const QString& file) { return file.section(QLatin1Char('.'), 0, 0); }
-    void write(const QString& file, int n) { writeList(d, file, records(stem(file), n)); }
+struct Shop : TestShop {
+    Shop() : TestShop(Files::Every, [](const QString& file) { return records(stem(file), 2); }) {}
+    using TestShop::write;
+    void write(const QString& file, int n) const { write(file, records(stem(file), n)); }
     QStringList listed(const QString& file, int n) const { return names(stem(file), n); }
-    void remove(const QString& file) { QVERIFY(d.remove(file)); }
 };
 
 } // namespace
@@ -328,7 +319,7 @@ void TestCatalogue::fillChoiceListAppendsNames()
 void TestCatalogue::replacedRecordsAreListed()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Prn);
     cat.view(Cat::Scan).box.choose(1);
     // Read anew with a third record: the choice list shows it and keeps the choice.
@@ -349,8 +340,8 @@ void TestCatalogue::pageEntryListsNames()
     Shop shop;
     QList<QStringList> disks = {record("WD 1TB", "45", "3"), record("нет", "0", "0"), record("WD 1TB", "47", "0"),
                                 record("Нет", "1", "1")};
-    writeList(shop.d, QStringLiteral("Vint.dat"), disks);
-    Catalogue cat(shop.dir.path());
+    shop.write(QStringLiteral("Vint.dat"), disks);
+    Catalogue cat(shop.folder);
     for (Cat c : page(Page::Disk).categories) {
         cat.view(c).priceLabel = QStringLiteral("old price");
         cat.view(c).itemLabel = QStringLiteral("old item");
@@ -384,7 +375,7 @@ void TestCatalogue::pageEntryListsNames()
 void TestCatalogue::pageEntryLeavesWarningPictureAndSiblingPages()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     QCOMPARE(cat.pageView(Page::Prn).picture, QStringLiteral("Image4"));
     cat.pageView(Page::Prn).warningVisible = true;
     cat.pageView(Page::Prn).picture = QStringLiteral("Image41");
@@ -397,7 +388,7 @@ void TestCatalogue::pageEntryLeavesWarningPictureAndSiblingPages()
 void TestCatalogue::reentryChangesNothing()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Video);
     CategoryView& video = cat.view(Cat::Video);
     video.box.choose(1);
@@ -423,7 +414,7 @@ void TestCatalogue::reentryChangesNothing()
 void TestCatalogue::reentryAfterResetReloads()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Other);
     cat.enterPage(Page::Mon);
     CategoryView& mouse = cat.view(Cat::Mouse);
@@ -432,7 +423,7 @@ void TestCatalogue::reentryAfterResetReloads()
     mouse.priceLabel = QStringLiteral("10 у.е.");
 
     shop.write(QStringLiteral("Mouse.dat"), 3);
-    writeList(shop.d, QStringLiteral("Net.dat"), {record("Сетевая", "7", "1")});
+    shop.write(QStringLiteral("Net.dat"), {record("Сетевая", "7", "1")});
     cat.clearLoadedFlags();
     QVERIFY(!cat.anyPageLoaded());
     QVERIFY(!cat.pageView(Page::Mon).loaded);
@@ -455,7 +446,7 @@ void TestCatalogue::reentryAfterResetReloads()
 void TestCatalogue::procPageWithoutPlatformListsFansOnly()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     QCOMPARE(cat.procGroup, -1);
     cat.enterPage(Page::Proc);
     QVERIFY(cat.pageView(Page::Proc).loaded);
@@ -475,7 +466,7 @@ void TestCatalogue::procPageWithoutPlatformListsFansOnly()
 void TestCatalogue::platformSwitchRelistsFromMemory()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Proc);
     cat.view(Cat::Fun).box.choose(1);
     cat.view(Cat::Fun).itemLabel = QStringLiteral("fan");
@@ -516,7 +507,7 @@ void TestCatalogue::platformSwitchRelistsFromMemory()
 void TestCatalogue::missingPlatformFileEmptiesAllThreeLists()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.procGroup = 0;
     cat.enterPage(Page::Proc);
     QCOMPARE(cat.view(Cat::Proc).box.items, shop.listed("Proc_int.dat", 2));
@@ -526,7 +517,7 @@ void TestCatalogue::missingPlatformFileEmptiesAllThreeLists()
     cat.clearLoadedFlags();
     const QString message = failureOf([&] { cat.enterPage(Page::Proc); });
     const QString prefix =
-        QStringLiteral("Cannot open file \"%1\". ").arg(shop.d.absoluteFilePath(QStringLiteral("Mat_amd.dat")));
+        QStringLiteral("Cannot open file \"%1\". ").arg(shop.dir.absoluteFilePath(QStringLiteral("Mat_amd.dat")));
     QVERIFY2(message.startsWith(prefix), qPrintable(message));
     for (Cat c : {Cat::Proc, Cat::Mat, Cat::Fun}) {
         QVERIFY2(cat.view(c).box.items.isEmpty(), qPrintable(category(c).key));
@@ -551,12 +542,13 @@ void TestCatalogue::missingPlatformFileEmptiesAllThreeLists()
 void TestCatalogue::missingFileStopsLoadingInOrder()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     shop.remove(QStringLiteral("Sound.dat"));
     const QString message = failureOf([&] { cat.enterPage(Page::Video); });
-    QVERIFY2(message.startsWith(
-                 QStringLiteral("Cannot open file \"%1\". ").arg(shop.d.absoluteFilePath(QStringLiteral("Sound.dat")))),
-             qPrintable(message));
+    QVERIFY2(
+        message.startsWith(
+            QStringLiteral("Cannot open file \"%1\". ").arg(shop.dir.absoluteFilePath(QStringLiteral("Sound.dat")))),
+        qPrintable(message));
     QCOMPARE(cat.view(Cat::Video).box.items, shop.listed("Video.dat", 2));
     for (Cat c : {Cat::Sound, Cat::Speak, Cat::Game}) {
         QVERIFY(cat.view(c).box.items.isEmpty());
@@ -579,7 +571,7 @@ void TestCatalogue::missingFileStopsLoadingInOrder()
 void TestCatalogue::failedReloadAfterResetDropsOldLists()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Dop);
     cat.view(Cat::Dop2).box.choose(1);
     cat.view(Cat::Dop2).itemLabel = QStringLiteral("x");
@@ -599,9 +591,9 @@ void TestCatalogue::failedReloadAfterResetDropsOldLists()
 void TestCatalogue::emptyAndShortFilesGiveNoItems()
 {
     Shop shop;
-    writeBytes(shop.d.filePath(QStringLiteral("Base.dat")), QByteArray());
-    writeBytes(shop.d.filePath(QStringLiteral("Nout.dat")), crlf({"Ноутбук", "500", "r2"}));
-    Catalogue cat(shop.dir.path());
+    writeBytes(shop.path(QStringLiteral("Base.dat")), QByteArray());
+    writeBytes(shop.path(QStringLiteral("Nout.dat")), crlf({"Ноутбук", "500", "r2"}));
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Base);
     cat.enterPage(Page::Nout);
     for (Cat c : {Cat::Base, Cat::Nout}) {
@@ -617,11 +609,11 @@ void TestCatalogue::partialTrailingRecordIsListed()
     Shop shop;
     QStringList lines = record("Монитор 1", "150", "2");
     lines += {QStringLiteral("Монитор 2"), QStringLiteral("170"), QStringLiteral("r2"), QStringLiteral("r3")};
-    writeBytes(shop.d.filePath(QStringLiteral("Monitor.dat")), crlf(lines));
+    writeBytes(shop.path(QStringLiteral("Monitor.dat")), crlf(lines));
     QStringList printers = record("Принтер", "80", "1");
     printers += {QStringLiteral("Обрывок"), QStringLiteral("1"), QStringLiteral("r2")};
-    writeBytes(shop.d.filePath(QStringLiteral("Printer.dat")), crlf(printers));
-    Catalogue cat(shop.dir.path());
+    writeBytes(shop.path(QStringLiteral("Printer.dat")), crlf(printers));
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Mon);
     cat.enterPage(Page::Prn);
     QCOMPARE(cat.view(Cat::Mon).box.items, (QStringList{"Монитор 1", "Монитор 2"}));
@@ -631,7 +623,7 @@ void TestCatalogue::partialTrailingRecordIsListed()
 void TestCatalogue::recordsAndFileFollowPlatform()
 {
     Shop shop;
-    Catalogue cat(shop.dir.path());
+    Catalogue cat(shop.folder);
     cat.enterPage(Page::Proc);
     cat.enterPage(Page::RAM);
     QCOMPARE(cat.records(Cat::RAM), &cat.view(Cat::RAM).hidden[0]);
@@ -646,7 +638,7 @@ void TestCatalogue::recordsAndFileFollowPlatform()
     cat.procGroup = 0;
     QCOMPARE(cat.records(Cat::Proc), &cat.view(Cat::Proc).hidden[0]);
     QCOMPARE(cat.fileFor(Cat::Proc), QStringLiteral("Proc_int.dat"));
-    QCOMPARE(cat.pathOf(QStringLiteral("Ram.dat")), shop.d.filePath(QStringLiteral("Ram.dat")));
+    QCOMPARE(cat.pathOf(QStringLiteral("Ram.dat")), shop.path(QStringLiteral("Ram.dat")));
     QCOMPARE(Catalogue().pathOf(QStringLiteral("Ram.dat")), QStringLiteral("Ram.dat"));
     // The memory page's quantity lists offer 1 to 4.
     QCOMPARE(cat.numBox.items, (QStringList{"1", "2", "3", "4"}));

@@ -7,14 +7,12 @@
 #include "failure.h"
 #include "pricelistediting.h"
 #include "pricelistexchange.h"
-#include "smallshop.h"
+#include "testshop.h"
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
-#include <map>
 #include <thread>
 
 using namespace korvanta;
@@ -24,35 +22,9 @@ namespace {
 
 const QChar Comma = QLatin1Char(',');
 
-// The small shop with every file's modification time set back an hour, so a rewrite shows.
-struct Shop {
-    QTemporaryDir dir;
-    QString path = dir.path();
-
-    Shop()
-    {
-        writeSmallShop(QDir(path));
-        for (const QString& file : QDir(path).entryList(QDir::Files))
-            age(file);
-    }
-    void age(const QString& file) const
-    {
-        QFile f(QDir(path).filePath(file));
-        if (!f.open(QIODevice::ReadWrite) ||
-            !f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime))
-            qFatal("cannot age %s", qPrintable(file));
-    }
-    QByteArray bytes(const QString& file) const { return readBytes(QDir(path).filePath(file)); }
-    PriceList list(const QString& file) const { return loadPriceList(QDir(path).filePath(file)); }
-
-    using Snapshot = std::map<QString, std::pair<QByteArray, QDateTime>>;
-    Snapshot snapshot() const
-    {
-        Snapshot s;
-        for (const QFileInfo& info : QDir(path).entryInfoList(QDir::Files))
-            s[info.fileName()] = {bytes(info.fileName()), info.lastModified()};
-        return s;
-    }
+// The small shop with every file dated long ago, so a rewrite shows.
+struct Shop : TestShop {
+    Shop() { ageAll(); }
 };
 
 // Sheet text with '\n' row ends (the last one added), as cp1251 with CR LF; the full header unless the text has one.
@@ -117,13 +89,13 @@ void TestPriceListExchange::roundTripWritesNothing()
 {
     Shop shop;
     // An LF file with a short last record stays as it is too (a rewrite would give CR LF).
-    writeBytes(QDir(shop.path).filePath(QStringLiteral("Ram.dat")), "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
+    writeBytes(shop.path(QStringLiteral("Ram.dat")), "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
     shop.age(QStringLiteral("Ram.dat"));
     const Shop::Snapshot before = shop.snapshot();
-    const ImportPlan plan = planImport(exportPriceLists(shop.path), shop.path, Comma);
+    const ImportPlan plan = planImport(exportPriceLists(shop.folder), shop.folder, Comma);
     QVERIFY(plan.isEmpty());
     QCOMPARE(plan.rows, 30 * 3 - 1);
-    QVERIFY(applyImport(plan, shop.path).isEmpty());
+    QVERIFY(applyImport(plan, shop.folder).isEmpty());
     QVERIFY(shop.snapshot() == before);
 }
 
@@ -142,16 +114,16 @@ void TestPriceListExchange::sameValuesWriteNothing()
     QFETCH(QString, rows);
     Shop shop;
     const Shop::Snapshot before = shop.snapshot();
-    const ImportPlan plan = planImport(sheet(rows, false), shop.path, Comma);
+    const ImportPlan plan = planImport(sheet(rows, false), shop.folder, Comma);
     QVERIFY(plan.isEmpty());
-    QVERIFY(applyImport(plan, shop.path).isEmpty());
+    QVERIFY(applyImport(plan, shop.folder).isEmpty());
     QVERIFY(shop.snapshot() == before);
 }
 
 void TestPriceListExchange::exportHasEveryRecordInOrder()
 {
     Shop shop;
-    const csv::Parsed parsed = csv::parse(exportPriceLists(shop.path));
+    const csv::Parsed parsed = csv::parse(exportPriceLists(shop.folder));
     QCOMPARE(int(parsed.rows.size()), 1 + 30 * 3);
     QCOMPARE(parsed.rows[0].fields, exportColumns());
     QCOMPARE(parsed.rows[1].fields.mid(0, 3), QStringList({"Base.dat", "1", "нет"}));
@@ -212,24 +184,24 @@ void TestPriceListExchange::importChanges()
     QByteArray bytes = sheet(rows, withHeader);
     if (QByteArrayView(QTest::currentDataTag()) == "last row without line end")
         bytes.chop(2);
-    const ImportPlan plan = planImport(bytes, shop.path, Comma);
+    const ImportPlan plan = planImport(bytes, shop.folder, Comma);
     QStringList reported;
-    const QStringList written = applyImport(plan, shop.path, describeInto(reported));
+    const QStringList written = applyImport(plan, shop.folder, describeInto(reported));
     QCOMPARE(written, QStringList{"Ram.dat"});
     QCOMPARE(reported, stock);
 
     const PriceList ram = shop.list(QStringLiteral("Ram.dat"));
     QCOMPARE(linesOf(itemAt(ram, record)), lines);
     // Every other record of the list and every other list keep their bytes.
-    const PriceList old = TextLines::fromBytes(before.at(QStringLiteral("Ram.dat")).first);
+    const PriceList old = TextLines::fromBytes(before.value(QStringLiteral("Ram.dat")).bytes);
     QCOMPARE(ram.count(), old.count());
     for (int i = 0; i < old.count(); ++i)
         if (i / RecordLines != record)
             QCOMPARE(ram.bytesAt(i), old.bytesAt(i));
     Shop::Snapshot after = shop.snapshot();
-    after.erase(QStringLiteral("Ram.dat"));
+    after.remove(QStringLiteral("Ram.dat"));
     Shop::Snapshot rest = before;
-    rest.erase(QStringLiteral("Ram.dat"));
+    rest.remove(QStringLiteral("Ram.dat"));
     QVERIFY(after == rest);
 }
 
@@ -289,7 +261,7 @@ void TestPriceListExchange::importRefusesWithNothingWritten()
     QFETCH(QString, message);
     Shop shop;
     const Shop::Snapshot before = shop.snapshot();
-    const QString failure = failureOf([&] { applyImport(planImport(bytes, shop.path, Comma), shop.path); });
+    const QString failure = failureOf([&] { applyImport(planImport(bytes, shop.folder, Comma), shop.folder); });
     QVERIFY2(failure.contains(message), qPrintable(failure));
     QVERIFY(failure.endsWith(QStringLiteral("Ничего не записано.")));
     QVERIFY(shop.snapshot() == before);
@@ -298,11 +270,11 @@ void TestPriceListExchange::importRefusesWithNothingWritten()
 void TestPriceListExchange::applyRefusesItemRenamedSincePreview()
 {
     Shop shop;
-    const ImportPlan plan = planImport(sheet("Файл;Номер;Цена\nBase.dat;2;1\nRam.dat;2;1", false), shop.path, Comma);
+    const ImportPlan plan = planImport(sheet("Файл;Номер;Цена\nBase.dat;2;1\nRam.dat;2;1", false), shop.folder, Comma);
     // Another copy renames the Ram item between the preview and the writing.
-    updatePriceListFile(QDir(shop.path).filePath("Ram.dat"), [](PriceList& l) { l.replace(7, "Ram Z"); });
+    updatePriceListFile(shop.path("Ram.dat"), [](PriceList& l) { l.replace(7, "Ram Z"); });
     const QByteArray ram = shop.bytes("Ram.dat");
-    const QString failure = failureOf([&] { applyImport(plan, shop.path); });
+    const QString failure = failureOf([&] { applyImport(plan, shop.folder); });
     QVERIFY2(failure.contains("В файле «Ram.dat» запись 2 называется теперь «Ram Z», а не «Ram A»"),
              qPrintable(failure));
     QVERIFY2(failure.contains("Уже записаны: Base.dat"), qPrintable(failure));
@@ -314,9 +286,9 @@ void TestPriceListExchange::journalFailureNamesListsWritten()
 {
     Shop shop;
     const ImportPlan plan =
-        planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.path, Comma);
+        planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.folder, Comma);
     const QString failure = failureOf([&] {
-        applyImport(plan, shop.path, [](const std::vector<StockChange>& changes) {
+        applyImport(plan, shop.folder, [](const std::vector<StockChange>& changes) {
             if (changes.front().file == "Ram.dat")
                 throw Error("Журнал недоступен.");
         });
@@ -381,7 +353,7 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields()
     QCOMPARE(fieldProblem(ItemField(field), text, Comma), message);
     QStringList reported;
     const QString failure = failureOf([&] {
-        QVERIFY(editItem(shop.path, "Ram.dat", 1, seen, edited, Comma,
+        QVERIFY(editItem(shop.folder, "Ram.dat", 1, seen, edited, Comma,
                          describeInto(reported)));
     });
     QCOMPARE(failure, message);
@@ -396,7 +368,7 @@ void TestPriceListExchange::editItemWritesOnlyChangedFields()
     // The item as the owner saw it is gone now: the same edit again is refused by the name check.
     if (field == int(ItemField::Name))
         QVERIFY(failureOf([&] {
-                    editItem(shop.path, "Ram.dat", 1, seen, edited, Comma);
+                    editItem(shop.folder, "Ram.dat", 1, seen, edited, Comma);
                 }).startsWith("В файле «Ram.dat» запись 2 называется теперь «Ram A 16 ГБ», а не «Ram A»"));
 }
 
@@ -419,14 +391,14 @@ void TestPriceListExchange::appendItemGoesToTheEnd()
     QFETCH(int, keptLines);
 
     Shop shop;
-    writeBytes(QDir(shop.path).filePath("Dop1.dat"), content);
+    writeBytes(shop.path("Dop1.dat"), content);
     PriceItem item;
     item[ItemField::Name] = "Новый";
     item[ItemField::Price] = "3,5";
     QStringList reported;
     int added = -1;
     const QString failure = failureOf([&] {
-        added = appendItem(shop.path, "Dop1.dat", item, Comma, describeInto(reported));
+        added = appendItem(shop.folder, "Dop1.dat", item, Comma, describeInto(reported));
     });
     QCOMPARE(added, record);
     const PriceList old = TextLines::fromBytes(content);
@@ -449,7 +421,7 @@ void TestPriceListExchange::appendItemGoesToTheEnd()
 void TestPriceListExchange::sellerShipsWhileOwnerImports()
 {
     Shop shop;
-    const QString ram = QDir(shop.path).filePath("Ram.dat");
+    const QString ram = shop.path("Ram.dat");
     constexpr int Sales = 150;
     constexpr int Imports = 15;
     std::atomic<bool> failed{false};
@@ -466,7 +438,7 @@ void TestPriceListExchange::sellerShipsWhileOwnerImports()
     int reported = 0;
     for (int i = 1; i <= Imports; ++i) {
         // The sheet is made from an export, so its stock may already be behind the seller.
-        const csv::Parsed exported = csv::parse(exportPriceLists(shop.path));
+        const csv::Parsed exported = csv::parse(exportPriceLists(shop.folder));
         const auto it = std::find_if(exported.rows.begin(), exported.rows.end(), [](const csv::ParsedRow& r) {
             return r.fields.mid(0, 2) == QStringList{"Ram.dat", "2"};
         });
@@ -477,12 +449,12 @@ void TestPriceListExchange::sellerShipsWhileOwnerImports()
                                  .arg(100 + i)
                                  .arg(stock + 10),
                              false),
-                       shop.path, Comma);
+                       shop.folder, Comma);
         for (const ItemChange& c : plan.items)
             for (const FieldChange& f : c.fields)
                 if (f.field == ItemField::Stock)
                     imported += f.after.toInt() - f.before.toInt();
-        applyImport(plan, shop.path, [&](const std::vector<StockChange>& changes) {
+        applyImport(plan, shop.folder, [&](const std::vector<StockChange>& changes) {
             for (const StockChange& s : changes)
                 if (s.record == 1)
                     reported += s.after - *s.before;

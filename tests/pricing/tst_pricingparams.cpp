@@ -3,10 +3,9 @@
 #include "error.h"
 #include "fakes.h"
 #include "mainstate.h"
-#include "smallshop.h"
+#include "testshop.h"
 
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace korvanta;
@@ -17,16 +16,11 @@ namespace {
 const QChar Comma(QLatin1Char(','));
 const QChar Point(QLatin1Char('.'));
 
-struct Shop {
-    QTemporaryDir dir;
-    QDir d{dir.path()};
+struct Shop : TestShop {
     Fakes fakes;
     MainState state;
 
-    explicit Shop(QChar decimal = Comma) : state(fakes.facilities(), decimal, dir.path())
-    {
-        writeSmallShop(d);
-    }
+    explicit Shop(QChar decimal = Comma) : state(fakes.facilities(), decimal, folder) {}
 
     // Components mode with an item chosen on every component page and the out-of-stock one on
     // the printer page.
@@ -447,7 +441,7 @@ void TestPricingParams::resBtnFollowsFlagsOnlyWhenAsked()
     QVERIFY(!shop.state.general.resBtnEnabled);
 
     // A failed load sets no flag.
-    QVERIFY(shop.d.remove(QStringLiteral("Ups.dat")));
+    QVERIFY(shop.dir.remove(QStringLiteral("Ups.dat")));
     try {
         shop.state.sheetEnter(Page::Prn);
         QFAIL("the missing file was not reported");
@@ -479,7 +473,7 @@ void TestPricingParams::journalIsHandedToTheShell()
     shop.state.logBtnClick();
     shop.state.logBtnClick();
     QCOMPARE(shop.fakes.shell.opened, (QStringList{"Log.xls", "Log.xls"}));
-    QVERIFY(!shop.d.exists(QStringLiteral("Log.xls")));
+    QVERIFY(!shop.dir.exists(QStringLiteral("Log.xls")));
     QVERIFY(shop.fakes.messageBox.shown.isEmpty());
 }
 

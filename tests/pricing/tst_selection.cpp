@@ -1,12 +1,10 @@
 // Choosing items: description, price in у.е. or converted, stock warning, picture, quantities and
 // the selection state, driven through the main window's handlers.
 #include "error.h"
+#include "failure.h"
 #include "fakes.h"
 #include "mainstate.h"
-#include "smallshop.h"
-
-#include <QTemporaryDir>
-#include "failure.h"
+#include "testshop.h"
 
 #include <QtTest>
 
@@ -25,19 +23,12 @@ QString money(const char* pointText, QChar decimal)
 
 // A shop in a temporary folder: every file holds the none entry, an item in stock and one out of
 // stock ("<stem> A", "<stem> B"); tests rewrite the files they are about.
-struct Shop {
-    QTemporaryDir dir;
-    QDir d{dir.path()};
+struct Shop : TestShop {
     Fakes fakes;
     QChar decimal;
     MainState state;
 
-    explicit Shop(QChar dec = QLatin1Char(',')) : decimal(dec), state(fakes.facilities(), dec, dir.path())
-    {
-        writeSmallShop(d);
-    }
-    void write(const QString& file, const QList<QStringList>& records) { writeList(d, file, records); }
-    void writeLines(const QString& file, const QStringList& lines) { writeBytes(d.filePath(file), crlf(lines)); }
+    explicit Shop(QChar dec = QLatin1Char(',')) : decimal(dec), state(fakes.facilities(), dec, folder) {}
     void currency(const char* rate, const QString& name)
     {
         state.rubBoxClick(true);

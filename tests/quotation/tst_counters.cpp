@@ -1,9 +1,8 @@
 // Several counters on one shop folder: copies of the program shipping the same items at once.
 #include "pricelist.h"
-#include "smallshop.h"
+#include "testshop.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -20,24 +19,21 @@ private slots:
     // fifth reads both lists over and over: no sale is lost and no read sees a part of a list.
     void noSaleIsLostAndNoReadIsTorn()
     {
-        QTemporaryDir tmp;
-        const QDir dir(tmp.path());
-        writeSmallShop(dir);
+        const TestShop shop;
         for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")})
-            writeList(dir, name,
-                      {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                       record(name + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("1000")),
-                       record(name + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("3"))});
-        const QString stop = dir.filePath(QStringLiteral("stop"));
+            shop.write(name, {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
+                              record(name + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("1000")),
+                              record(name + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("3"))});
+        const QString stop = shop.path(QStringLiteral("stop"));
 
         QProcess reader;
-        reader.start(QStringLiteral(KORVANTA_COUNTER), {QStringLiteral("read"), tmp.path(), stop});
+        reader.start(QStringLiteral(KORVANTA_COUNTER), {QStringLiteral("read"), shop.folder, stop});
         QVERIFY(reader.waitForStarted());
         std::vector<std::unique_ptr<QProcess>> counters;
         for (int i = 0; i < 4; ++i) {
             counters.push_back(std::make_unique<QProcess>());
             counters.back()->start(QStringLiteral(KORVANTA_COUNTER),
-                                   {QStringLiteral("ship"), tmp.path(), QStringLiteral("50")});
+                                   {QStringLiteral("ship"), shop.folder, QStringLiteral("50")});
         }
         for (auto& counter : counters) {
             QVERIFY(counter->waitForFinished(240000));
@@ -50,12 +46,13 @@ private slots:
         QVERIFY(reader.readAllStandardOutput().trimmed().toLongLong() > 0);
 
         for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")}) {
-            const PriceList list = loadPriceList(dir.filePath(name));
+            const PriceList list = shop.list(name);
             QCOMPARE(recordLine(list, 1, StockLine), QStringLiteral("800"));
             QCOMPARE(recordLine(list, 2, StockLine), QStringLiteral("3"));
         }
         // Every lock was given back and no temporary file was left.
-        QCOMPARE(dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*korvanta-new*")}, QDir::Files | QDir::Hidden),
+        QCOMPARE(shop.dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*korvanta-new*")},
+                                    QDir::Files | QDir::Hidden),
                  QStringList());
     }
 };
