@@ -19,12 +19,6 @@ QString digitsOnlyMessage(QChar decimal)
     return QStringLiteral("Вводите только цифры! Для отделения дробной части используйте %1!").arg(separator);
 }
 
-namespace {
-
-const QString ConventionalUnits = QStringLiteral(" у.е.");
-
-} // namespace
-
 MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
     : catalogue(std::move(directory)), m_facilities(facilities), m_decimal(decimal)
 {
@@ -98,7 +92,7 @@ void MainState::procGroupClick(int index)
 
 QString MainState::unitSuffix() const
 {
-    return settings.rub ? QStringLiteral(" ") + settings.val : ConventionalUnits;
+    return korvanta::unitSuffix(settings);
 }
 
 void MainState::boxChange(Cat c, int index)

@@ -24,11 +24,7 @@ struct Order {
         state.settings.nds = 20;
     }
     void choose(Cat c, const QString& item, const QString& price) { state.computer[c] = SelectionPair{item, price}; }
-    void vat(bool charged)
-    {
-        state.general.ndsBox = charged;
-        state.settings.ndse = charged;
-    }
+    void vat(bool charged) { state.settings.ndse = charged; }
 };
 
 } // namespace
