@@ -134,14 +134,14 @@ void MainState::showChoice(Cat c, int i)
     }
     if (list) {
         // Every line is read before anything changes.
-        const QString description = recordLine(*list, i, DescriptionLine);
+        const PriceRecord record(*list, i);
+        const QString description = record.description();
         SelectionPair pair{v.box.items.at(i), QString()};
         if (!settings.rub)
-            pair.price = recordLine(*list, i, PriceLine);
+            pair.price = record.price();
         else if (pair.item != NoneEntry)
-            pair.price =
-                formatMoney(textToFloat(recordLine(*list, i, PriceLine), m_decimal) * settings.curs, m_decimal);
-        const bool outOfStock = pair.item != NoneEntry && textToInt(recordLine(*list, i, StockLine)) <= 0;
+            pair.price = formatMoney(textToFloat(record.price(), m_decimal) * settings.curs, m_decimal);
+        const bool outOfStock = pair.item != NoneEntry && textToInt(record.stock()) <= 0;
 
         v.itemLabel = description;
         v.priceLabel = pair.price + unitSuffix();
@@ -170,11 +170,11 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     const CategoryInfo& info = category(c);
     CategoryView& v = catalogue.view(c);
     PageView& pv = catalogue.pageView(info.page);
-    const PriceList& list = *catalogue.records(c);
+    const PriceRecord record(*catalogue.records(c), position);
     const quint16 n = countOf(c);
 
     // Every line is read before anything changes.
-    const QString description = fullChoice ? recordLine(list, position, DescriptionLine) : v.itemLabel;
+    const QString description = fullChoice ? record.description() : v.itemLabel;
     // The first entry of a quantity list stands for none, whatever its name.
     SelectionPair pair;
     if (position == 0)
@@ -182,12 +182,12 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     else
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
     if (pair.item != NoneEntry) {
-        double amount = textToFloat(recordLine(list, position, PriceLine), m_decimal) * n;
+        double amount = textToFloat(record.price(), m_decimal) * n;
         if (settings.rub)
             amount *= settings.curs;
         pair.price = formatMoney(amount, m_decimal);
     }
-    const bool shortOfStock = pair.item != NoneEntry && textToInt(recordLine(list, position, StockLine)) < n;
+    const bool shortOfStock = pair.item != NoneEntry && textToInt(record.stock()) < n;
 
     v.itemLabel = description;
     v.priceLabel = pair.price + unitSuffix();
@@ -235,7 +235,7 @@ void MainState::stockChanged(Cat c)
         pv.warningVisible = false;
         return;
     }
-    const long long stock = textToInt(recordLine(*list, i, StockLine));
+    const long long stock = textToInt(PriceRecord(*list, i).stock());
     pv.warningVisible = category(c).variant == Variant::Quantity ? stock < countOf(c) : stock <= 0;
 }
 

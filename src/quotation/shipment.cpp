@@ -33,7 +33,8 @@ int soldQuantity(const Computer& computer, Cat c)
 
 bool carriesName(const PriceList& list, int record, const QString& name)
 {
-    return record >= 0 && record * RecordLines + NameLine < list.count() && recordLine(list, record, NameLine) == name;
+    const PriceRecord r(list, record);
+    return r.exists() && r.name() == name;
 }
 
 } // namespace
@@ -68,10 +69,9 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
                                                    "выберите товар заново.")
                                         .arg(fileName, name));
                     }
-                    const int line = record * RecordLines + StockLine;
-                    before = textToInt(now.at(line));
+                    before = textToInt(PriceRecord(now, record).stock());
                     after = before - quantity;
-                    now.replace(line, intToText(after));
+                    setRecordStock(now, record, intToText(after));
                 },
                 [&](const PriceList& written) {
                     catalogue.replaceRecords(c, written);
