@@ -541,9 +541,6 @@ void TFormMain::BoxChange(Cat c, int index)
 
 void TFormMain::ProcGroupClick(int index)
 {
-    // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
-    if (index == m_state.catalogue.procGroup)
-        return;
     handle([&] { m_state.procGroupClick(index); });
 }
 

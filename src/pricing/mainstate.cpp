@@ -84,7 +84,11 @@ void MainState::sheetEnter(Page p)
 
 void MainState::procGroupClick(int index)
 {
-    catalogue.procGroup = (index == 0 || index == 1) ? index : -1;
+    // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
+    const int group = (index == 0 || index == 1) ? index : -1;
+    if (group == catalogue.procGroup)
+        return;
+    catalogue.procGroup = group;
     catalogue.relistPlatform();
     computer[Cat::Proc].item.clear();
     computer[Cat::Mat].item.clear();

@@ -65,7 +65,7 @@ public:
 
     // Page entry (BaseSheetEnter, ProcSheetEnter, ...).
     void sheetEnter(Page p);
-    // ProcGroupClick after the platform changed to `index`.
+    // ProcGroupClick: the platform `index` was clicked; the one already chosen changes nothing.
     void procGroupClick(int index);
 
     // ProcBoxChange and its sisters: the choice list of `c` moved to `index` (-1: typed text that
