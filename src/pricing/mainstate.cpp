@@ -20,7 +20,7 @@ QString digitsOnlyMessage(QChar decimal)
 }
 
 MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
-    : catalogue(std::move(directory)), m_facilities(facilities), m_decimal(decimal)
+    : Order(decimal), catalogue(std::move(directory)), m_facilities(facilities)
 {
     m_warningFrom.fill(-1);
 }
@@ -40,8 +40,8 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
     // Showing the values runs the handlers as the user's input would.
     m_starting = true;
     const PricingSettings loaded = settings;
-    kursEditChange(formatPlain(loaded.curs, m_decimal));
-    ndsEditChange(formatPlain(loaded.nds, m_decimal));
+    kursEditChange(formatPlain(loaded.curs, decimal()));
+    ndsEditChange(formatPlain(loaded.nds, decimal()));
     rubBoxClick(loaded.rub);
     ndsBoxClick(loaded.ndse);
     valEditChange(loaded.val);
@@ -51,7 +51,7 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
 void MainState::addBoxCreate()
 {
     m_starting = true;
-    addEditChange(formatPlain(settings.add, m_decimal));
+    addEditChange(formatPlain(settings.add, decimal()));
     m_starting = false;
 }
 
@@ -144,7 +144,7 @@ void MainState::showChoice(Cat c, int i)
         if (!settings.rub)
             pair.price = record.price();
         else if (pair.item != NoneEntry)
-            pair.price = formatMoney(textToFloat(record.price(), m_decimal) * settings.curs, m_decimal);
+            pair.price = formatMoney(textToFloat(record.price(), decimal()) * settings.curs, decimal());
         const bool outOfStock = pair.item != NoneEntry && textToInt(record.stock()) <= 0;
 
         v.itemLabel = description;
@@ -186,10 +186,10 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     else
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
     if (pair.item != NoneEntry) {
-        double amount = textToFloat(record.price(), m_decimal) * n;
+        double amount = textToFloat(record.price(), decimal()) * n;
         if (settings.rub)
             amount *= settings.curs;
-        pair.price = formatMoney(amount, m_decimal);
+        pair.price = formatMoney(amount, decimal());
     }
     const bool shortOfStock = pair.item != NoneEntry && textToInt(record.stock()) < n;
 
@@ -255,12 +255,12 @@ void MainState::num1BoxChange(int index)
 
 bool MainState::parseNumber(const QString& text, double& field)
 {
-    if (const auto value = tryTextToFloat(text, m_decimal)) {
+    if (const auto value = tryTextToFloat(text, decimal())) {
         field = *value;
         return true;
     }
     if (m_facilities.messageBox)
-        m_facilities.messageBox->showError(digitsOnlyMessage(m_decimal));
+        m_facilities.messageBox->showError(digitsOnlyMessage(decimal()));
     return false;
 }
 

@@ -2,7 +2,7 @@
 
 #include "conversions.h"
 #include "error.h"
-#include "mainstate.h"
+#include "order.h"
 
 namespace korvanta {
 
@@ -11,7 +11,7 @@ const QString SummarySeparator(54, QLatin1Char('_'));
 namespace {
 
 // Appends line by line to `lines`, so that a failure leaves the lines added before it.
-void compose(const MainState& state, QStringList& lines)
+void compose(const Order& state, QStringList& lines)
 {
     const OrderDate& date = state.orderDate;
     lines.append(QStringLiteral("Заказ выполнен: %1.%2.%3").arg(date.day).arg(date.month).arg(date.year));
@@ -42,7 +42,7 @@ void compose(const MainState& state, QStringList& lines)
 
 } // namespace
 
-Summary summarize(const MainState& state)
+Summary summarize(const Order& state)
 {
     Summary summary;
     try {
@@ -53,7 +53,7 @@ Summary summarize(const MainState& state)
     return summary;
 }
 
-QStringList composeSummary(const MainState& state)
+QStringList composeSummary(const Order& state)
 {
     QStringList lines;
     compose(state, lines);
