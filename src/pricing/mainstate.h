@@ -25,7 +25,6 @@ struct GeneralPage {
     EditState valEdit{QString(), false};
     bool ndsBox = false;
     EditState ndsEdit{QString(), false};
-    QString zakEdit;
     int kindGroup = 0;         // disabled, first item
     int badge = 0;             // which of Icon1..Icon6 (0..5) the Icon shows
 };

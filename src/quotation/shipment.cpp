@@ -111,7 +111,7 @@ bool printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
         return true;
     }
     // One print is one order of the shop's journal; its number is taken with the first sold item.
-    stock::ShipmentJournal journal(state.catalogue.directory(), state.general.zakEdit);
+    stock::ShipmentJournal journal(state.catalogue.directory(), state.customer);
     shipOrder(state, [&journal](const ShippedItem& s) {
         journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
     });
