@@ -22,7 +22,7 @@ using namespace korvanta::bench;
 
 namespace {
 
-const Cat Order[] = {Cat::Proc, Cat::Mat,  Cat::Fun, Cat::RAM,   Cat::Fun1,
+const Cat OrderCategories[] = {Cat::Proc, Cat::Mat,  Cat::Fun, Cat::RAM,   Cat::Fun1,
                      Cat::Case, Cat::Vint, Cat::CD,  Cat::Video, Cat::Mon};
 constexpr int Record = 5;
 
@@ -30,7 +30,7 @@ constexpr int Record = 5;
 // is now, otherwise the list in memory is written.
 void shipUnlocked(MainState& state, bool reread)
 {
-    for (Cat c : Order) {
+    for (Cat c : OrderCategories) {
         PriceList* list = state.catalogue.records(c);
         const QString path = state.catalogue.pathOf(state.catalogue.fileFor(c));
         PriceList now = reread ? loadPriceList(path) : *list;
@@ -65,7 +65,7 @@ int main(int argc, char** argv)
 
     MainState state(Facilities{}, QLatin1Char(','), folder);
     state.procGroupClick(0);
-    for (Cat c : Order) {
+    for (Cat c : OrderCategories) {
         state.sheetEnter(category(c).page);
         state.boxChange(c, Record);
     }
@@ -77,7 +77,7 @@ int main(int argc, char** argv)
         reread = std::min(reread, bestOf(1, [&] { shipUnlocked(state, true); }));
         memory = std::min(memory, bestOf(1, [&] { shipUnlocked(state, false); }));
     }
-    const int files = int(std::size(Order));
+    const int files = int(std::size(OrderCategories));
     std::printf("ten-item order, %d records (%lld bytes) per list, best of %d, %s\n", records,
                 static_cast<long long>(list.size()), runs, qPrintable(folder));
     std::printf("%-34s %10s %12s\n", "", "order ms", "per file ms");

@@ -137,6 +137,18 @@ void TFormMain::buildGeneralSheet()
     image->setGeometry(8, 8, 196, 176);
     image->setToolTip(QStringLiteral("Ваш новый компьютер!!!"));
 
+    buildModeGroups(sheet);
+    buildRateFrame(sheet);
+    buildVatFrame(sheet);
+    buildOrderButtons(sheet);
+    buildCommandColumn(sheet);
+    buildBadges(sheet);
+    setGeneralTabOrder();
+}
+
+// The two radio groups: what the order is chosen from, and the kind of sale (shown, not in use).
+void TFormMain::buildModeGroups(QWidget* sheet)
+{
     m_choiseGroup = new QGroupBox(QStringLiteral("Из чего будем выбирать?"), sheet);
     m_choiseGroup->setObjectName(QStringLiteral("ChoiseGroup"));
     m_choiseGroup->setToolTip(QStringLiteral("Будете выбирать из уже готовых моделей или покомпонентно?"));
@@ -166,8 +178,11 @@ void TFormMain::buildGeneralSheet()
     }
     m_kindButtons->button(0)->setChecked(true);
     kindGroup->setEnabled(false);
+}
 
-    // The rate frame: RubBox with the currency name, the rate.
+void TFormMain::buildRateFrame(QWidget* sheet)
+{
+    // RubBox with the currency name, the rate.
     auto* rateFrame = new QGroupBox(sheet);
     rateFrame->setObjectName(QStringLiteral("RateFrame"));
     rateFrame->setGeometry(216, 126, 364, 64);
@@ -187,8 +202,10 @@ void TFormMain::buildGeneralSheet()
     connect(m_rubBox, &QCheckBox::clicked, this, &TFormMain::RubBoxClick);
     connect(m_valEdit, &QLineEdit::textEdited, this, &TFormMain::ValEditChange);
     connect(m_kursEdit, &QLineEdit::textEdited, this, &TFormMain::KursEditChange);
+}
 
-    // The VAT frame.
+void TFormMain::buildVatFrame(QWidget* sheet)
+{
     auto* vatFrame = new QGroupBox(sheet);
     vatFrame->setObjectName(QStringLiteral("VatFrame"));
     vatFrame->setGeometry(216, 196, 364, 40);
@@ -205,7 +222,11 @@ void TFormMain::buildGeneralSheet()
     label26->setGeometry(270, 10, 20, 20);
     connect(m_ndsBox, &QCheckBox::clicked, this, &TFormMain::NDSBoxClick);
     connect(m_ndsEdit, &QLineEdit::textEdited, this, &TFormMain::NDSEditChange);
+}
 
+// The extras, the journal, the customer and the client base.
+void TFormMain::buildOrderButtons(QWidget* sheet)
+{
     auto* addBtn =
         makeButton(sheet, QStringLiteral("AddBtn"), QStringLiteral("Дополнительно >>>"), QStringLiteral("extras"));
     addBtn->setGeometry(216, 244, 180, ButtonHeight);
@@ -219,12 +240,16 @@ void TFormMain::buildGeneralSheet()
     m_zakEdit = new QLineEdit(sheet);
     m_zakEdit->setObjectName(QStringLiteral("ZakEdit"));
     m_zakEdit->setGeometry(80, 281, 304, 24);
-    connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.general.zakEdit = text; });
+    connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.customer = text; });
     auto* clienButton =
         makeButton(sheet, QStringLiteral("ClienButton"), QStringLiteral("База клиентов"), QStringLiteral("clients"));
     clienButton->setGeometry(400, 280, 180, ButtonHeight);
     connect(clienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
+}
 
+// The total, and the right-hand column: about, help, exit.
+void TFormMain::buildCommandColumn(QWidget* sheet)
+{
     m_resBtn = makeButton(sheet, QStringLiteral("ResBtn"), QStringLiteral("Итого..."), QStringLiteral("total"));
     m_resBtn->setFont(boldFont(m_resBtn));
     m_resBtn->setToolTip(QStringLiteral("Подведите итоги..."));
@@ -247,7 +272,10 @@ void TFormMain::buildGeneralSheet()
     exitButton->setFont(boldFont(exitButton));
     exitButton->setGeometry(RightColumnX, 362, RightColumnWidth, 30);
     connect(exitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
+}
 
+void TFormMain::buildBadges(QWidget* sheet)
+{
     m_icon = new PictureBox(QStringLiteral("Icon"), sheet);
     m_icon->setToolTip(QStringLiteral("Сделай правильный выбор!"));
     m_icon->setGeometry(528, 350, 48, 48);
@@ -258,7 +286,17 @@ void TFormMain::buildGeneralSheet()
         badge->hide();
         m_badges[size_t(i)] = badge;
     }
+}
 
+void TFormMain::setGeneralTabOrder()
+{
+    QWidget* sheet = m_generalSheet;
+    auto* aboutButton = sheet->findChild<QPushButton*>(QStringLiteral("AboutButton"));
+    auto* helpButton = sheet->findChild<QPushButton*>(QStringLiteral("HelpButton"));
+    auto* exitButton = sheet->findChild<QPushButton*>(QStringLiteral("ExitButton"));
+    auto* clienButton = sheet->findChild<QPushButton*>(QStringLiteral("ClienButton"));
+    auto* logBtn = sheet->findChild<QPushButton*>(QStringLiteral("LogBtn"));
+    auto* addBtn = sheet->findChild<QPushButton*>(QStringLiteral("AddBtn"));
     // A radio group is one stop: its checked item, or either item while none is checked.
     QWidget::setTabOrder(m_choiseButtons->button(0), m_choiseButtons->button(1));
     QWidget::setTabOrder(m_choiseButtons->button(1), m_resBtn);
@@ -468,14 +506,14 @@ void TFormMain::refresh()
     syncEdit(m_kursEdit, g.kursEdit);
     syncEdit(m_valEdit, g.valEdit);
     syncEdit(m_ndsEdit, g.ndsEdit);
-    if (m_zakEdit->text() != g.zakEdit)
-        m_zakEdit->setText(g.zakEdit);
+    if (m_zakEdit->text() != m_state.customer)
+        m_zakEdit->setText(m_state.customer);
     m_icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
 }
 
 void TFormMain::setCustomer(const QString& name)
 {
-    m_state.general.zakEdit = name;
+    m_state.customer = name;
     refresh();
 }
 
@@ -541,9 +579,6 @@ void TFormMain::BoxChange(Cat c, int index)
 
 void TFormMain::ProcGroupClick(int index)
 {
-    // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
-    if (index == m_state.catalogue.procGroup)
-        return;
     handle([&] { m_state.procGroupClick(index); });
 }
 

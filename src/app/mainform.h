@@ -95,6 +95,13 @@ private:
     void handle(F&& handler);
 
     void buildGeneralSheet();
+    void buildModeGroups(QWidget* sheet);
+    void buildRateFrame(QWidget* sheet);
+    void buildVatFrame(QWidget* sheet);
+    void buildOrderButtons(QWidget* sheet);
+    void buildCommandColumn(QWidget* sheet);
+    void buildBadges(QWidget* sheet);
+    void setGeneralTabOrder();
     void buildCategorySheet(Page p);
     QComboBox* buildChoiceList(Cat c, QWidget* parent);
     void refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision, const ChoiceList& list);

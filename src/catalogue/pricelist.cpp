@@ -15,6 +15,11 @@ QString recordLine(const PriceList& list, int record, int field)
     return list.at(record * RecordLines + field);
 }
 
+void setRecordStock(PriceList& list, int record, const QString& stock)
+{
+    list.replace(PriceRecord::lineOf(record, StockLine), stock);
+}
+
 PriceList loadPriceList(const QString& fileName)
 {
     return loadTextFile(fileName);

@@ -17,6 +17,30 @@ int recordCount(const PriceList& list);
 // Line `field` of record `record`; throws "List index out of bounds (n)" past the end.
 QString recordLine(const PriceList& list, int record, int field);
 
+// One record of a price list, field by field. A field past the list's end throws as recordLine does.
+class PriceRecord {
+public:
+    PriceRecord(const PriceList& list, int record) : m_list(&list), m_record(record) {}
+
+    int index() const { return m_record; }
+    // The record's name line is in the list.
+    bool exists() const { return m_record >= 0 && lineOf(m_record, NameLine) < m_list->count(); }
+    QString name() const { return recordLine(*m_list, m_record, NameLine); }
+    QString price() const { return recordLine(*m_list, m_record, PriceLine); }
+    QString stock() const { return recordLine(*m_list, m_record, StockLine); }
+    QString description() const { return recordLine(*m_list, m_record, DescriptionLine); }
+
+    // The line of field `field` of record `record` in the file.
+    static int lineOf(int record, RecordField field) { return record * RecordLines + field; }
+
+private:
+    const PriceList* m_list;
+    int m_record;
+};
+
+// Writes the stock text of record `record`; throws past the list's end.
+void setRecordStock(PriceList& list, int record, const QString& stock);
+
 PriceList loadPriceList(const QString& fileName);
 void savePriceList(const PriceList& list, const QString& fileName);
 

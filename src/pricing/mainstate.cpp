@@ -19,14 +19,8 @@ QString digitsOnlyMessage(QChar decimal)
     return QStringLiteral("Вводите только цифры! Для отделения дробной части используйте %1!").arg(separator);
 }
 
-namespace {
-
-const QString ConventionalUnits = QStringLiteral(" у.е.");
-
-} // namespace
-
 MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
-    : catalogue(std::move(directory)), m_facilities(facilities), m_decimal(decimal)
+    : Order(decimal), catalogue(std::move(directory)), m_facilities(facilities)
 {
     m_warningFrom.fill(-1);
 }
@@ -46,8 +40,8 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
     // Showing the values runs the handlers as the user's input would.
     m_starting = true;
     const PricingSettings loaded = settings;
-    kursEditChange(formatPlain(loaded.curs, m_decimal));
-    ndsEditChange(formatPlain(loaded.nds, m_decimal));
+    kursEditChange(formatPlain(loaded.curs, decimal()));
+    ndsEditChange(formatPlain(loaded.nds, decimal()));
     rubBoxClick(loaded.rub);
     ndsBoxClick(loaded.ndse);
     valEditChange(loaded.val);
@@ -57,7 +51,7 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
 void MainState::addBoxCreate()
 {
     m_starting = true;
-    addEditChange(formatPlain(settings.add, m_decimal));
+    addEditChange(formatPlain(settings.add, decimal()));
     m_starting = false;
 }
 
@@ -90,7 +84,11 @@ void MainState::sheetEnter(Page p)
 
 void MainState::procGroupClick(int index)
 {
-    catalogue.procGroup = (index == 0 || index == 1) ? index : -1;
+    // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
+    const int group = (index == 0 || index == 1) ? index : -1;
+    if (group == catalogue.procGroup)
+        return;
+    catalogue.procGroup = group;
     catalogue.relistPlatform();
     computer[Cat::Proc].item.clear();
     computer[Cat::Mat].item.clear();
@@ -98,7 +96,7 @@ void MainState::procGroupClick(int index)
 
 QString MainState::unitSuffix() const
 {
-    return settings.rub ? QStringLiteral(" ") + settings.val : ConventionalUnits;
+    return korvanta::unitSuffix(settings);
 }
 
 void MainState::boxChange(Cat c, int index)
@@ -140,14 +138,14 @@ void MainState::showChoice(Cat c, int i)
     }
     if (list) {
         // Every line is read before anything changes.
-        const QString description = recordLine(*list, i, DescriptionLine);
+        const PriceRecord record(*list, i);
+        const QString description = record.description();
         SelectionPair pair{v.box.items.at(i), QString()};
         if (!settings.rub)
-            pair.price = recordLine(*list, i, PriceLine);
+            pair.price = record.price();
         else if (pair.item != NoneEntry)
-            pair.price =
-                formatMoney(textToFloat(recordLine(*list, i, PriceLine), m_decimal) * settings.curs, m_decimal);
-        const bool outOfStock = pair.item != NoneEntry && textToInt(recordLine(*list, i, StockLine)) <= 0;
+            pair.price = formatMoney(textToFloat(record.price(), decimal()) * settings.curs, decimal());
+        const bool outOfStock = pair.item != NoneEntry && textToInt(record.stock()) <= 0;
 
         v.itemLabel = description;
         v.priceLabel = pair.price + unitSuffix();
@@ -176,11 +174,11 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     const CategoryInfo& info = category(c);
     CategoryView& v = catalogue.view(c);
     PageView& pv = catalogue.pageView(info.page);
-    const PriceList& list = *catalogue.records(c);
+    const PriceRecord record(*catalogue.records(c), position);
     const quint16 n = countOf(c);
 
     // Every line is read before anything changes.
-    const QString description = fullChoice ? recordLine(list, position, DescriptionLine) : v.itemLabel;
+    const QString description = fullChoice ? record.description() : v.itemLabel;
     // The first entry of a quantity list stands for none, whatever its name.
     SelectionPair pair;
     if (position == 0)
@@ -188,12 +186,12 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     else
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
     if (pair.item != NoneEntry) {
-        double amount = textToFloat(recordLine(list, position, PriceLine), m_decimal) * n;
+        double amount = textToFloat(record.price(), decimal()) * n;
         if (settings.rub)
             amount *= settings.curs;
-        pair.price = formatMoney(amount, m_decimal);
+        pair.price = formatMoney(amount, decimal());
     }
-    const bool shortOfStock = pair.item != NoneEntry && textToInt(recordLine(list, position, StockLine)) < n;
+    const bool shortOfStock = pair.item != NoneEntry && textToInt(record.stock()) < n;
 
     v.itemLabel = description;
     v.priceLabel = pair.price + unitSuffix();
@@ -241,7 +239,7 @@ void MainState::stockChanged(Cat c)
         pv.warningVisible = false;
         return;
     }
-    const long long stock = textToInt(recordLine(*list, i, StockLine));
+    const long long stock = textToInt(PriceRecord(*list, i).stock());
     pv.warningVisible = category(c).variant == Variant::Quantity ? stock < countOf(c) : stock <= 0;
 }
 
@@ -257,12 +255,12 @@ void MainState::num1BoxChange(int index)
 
 bool MainState::parseNumber(const QString& text, double& field)
 {
-    if (const auto value = tryTextToFloat(text, m_decimal)) {
+    if (const auto value = tryTextToFloat(text, decimal())) {
         field = *value;
         return true;
     }
     if (m_facilities.messageBox)
-        m_facilities.messageBox->showError(digitsOnlyMessage(m_decimal));
+        m_facilities.messageBox->showError(digitsOnlyMessage(decimal()));
     return false;
 }
 

@@ -2,7 +2,7 @@
 
 #include "catalogue.h"
 #include "facilities.h"
-#include "selection.h"
+#include "order.h"
 #include "settingspersistence.h"
 
 #include <QRandomGenerator>
@@ -25,7 +25,6 @@ struct GeneralPage {
     EditState valEdit{QString(), false};
     bool ndsBox = false;
     EditState ndsEdit{QString(), false};
-    QString zakEdit;
     int kindGroup = 0;         // disabled, first item
     int badge = 0;             // which of Icon1..Icon6 (0..5) the Icon shows
 };
@@ -36,23 +35,19 @@ extern const QString DigitsOnlyMessage; // "Вводите только цифр
 QString digitsOnlyMessage(QChar decimal);
 extern const QString JournalFile;       // "Log.xls"
 
-// The main window's state and behaviour without a screen: the pages and their lists, the
-// selection, the pricing settings and the General page. Handlers carry the window's names and
-// throw Error for failures that the window reports with the default error report.
-class MainState {
+// The main window's state and behaviour without a screen: the order, the pages and their lists
+// and the General page. Handlers carry the window's names and throw Error for failures that the
+// window reports with the default error report.
+class MainState : public Order {
 public:
     // `decimal` is the regional decimal separator; files are read from `directory` (empty: the
     // working directory).
     MainState(const Facilities& facilities, QChar decimal, QString directory = QString());
 
     Catalogue catalogue;
-    Computer computer;
-    PricingSettings settings;
     GeneralPage general;
     QString addEdit;           // the extras dialog's markup field
-    OrderDate orderDate;
 
-    QChar decimal() const { return m_decimal; }
     const Facilities& facilities() const { return m_facilities; }
 
     // Creation: seeds the random generator, hides the category tabs, takes the order date, loads
@@ -65,7 +60,7 @@ public:
 
     // Page entry (BaseSheetEnter, ProcSheetEnter, ...).
     void sheetEnter(Page p);
-    // ProcGroupClick after the platform changed to `index`.
+    // ProcGroupClick: the platform `index` was clicked; the one already chosen changes nothing.
     void procGroupClick(int index);
 
     // ProcBoxChange and its sisters: the choice list of `c` moved to `index` (-1: typed text that
@@ -107,7 +102,6 @@ private:
     void touch(int field);
 
     Facilities m_facilities;
-    QChar m_decimal;
     QRandomGenerator m_random;
     bool m_starting = false;
     SettingFlags m_loaded{};  // read from the store (or defaulted) at start

@@ -36,6 +36,9 @@ struct PricingSettings {
     double add = 0;    // markup percent
 };
 
+// The unit every price and amount is shown in: a blank and the currency's name, or " у.е.".
+QString unitSuffix(const PricingSettings& settings);
+
 struct OrderDate {
     quint16 day = 0;
     quint16 month = 0;

@@ -33,7 +33,8 @@ int soldQuantity(const Computer& computer, Cat c)
 
 bool carriesName(const PriceList& list, int record, const QString& name)
 {
-    return record >= 0 && record * RecordLines + NameLine < list.count() && recordLine(list, record, NameLine) == name;
+    const PriceRecord r(list, record);
+    return r.exists() && r.name() == name;
 }
 
 } // namespace
@@ -68,10 +69,9 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
                                                    "выберите товар заново.")
                                         .arg(fileName, name));
                     }
-                    const int line = record * RecordLines + StockLine;
-                    before = textToInt(now.at(line));
+                    before = textToInt(PriceRecord(now, record).stock());
                     after = before - quantity;
-                    now.replace(line, intToText(after));
+                    setRecordStock(now, record, intToText(after));
                 },
                 [&](const PriceList& written) {
                     catalogue.replaceRecords(c, written);
@@ -111,7 +111,7 @@ void printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
         return;
     }
     // One print is one order of the shop's journal; its number is taken with the first sold item.
-    stock::ShipmentJournal journal(state.catalogue.directory(), state.general.zakEdit);
+    stock::ShipmentJournal journal(state.catalogue.directory(), state.customer);
     shipOrder(state, [&journal](const ShippedItem& s) {
         journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
     });

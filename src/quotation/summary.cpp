@@ -2,7 +2,7 @@
 
 #include "conversions.h"
 #include "error.h"
-#include "mainstate.h"
+#include "order.h"
 
 namespace korvanta {
 
@@ -11,14 +11,14 @@ const QString SummarySeparator(54, QLatin1Char('_'));
 namespace {
 
 // Appends line by line to `lines`, so that a failure leaves the lines added before it.
-void compose(const MainState& state, QStringList& lines)
+void compose(const Order& state, QStringList& lines)
 {
     const OrderDate& date = state.orderDate;
     lines.append(QStringLiteral("Заказ выполнен: %1.%2.%3").arg(date.day).arg(date.month).arg(date.year));
     lines.append(SummarySeparator);
 
-    // The suffix follows the check box as shown; the stored prices are always in its unit.
-    const QString suffix = state.general.rubBox ? QStringLiteral(" ") + state.settings.val : QStringLiteral(" у.е.");
+    // The chosen prices were taken in the unit the settings name now: a change of unit drops them.
+    const QString suffix = unitSuffix(state.settings);
     const QChar decimal = state.decimal();
     double sum = 0;
     for (Cat c : summaryOrder()) {
@@ -32,7 +32,7 @@ void compose(const MainState& state, QStringList& lines)
 
     const double total = (state.settings.add / 100 + 1) * sum;
     lines.append(QStringLiteral("Итого...    ") + formatMoney(total, decimal) + suffix);
-    if (state.general.ndsBox) {
+    if (state.settings.ndse) {
         const double vat = total * state.settings.nds / 100;
         lines.append(QStringLiteral("НДС...        ") + formatMoney(vat, decimal) + suffix);
         const double grand = (state.settings.nds / 100 + 1) * total;
@@ -42,7 +42,7 @@ void compose(const MainState& state, QStringList& lines)
 
 } // namespace
 
-Summary summarize(const MainState& state)
+Summary summarize(const Order& state)
 {
     Summary summary;
     try {
@@ -53,7 +53,7 @@ Summary summarize(const MainState& state)
     return summary;
 }
 
-QStringList composeSummary(const MainState& state)
+QStringList composeSummary(const Order& state)
 {
     QStringList lines;
     compose(state, lines);

@@ -6,7 +6,7 @@
 
 namespace korvanta {
 
-class MainState;
+class Order;
 
 extern const QString SummarySeparator; // 54 underscores
 
@@ -19,9 +19,9 @@ struct Summary {
 // The order text: the date, a line per chosen item, the total with the markup and, when VAT is
 // charged, the VAT and the grand total. A price that is not a number stops the composition after
 // its item line: the lines so far are kept and the failure's message is given with them.
-Summary summarize(const MainState& state);
+Summary summarize(const Order& order);
 
 // The same, but the failure is thrown as the conversion's Error.
-QStringList composeSummary(const MainState& state);
+QStringList composeSummary(const Order& order);
 
 } // namespace korvanta

@@ -121,6 +121,19 @@ void TestCatalogue::recordLineReadsSevenLineRecords()
     QCOMPARE(recordLine(list, 2, PriceLine), QStringLiteral("30"));
     QCOMPARE(failureOf([&] { recordLine(list, 2, StockLine); }), QStringLiteral("List index out of bounds (18)"));
     QCOMPARE(failureOf([&] { recordLine(list, 2, DescriptionLine); }), QStringLiteral("List index out of bounds (19)"));
+
+    // The same fields through a record, which exists while its name line does.
+    const PriceRecord b(list, 1);
+    QCOMPARE(QStringList({b.name(), b.price(), b.stock(), b.description()}),
+             QStringList({QStringLiteral("B"), QStringLiteral("20,5"), QStringLiteral("-3"), QStringLiteral("desc B")}));
+    QVERIFY(PriceRecord(list, 2).exists());
+    QVERIFY(!PriceRecord(list, 3).exists());
+    QVERIFY(!PriceRecord(list, -1).exists());
+    QCOMPARE(failureOf([&] { PriceRecord(list, 2).stock(); }), QStringLiteral("List index out of bounds (18)"));
+    PriceList changed = list;
+    setRecordStock(changed, 1, QStringLiteral("7"));
+    QCOMPARE(PriceRecord(changed, 1).stock(), QStringLiteral("7"));
+    QCOMPARE(PriceRecord(changed, 0).stock(), QStringLiteral("1"));
 }
 
 void TestCatalogue::tableHasAllCategories()

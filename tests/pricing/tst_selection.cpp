@@ -577,6 +577,11 @@ void TestSelection::platformSwitchDropsProcessorAndBoard()
     QVERIFY(shop.state.computer.isChosen(Cat::Mat));
     QVERIFY(shop.page(Page::Proc).warningVisible);
 
+    shop.state.procGroupClick(0); // the platform already chosen
+    QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("Proc_int A"));
+    QCOMPARE(shop.view(Cat::Mat).box.index, 1);
+    QVERIFY(!shop.view(Cat::Proc).priceLabel.isEmpty());
+
     shop.state.procGroupClick(1);
     QVERIFY(!shop.state.computer.isChosen(Cat::Proc));
     QVERIFY(!shop.state.computer.isChosen(Cat::Mat));

@@ -124,7 +124,7 @@ private slots:
         Shop shop;
         shop.choose(Cat::Vint, 2); // stock 0
         shop.choose(Cat::Mon, 1);  // stock 5
-        shop.state->general.zakEdit = QStringLiteral("Петров; \"Вектор\"");
+        shop.state->customer = QStringLiteral("Петров; \"Вектор\"");
         shop.print();
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));
         QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("4"));

@@ -13,22 +13,18 @@ namespace {
 
 const QString Separator(54, QLatin1Char('_'));
 
-struct Order {
+struct Quote {
     Fakes fakes;
     MainState state;
 
-    explicit Order(QChar decimal = QLatin1Char('.')) : state(fakes.facilities(), decimal)
+    explicit Quote(QChar decimal = QLatin1Char('.')) : state(fakes.facilities(), decimal)
     {
         state.orderDate = OrderDate{5, 3, 2004};
         state.settings.add = 0;
         state.settings.nds = 20;
     }
     void choose(Cat c, const QString& item, const QString& price) { state.computer[c] = SelectionPair{item, price}; }
-    void vat(bool charged)
-    {
-        state.general.ndsBox = charged;
-        state.settings.ndse = charged;
-    }
+    void vat(bool charged) { state.settings.ndse = charged; }
 };
 
 } // namespace
@@ -39,7 +35,7 @@ class TestSummary : public QObject {
 private slots:
     void nothingChosen()
     {
-        Order o;
+        Quote o;
         QCOMPARE(composeSummary(o.state), QStringList({QStringLiteral("Заказ выполнен: 5.3.2004"), Separator, Separator,
                                                        QStringLiteral("Итого...    0.00 у.е.")}));
         o.vat(true);
@@ -52,7 +48,7 @@ private slots:
 
     void exampleWithMarkupAndVat()
     {
-        Order o;
+        Quote o;
         o.state.settings.add = 10;
         o.vat(true);
         o.choose(Cat::Proc, QStringLiteral("Процессор"), QStringLiteral("100"));
@@ -75,7 +71,7 @@ private slots:
 
     void noVatEndsWithTotal()
     {
-        Order o;
+        Quote o;
         o.state.settings.add = 10;
         o.state.settings.nds = 20;
         o.vat(false);
@@ -87,7 +83,7 @@ private slots:
 
     void amountsAreRoundedOnlyForDisplay()
     {
-        Order o;
+        Quote o;
         o.vat(true);
         // 0.1 + 0.2 is not 0.3 in binary; the sum is kept unrounded and rounded when written.
         o.choose(Cat::Key, QStringLiteral("K"), QStringLiteral("0.1"));
@@ -96,7 +92,7 @@ private slots:
 
         // The grand total comes from the total, not from the two amounts as shown: 0.03 + 0.01 here,
         // but 0.03 in all.
-        Order p;
+        Quote p;
         p.vat(true);
         p.choose(Cat::Key, QStringLiteral("K"), QStringLiteral("0.025"));
         QCOMPARE(composeSummary(p.state).mid(4),
@@ -104,7 +100,7 @@ private slots:
                               QStringLiteral("Всего...    0.03 у.е.")}));
 
         // Markup on the whole sum, once: 3 × 33.333 × 1.15 = 114.99885, not three rounded lines.
-        Order q;
+        Quote q;
         q.state.settings.add = 15;
         for (Cat c : {Cat::OS, Cat::PO, Cat::Dop1})
             q.choose(c, QStringLiteral("x"), QStringLiteral("33.333"));
@@ -113,7 +109,7 @@ private slots:
 
     void unitSuffixFollowsTheCurrencyBox()
     {
-        Order o;
+        Quote o;
         o.vat(true);
         o.state.rubBoxClick(true);
         o.state.valEditChange(QStringLiteral("руб."));
@@ -137,7 +133,7 @@ private slots:
 
     void localDecimalSeparator()
     {
-        Order o(QLatin1Char(','));
+        Quote o(QLatin1Char(','));
         o.state.settings.add = 10;
         o.choose(Cat::Fdd, QStringLiteral("FDD"), QStringLiteral("100,5"));
         QCOMPARE(composeSummary(o.state).last(), QStringLiteral("Итого...    110,55 у.е."));
@@ -145,7 +141,7 @@ private slots:
 
     void largeTotalsInExponentForm()
     {
-        Order o;
+        Quote o;
         o.choose(Cat::Base, QStringLiteral("Сервер"), QStringLiteral("10000000"));
         QCOMPARE(composeSummary(o.state).last(), QStringLiteral("Итого...    1E07 у.е."));
         o.choose(Cat::Base, QStringLiteral("Сервер"), QStringLiteral("12345678.9"));
@@ -167,7 +163,7 @@ private slots:
         QFETCH(int, category);
         const Cat c = static_cast<Cat>(category);
         const Cat other = c == Cat::Mon ? Cat::Prn : Cat::Mon;
-        Order o;
+        Quote o;
         o.choose(other, QStringLiteral("Товар"), QStringLiteral("7"));
         o.choose(c, QStringLiteral("нет"), QStringLiteral("1000"));
         const QStringList expected = {QStringLiteral("Заказ выполнен: 5.3.2004"), Separator,
@@ -187,7 +183,7 @@ private slots:
 
     void categoryOrder()
     {
-        Order o;
+        Quote o;
         for (Cat c : allCategories())
             o.choose(c, category(c).key, QStringLiteral("1"));
         const QStringList lines = composeSummary(o.state);
@@ -203,7 +199,7 @@ private slots:
 
     void badPriceStopsAfterItsLine()
     {
-        Order o;
+        Quote o;
         o.vat(true);
         o.choose(Cat::Proc, QStringLiteral("Процессор"), QStringLiteral("100"));
         o.choose(Cat::Mat, QStringLiteral("Плата"), QStringLiteral("1,5"));
