@@ -72,10 +72,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--memory") == 0)
         return measureMemory(QByteArray(argv[2]).toInt());
-    keepFreedMemory();
-#ifndef NDEBUG
-    std::printf("warning: built without optimisation; build with -DCMAKE_BUILD_TYPE=Release for figures\n");
-#endif
+    startBenchmark();
     QTemporaryDir dir;
     if (!dir.isValid())
         qFatal("no temporary folder");

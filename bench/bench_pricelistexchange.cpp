@@ -50,11 +50,8 @@ QByteArray withChanged(const QByteArray& exported, int column)
 
 int main(int argc, char** argv)
 {
-    keepFreedMemory();
+    startBenchmark();
     QCoreApplication app(argc, argv);
-#ifndef NDEBUG
-    std::printf("warning: built without optimisation; build with -DCMAKE_BUILD_TYPE=Release for figures\n");
-#endif
     constexpr int Records = 10000;
     QTemporaryDir dir;
     if (!dir.isValid())

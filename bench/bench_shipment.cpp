@@ -45,11 +45,8 @@ void shipUnlocked(MainState& state, bool reread)
 
 int main(int argc, char** argv)
 {
-    keepFreedMemory();
+    startBenchmark();
     QCoreApplication app(argc, argv);
-#ifndef NDEBUG
-    std::printf("warning: built without optimisation; build with -DCMAKE_BUILD_TYPE=Release for figures\n");
-#endif
     const int records = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 30;
     // A folder given as the third argument (a shared drive, say) is used instead of a temporary one.

@@ -103,6 +103,15 @@ inline void keepFreedMemory()
 #endif
 }
 
+// What every benchmark does first: keeps freed memory, and says when its figures mean little.
+inline void startBenchmark()
+{
+    keepFreedMemory();
+#ifndef NDEBUG
+    std::printf("warning: built without optimisation; build with -DCMAKE_BUILD_TYPE=Release for figures\n");
+#endif
+}
+
 // The process's resident memory in bytes, or -1 where the system does not tell.
 inline qint64 residentBytes()
 {
