@@ -2,7 +2,7 @@
 // file, split it into lines, list the names), next to the plainest C++ that reads the same bytes
 // and splits them into lines; and the resident memory the loaded list adds, against the file's
 // size. Run by hand from an optimised build; it is not a test.
-#include "catalogue.h"
+#include "categorypages.h"
 #include "cp1251.h"
 #include "mainstate.h"
 #include "namefinder.h"
@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "benchcommon.h"
-
 
 using namespace korvanta;
 using namespace korvanta::bench;
@@ -90,7 +89,7 @@ int main(int argc, char** argv)
         const double entry = bestOf(runs, [&] {
             state.zero();
             state.sheetEnter(Page::Mon);
-            listed = int(state.catalogue.view(Cat::Mon).box.items.size());
+            listed = int(state.pages.view(Cat::Mon).box.items.size());
         });
         if (listed != records)
             qFatal("listed %d of %d records", listed, records);

@@ -23,7 +23,7 @@ using namespace korvanta::bench;
 namespace {
 
 const Cat OrderCategories[] = {Cat::Proc, Cat::Mat,  Cat::Fun, Cat::RAM,   Cat::Fun1,
-                     Cat::Case, Cat::Vint, Cat::CD,  Cat::Video, Cat::Mon};
+                               Cat::Case, Cat::Vint, Cat::CD,  Cat::Video, Cat::Mon};
 constexpr int Record = 5;
 
 // The same ten price lists changed as before, without any lock: `reread` reads each file as it
@@ -31,13 +31,13 @@ constexpr int Record = 5;
 void shipUnlocked(MainState& state, bool reread)
 {
     for (Cat c : OrderCategories) {
-        PriceList* list = state.catalogue.records(c);
+        const PriceList* list = state.catalogue.records(c);
         const QString path = state.catalogue.pathOf(state.catalogue.fileFor(c));
         PriceList now = reread ? loadPriceList(path) : *list;
         const int line = Record * RecordLines + StockLine;
         now.replace(line, intToText(textToInt(now.at(line)) - 1));
         savePriceList(now, path);
-        *list = std::move(now);
+        state.catalogue.replaceRecords(c, std::move(now));
     }
 }
 

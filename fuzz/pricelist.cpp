@@ -1,6 +1,6 @@
 // Price-list bytes as a page entry and a choice read them: split into lines, listed record by
 // record, every record's lines read and its price and stock converted.
-#include "catalogue.h"
+#include "categorypages.h"
 #include "conversions.h"
 #include "error.h"
 #include "fuzzing.h"

@@ -6,10 +6,11 @@
 #include "addunit.h"
 #include "application.h"
 #include "clienunit.h"
-#include "helpviewer.h"
-#include "mainform.h"
+#include "controlnames.h"
 #include "conversions.h"
 #include "csv.h"
+#include "helpviewer.h"
+#include "mainform.h"
 #include "mainstate.h"
 #include "ownerwindow.h"
 #include "pricelistwindows.h"
@@ -86,11 +87,12 @@ int main(int argc, char** argv)
                 }
                 // With prices in the local currency, the last list of the page picks an item that is
                 // out of stock, so that the warning shows too.
-                const QLabel* warning = main.findChild<QLabel*>(page(p).warning);
+                const QLabel* warning = main.findChild<QLabel*>(pageControls(p).warning);
                 QComboBox* last = main.choiceList(page(p).categories.back());
                 for (int i = 1; priceMode == 1 && warning && warning->isHidden() && i < last->count(); ++i)
                     last->setCurrentIndex(i);
-                save(&main, out.filePath(QStringLiteral("%1%2-%3.png").arg(priceMode).arg(mode + 1).arg(page(p).sheet)));
+                save(&main, out.filePath(
+                                QStringLiteral("%1%2-%3.png").arg(priceMode).arg(mode + 1).arg(pageControls(p).sheet)));
             }
             main.pageControl()->setCurrentWidget(main.generalSheet());
         }

@@ -3,8 +3,10 @@
 #include "catalogue.h"
 #include "choicelistmodel.h"
 #include "contexthelp.h"
+#include "controlnames.h"
 #include "guard.h"
 #include "mainstate.h"
+#include "pagetable.h"
 #include "picturebox.h"
 #include "typinglimit.h"
 #include "windowparts.h"
@@ -25,10 +27,10 @@
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QTabBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace korvanta {
@@ -115,8 +117,7 @@ void TFormMain::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QW
     m_extras = extras;
 }
 
-template <typename F>
-void TFormMain::handle(F&& handler)
+template <typename F> void TFormMain::handle(F&& handler)
 {
     guarded(m_facilities.errorReport, std::forward<F>(handler));
     refresh();
@@ -319,13 +320,12 @@ void TFormMain::setGeneralTabOrder()
 
 QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
 {
-    const CategoryInfo& info = category(c);
     CategoryWidgets& w = m_categories[size_t(idx(c))];
     w.box = new QComboBox(parent);
-    w.box->setObjectName(info.choiceList);
+    w.box->setObjectName(categoryControls(c).choiceList);
     w.box->setEditable(true);
     w.box->setInsertPolicy(QComboBox::NoInsert);
-    w.box->setToolTip(info.hint);
+    w.box->setToolTip(categoryLook(c).hint);
     w.box->setMaxVisibleItems(20);
     // The size hint would otherwise measure the text of every entry.
     w.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -347,16 +347,18 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
 void TFormMain::buildCategorySheet(Page p)
 {
     const PageInfo& info = page(p);
+    const PageLook& look = pageLook(p);
+    const PageControls& names = pageControls(p);
     PageWidgets& pw = m_pages[size_t(idx(p))];
     auto* sheet = new QWidget;
     pw.sheet = sheet;
-    sheet->setObjectName(info.sheet);
-    setHelpContext(sheet, info.helpContext);
-    const int tab = m_pageControl->addTab(sheet, info.caption);
+    sheet->setObjectName(names.sheet);
+    setHelpContext(sheet, look.helpContext);
+    const int tab = m_pageControl->addTab(sheet, look.caption);
     m_pageControl->setTabVisible(tab, false);
 
     auto* group = new QGroupBox(QStringLiteral("В наличии..."), sheet);
-    group->setObjectName(info.sheet + QStringLiteral("Group"));
+    group->setObjectName(names.sheet + QStringLiteral("Group"));
     group->setGeometry(8, 4, 428, 388);
 
     const int count = int(info.categories.size());
@@ -364,13 +366,15 @@ void TFormMain::buildCategorySheet(Page p)
     int y = 24;
     for (Cat c : info.categories) {
         const CategoryInfo& ci = category(c);
+        const CategoryControls controls = categoryControls(c);
+        const QString& picture = categoryLook(c).picture;
         CategoryWidgets& w = m_categories[size_t(idx(c))];
         QComboBox* box = buildChoiceList(c, group);
         int boxWidth = 412;
         if (ci.variant == Variant::Quantity) {
             boxWidth = 344;
             auto* quantity = new QComboBox(group);
-            quantity->setObjectName(ci.quantityList);
+            quantity->setObjectName(controls.quantityList);
             quantity->setToolTip(c == Cat::RAM ? QStringLiteral("Количество модулей памяти")
                                                : QStringLiteral("Количество вентиляторов"));
             quantity->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
@@ -384,13 +388,13 @@ void TFormMain::buildCategorySheet(Page p)
             }
         }
         box->setGeometry(12, y, boxWidth, 24);
-        w.caption = makeLabel(ci.key + QStringLiteral("Caption"), ci.priceCaption, group);
+        w.caption = makeLabel(ci.key + QStringLiteral("Caption"), categoryLook(c).priceCaption, group);
         // As high as the price label beside it, so that both texts stand on one line.
         w.caption->setGeometry(12, y + 28, w.caption->sizeHint().width(), 20);
-        w.priceLabel = makeLabel(ci.priceLabel, QString(), group);
+        w.priceLabel = makeLabel(controls.priceLabel, QString(), group);
         w.priceLabel->setFont(boldFont(w.priceLabel));
         w.priceLabel->setGeometry(12 + w.caption->width() + 6, y + 28, 240, 20);
-        w.itemLabel = makeLabel(ci.itemLabel, QString(), group);
+        w.itemLabel = makeLabel(controls.itemLabel, QString(), group);
         w.itemLabel->setWordWrap(true);
         w.itemLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         w.itemLabel->setGeometry(12, y + 50, 412, block - 56);
@@ -398,18 +402,18 @@ void TFormMain::buildCategorySheet(Page p)
         pal.setColor(QPalette::WindowText, QColor(0x20, 0x30, 0x70));
         w.itemLabel->setPalette(pal);
         // The category's own picture, shown in the page's frame when one of its items is chosen.
-        if (!ci.picture.isEmpty() && !sheet->findChild<PictureBox*>(ci.picture)) {
-            auto* hidden = new PictureBox(ci.picture, sheet);
-            hidden->setPicture(ci.picture);
+        if (!picture.isEmpty() && !sheet->findChild<PictureBox*>(picture)) {
+            auto* hidden = new PictureBox(picture, sheet);
+            hidden->setPicture(picture);
             hidden->hide();
         }
         y += block;
     }
 
-    pw.picture = new PictureBox(info.picture, sheet);
+    pw.picture = new PictureBox(look.picture, sheet);
     pw.picture->setGeometry(444, 8, 140, 114);
 
-    pw.warning = makeLabel(info.warning, WarningText, sheet);
+    pw.warning = makeLabel(names.warning, WarningText, sheet);
     QFont wf = boldFont(pw.warning);
     pw.warning->setFont(wf);
     QPalette wp = pw.warning->palette();
@@ -435,10 +439,10 @@ void TFormMain::buildCategorySheet(Page p)
         connect(m_procButtons, &QButtonGroup::idClicked, this, &TFormMain::ProcGroupClick);
     }
 
-    pw.help = makeButton(sheet, info.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
+    pw.help = makeButton(sheet, names.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
     pw.help->setCursor(Qt::WhatsThisCursor);
     pw.help->setGeometry(RightColumnX, 40, RightColumnWidth, ButtonHeight);
-    const int topic = info.helpContext;
+    const int topic = look.helpContext;
     connect(pw.help, &QPushButton::clicked, this, [this, topic] { HelpClick(topic); });
 }
 
@@ -465,7 +469,7 @@ void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint6
 
 void TFormMain::refresh()
 {
-    const Catalogue& cat = m_state.catalogue;
+    const CategoryPages& cat = m_state.pages;
     for (Cat c : allCategories()) {
         CategoryWidgets& w = m_categories[size_t(idx(c))];
         const CategoryView& v = cat.view(c);
@@ -488,8 +492,8 @@ void TFormMain::refresh()
     }
     {
         const QSignalBlocker b(m_procGroup);
-        if (cat.procGroup >= 0)
-            m_procButtons->button(cat.procGroup)->setChecked(true);
+        if (m_state.catalogue.procGroup >= 0)
+            m_procButtons->button(m_state.catalogue.procGroup)->setChecked(true);
     }
 
     const GeneralPage& g = m_state.general;

@@ -4,28 +4,7 @@
 
 namespace korvanta {
 
-ChoiceItems recordNames(const PriceList& list)
-{
-    return ChoiceItems(list, NameLine, RecordLines, recordCount(list));
-}
-
-void fillChoiceList(const PriceList& list, ChoiceList& box)
-{
-    ChoiceItems items = box.items;
-    items.append(recordNames(list));
-    box.setItems(std::move(items));
-}
-
-Catalogue::Catalogue(QString directory) : m_directory(std::move(directory))
-{
-    for (Page p : allPages())
-        pageView(p).picture = page(p).picture;
-    const QStringList counts = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")};
-    numBox.setItems(counts);
-    num1Box.setItems(counts);
-    numBox.choose(0);
-    num1Box.choose(0);
-}
+Catalogue::Catalogue(QString directory) : m_directory(std::move(directory)) {}
 
 QString Catalogue::pathOf(const QString& fileName) const
 {
@@ -34,115 +13,39 @@ QString Catalogue::pathOf(const QString& fileName) const
 
 void Catalogue::load(Cat c, int list)
 {
-    view(c).hidden[size_t(list)] = loadPriceList(pathOf(category(c).files.at(list)));
+    m_lists[size_t(idx(c))][size_t(list)] = loadPriceList(pathOf(category(c).files.at(list)));
 }
 
-void Catalogue::fill(Cat c, int list)
+void Catalogue::forget(Cat c)
 {
-    fillChoiceList(view(c).hidden[size_t(list)], view(c).box);
+    for (PriceList& list : m_lists[size_t(idx(c))])
+        list.clear();
 }
 
-void Catalogue::enterPage(Page p)
+int Catalogue::chosenList(Cat c) const
 {
-    PageView& pv = pageView(p);
-    if (pv.loaded)
-        return;
-    const PageInfo& info = page(p);
-    for (Cat c : info.categories)
-        for (PriceList& list : view(c).hidden)
-            list.clear();
-    for (Cat c : info.categories)
-        view(c).box.clear();
-    for (Cat c : info.categories)
-        view(c).box.editText = category(c).placeholder;
-    for (Cat c : info.categories) {
-        view(c).priceLabel.clear();
-        view(c).itemLabel.clear();
-    }
-    if (p == Page::Proc) {
-        // All four platform files are read before any list is filled.
-        load(Cat::Proc, 0);
-        load(Cat::Proc, 1);
-        load(Cat::Mat, 0);
-        load(Cat::Mat, 1);
-        if (procGroup == 0 || procGroup == 1) {
-            fill(Cat::Proc, procGroup);
-            fill(Cat::Mat, procGroup);
-        }
-        load(Cat::Fun, 0);
-        fill(Cat::Fun, 0);
-    } else {
-        for (Cat c : info.categories) {
-            load(c, 0);
-            fill(c, 0);
-        }
-    }
-    pv.loaded = true;
-}
-
-void Catalogue::relistPlatform()
-{
-    for (Cat c : {Cat::Proc, Cat::Mat}) {
-        view(c).box.clear();
-        view(c).box.editText = category(c).placeholder;
-        view(c).itemLabel.clear();
-        view(c).priceLabel.clear();
-    }
-    if (procGroup == 0 || procGroup == 1) {
-        fill(Cat::Proc, procGroup);
-        fill(Cat::Mat, procGroup);
-    }
-}
-
-void Catalogue::replaceRecords(Cat c, PriceList content)
-{
-    PriceList* list = records(c);
-    if (!list)
-        return;
-    *list = std::move(content);
-    // The choice list shows the new names; a chosen position the new list lacks is no longer chosen.
-    ChoiceList& box = view(c).box;
-    box.setItems(recordNames(*list));
-    if (box.index >= box.items.size())
-        box.index = -1;
-}
-
-void Catalogue::clearLoadedFlags()
-{
-    for (PageView& pv : m_pages)
-        pv.loaded = false;
-}
-
-bool Catalogue::anyPageLoaded() const
-{
-    for (const PageView& pv : m_pages)
-        if (pv.loaded)
-            return true;
-    return false;
+    if (category(c).variant != Variant::Platform)
+        return 0;
+    return procGroup == 0 || procGroup == 1 ? procGroup : -1;
 }
 
 const PriceList* Catalogue::records(Cat c) const
 {
-    if (category(c).variant != Variant::Platform)
-        return &view(c).hidden[0];
-    if (procGroup == 0 || procGroup == 1)
-        return &view(c).hidden[size_t(procGroup)];
-    return nullptr;
+    const int which = chosenList(c);
+    return which < 0 ? nullptr : &list(c, which);
 }
 
-PriceList* Catalogue::records(Cat c)
+void Catalogue::replaceRecords(Cat c, PriceList content)
 {
-    return const_cast<PriceList*>(static_cast<const Catalogue*>(this)->records(c));
+    const int which = chosenList(c);
+    if (which >= 0)
+        m_lists[size_t(idx(c))][size_t(which)] = std::move(content);
 }
 
 QString Catalogue::fileFor(Cat c) const
 {
-    const CategoryInfo& info = category(c);
-    if (info.variant != Variant::Platform)
-        return info.files.at(0);
-    if (procGroup == 0 || procGroup == 1)
-        return info.files.at(procGroup);
-    return QString();
+    const int which = chosenList(c);
+    return which < 0 ? QString() : category(c).files.at(which);
 }
 
 } // namespace korvanta

@@ -9,8 +9,34 @@ namespace korvanta {
 
 // The 28 component categories, in the order of their pages and, within a page, loading order.
 enum class Cat {
-    Base, Nout, Proc, Mat, Fun, RAM, Fun1, Case, Vint, CD, Disk, Fdd, Video, Sound,
-    Speak, Game, Net, Mod, Key, Mouse, Mon, Prn, Scan, UPS, OS, PO, Dop1, Dop2
+    Base,
+    Nout,
+    Proc,
+    Mat,
+    Fun,
+    RAM,
+    Fun1,
+    Case,
+    Vint,
+    CD,
+    Disk,
+    Fdd,
+    Video,
+    Sound,
+    Speak,
+    Game,
+    Net,
+    Mod,
+    Key,
+    Mouse,
+    Mon,
+    Prn,
+    Scan,
+    UPS,
+    OS,
+    PO,
+    Dop1,
+    Dop2
 };
 constexpr int CategoryCount = 28;
 
@@ -18,39 +44,30 @@ constexpr int CategoryCount = 28;
 enum class Page { Base, Proc, RAM, Disk, Video, Other, Mon, Prn, Dop, Nout };
 constexpr int PageCount = 10;
 
-inline int idx(Cat c) { return static_cast<int>(c); }
-inline int idx(Page p) { return static_cast<int>(p); }
+inline int idx(Cat c)
+{
+    return static_cast<int>(c);
+}
+inline int idx(Page p)
+{
+    return static_cast<int>(p);
+}
 
 // How choosing an item of the category works.
 enum class Variant { Plain, Platform, Quantity };
 
 struct CategoryInfo {
     Cat cat;
-    QString key;         // stem of every control name: "Proc"
-    QStringList files;   // one file, or Intel and AMD files for Proc and Mat
+    QString key;       // the category's short name: "Proc"
+    QStringList files; // one file, or Intel and AMD files for Proc and Mat
     Page page;
-    QString choiceList;  // "ProcBox"
-    QStringList hiddenLists; // "Proc1Box1", "Proc2Box1"
-    QString placeholder;
-    QString priceCaption;
-    QString priceLabel;  // "PriceProcLabel"
-    QString itemLabel;   // "ProcLabel"
-    QString warning;     // the page's out-of-stock label
-    QString hint;
-    QString picture;     // hidden picture shown on choice; empty: the page picture stays
+    QString title; // the category's name: "Процессоры"
     Variant variant;
-    QString quantityList; // "NumBox" for RAM, "Num1Box" for Fun1
 };
 
 struct PageInfo {
     Page page;
-    QString sheet;       // "ProcSheet"
-    QString caption;
     std::vector<Cat> categories; // loading order
-    QString warning;     // "ProcL"
-    QString picture;     // the visible picture: "Image3"
-    int helpContext;
-    QString helpButton;  // object name of the page's help button
 };
 
 const CategoryInfo& category(Cat c);
@@ -67,7 +84,6 @@ const std::array<Cat, CategoryCount>& selectionOrder();
 // Finds a category by its key ("Proc"); returns false when there is none.
 bool categoryByKey(const QString& key, Cat& out);
 
-extern const QString NoneEntry;        // "нет"
-extern const QString WarningText;      // "ВНИМАНИЕ! На складе отсутствует!"
+extern const QString NoneEntry; // "нет"
 
 } // namespace korvanta

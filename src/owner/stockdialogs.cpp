@@ -49,14 +49,13 @@ void addPriceLists(QComboBox* box)
     for (Cat c : allCategories()) {
         const CategoryInfo& info = category(c);
         for (int i = 0; i < info.files.size(); ++i) {
-            QString title = info.placeholder;
+            QString title = info.title;
             if (info.files.size() > 1)
                 title += i == 0 ? QStringLiteral(" Intel") : QStringLiteral(" AMD");
             box->addItem(QStringLiteral("%1 (%2)").arg(title, info.files[i]), info.files[i]);
         }
     }
 }
-
 
 // ---- Приход
 
@@ -209,7 +208,8 @@ void ReturnDialog::showOrder(long long order)
             m_table->setItem(r, 2, tableCell(QString::number(displayRecordNumber(line.shipped.record)), true));
             m_table->setItem(r, 3, tableCell(QString::number(line.shipped.quantity), true));
             m_table->setItem(r, 4, tableCell(line.shipped.priceText, true));
-            m_table->setItem(r, 5, tableCell(line.returned ? QStringLiteral("возвращено") : QStringLiteral("отгружено")));
+            m_table->setItem(r, 5,
+                             tableCell(line.returned ? QStringLiteral("возвращено") : QStringLiteral("отгружено")));
         }
         m_table->resizeColumnsToContents();
         if (m_lines.empty())
@@ -304,11 +304,12 @@ void ReconcileDialog::check()
             m_table->setItem(r, 4, tableCell(d.fileStock, true));
         }
         m_table->resizeColumnsToContents();
-        m_summary->setText(m_found.empty()
-                               ? QStringLiteral("Расхождений нет: количество каждого товара из журнала совпадает с прайс-листом.")
-                               : QStringLiteral("Расхождений: %1. Количество в прайс-листе не совпадает с последней записью "
-                                                "журнала (движение без записи или правка файла вручную).")
-                                     .arg(m_found.size()));
+        m_summary->setText(
+            m_found.empty()
+                ? QStringLiteral("Расхождений нет: количество каждого товара из журнала совпадает с прайс-листом.")
+                : QStringLiteral("Расхождений: %1. Количество в прайс-листе не совпадает с последней записью "
+                                 "журнала (движение без записи или правка файла вручную).")
+                      .arg(m_found.size()));
         m_accept->setEnabled(!m_found.empty());
     });
 }

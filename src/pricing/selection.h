@@ -7,10 +7,13 @@
 
 namespace korvanta {
 
-// The chosen item of one category: the entry's text and its price text (without a unit).
+// The chosen item of one category: the order line's text and its price text (without a unit),
+// and the record they were read from, which a shipment lowers once it still carries that name.
 struct SelectionPair {
     QString item;
     QString price;
+    int record = -1;    // position in the category's price list
+    QString recordName; // the record's name when it was chosen
 };
 
 // True when the item text counts as chosen: neither empty nor exactly "нет".

@@ -1,11 +1,12 @@
 #include "shipment.h"
 
+#include "catalogue.h"
 #include "conversions.h"
 #include "error.h"
 #include "facilities.h"
 #include "filelock.h"
-#include "mainstate.h"
 #include "movements.h"
+#include "order.h"
 
 #include <optional>
 
@@ -39,19 +40,18 @@ bool carriesName(const PriceList& list, int record, const QString& name)
 
 } // namespace
 
-void shipOrder(MainState& state, const ShipmentRecorder& recorder)
+void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recorder, const ShipmentFollowUp& followUp)
 {
-    Catalogue& catalogue = state.catalogue;
     for (Cat c : summaryOrder()) {
-        if (!state.computer.isChosen(c))
+        if (!order.computer.isChosen(c))
             continue;
         if (!catalogue.records(c))
             continue; // processor or motherboard without a platform
         const QString fileName = catalogue.fileFor(c);
-        const ChoiceList& box = catalogue.view(c).box;
-        const int record = box.index;
-        const QString name = record >= 0 && record < box.items.size() ? box.items.at(record) : QString();
-        const int quantity = soldQuantity(state.computer, c);
+        const SelectionPair& chosen = order.computer[c];
+        const int record = chosen.record;
+        const QString name = chosen.recordName;
+        const int quantity = soldQuantity(order.computer, c);
         long long before = 0;
         long long after = 0;
         std::optional<PriceList> changedElsewhere;
@@ -75,9 +75,10 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
                 },
                 [&](const PriceList& written) {
                     catalogue.replaceRecords(c, written);
-                    state.stockChanged(c);
+                    if (followUp.listReplaced)
+                        followUp.listReplaced(c);
                     if (recorder)
-                        recorder(ShippedItem{fileName, record, name, quantity, state.computer[c].price, before, after});
+                        recorder(ShippedItem{fileName, record, name, quantity, order.computer[c].price, before, after});
                 });
         } catch (const LockError& e) {
             // "Try later" alone would invite printing the order again, which ships the lists
@@ -86,17 +87,17 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
         } catch (const Error&) {
             if (changedElsewhere) {
                 catalogue.replaceRecords(c, *changedElsewhere);
-                state.boxChange(c, -1);
-                catalogue.view(c).box.editText = category(c).placeholder;
-                state.stockChanged(c);
+                order.computer[c] = SelectionPair{};
+                if (followUp.choiceDropped)
+                    followUp.choiceDropped(c);
             }
             throw;
         }
     }
 }
 
-void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
-                  const ShipmentRecorder& recorder)
+void printAndShip(Order& order, Catalogue& catalogue, const QStringList& lines, Printer* printer,
+                  MessageBox* messageBox, const ShipmentRecorder& recorder, const ShipmentFollowUp& followUp)
 {
     if (!printer || !printer->setup())
         return;
@@ -107,21 +108,17 @@ void printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
             messageBox->showError(PrintErrorMessage);
     }
     if (recorder) {
-        shipOrder(state, recorder);
+        shipOrder(order, catalogue, recorder, followUp);
         return;
     }
     // One print is one order of the shop's journal; its number is taken with the first sold item.
-    stock::ShipmentJournal journal(state.catalogue.directory(), state.customer);
-    shipOrder(state, [&journal](const ShippedItem& s) {
-        journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
-    });
-}
-
-void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
-                   const ShipmentRecorder& recorder)
-{
-    appendStatusLines(lines);
-    printAndShip(state, lines, printer, messageBox, recorder);
+    stock::ShipmentJournal journal(catalogue.directory(), order.customer);
+    shipOrder(
+        order, catalogue,
+        [&journal](const ShippedItem& s) {
+            journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
+        },
+        followUp);
 }
 
 } // namespace korvanta

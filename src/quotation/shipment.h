@@ -1,5 +1,7 @@
 #pragma once
 
+#include "categorytable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,8 +9,9 @@
 
 namespace korvanta {
 
-class MainState;
+class Catalogue;
 class MessageBox;
+class Order;
 class Printer;
 
 extern const QString PrintJobTitle; // "Итого..."
@@ -31,6 +34,15 @@ struct ShippedItem {
 // Called for each price list right after it was replaced, while its lock is still held.
 using ShipmentRecorder = std::function<void(const ShippedItem&)>;
 
+// What the window that built the order does when a shipment changed a list in memory.
+struct ShipmentFollowUp {
+    // The list of the category now holds the file's new content.
+    std::function<void(Cat)> listReplaced;
+    // The chosen record no longer carries the chosen name; the choice is dropped and the list
+    // holds the file as it is.
+    std::function<void(Cat)> choiceDropped;
+};
+
 // Lowers the stock of every chosen item in its price list, category by category in the order of
 // the summary. Each list is changed as one locked update of its file, on the file as it is now,
 // so that the sales of other copies on the same folder are never overwritten; the list in memory
@@ -38,20 +50,17 @@ using ShipmentRecorder = std::function<void(const ShippedItem&)>;
 // The shipment stops at a category with its Error, the files of the categories before it staying
 // written: a stock that is not a whole number, a file that cannot be read or written, a lock that
 // another copy does not give up, a record at the chosen position that no longer carries the
-// chosen name (its choice is then dropped and the list relisted from the file, which is left as
+// chosen name (its choice is then dropped and the list replaced by the file, which is left as
 // it was), or a failure of `recorder` (the list is written by then).
-void shipOrder(MainState& state, const ShipmentRecorder& recorder = {});
+void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recorder = {},
+               const ShipmentFollowUp& followUp = {});
 
 // What follows the status lines: the printer dialog, the print job and the shipment. A cancelled
 // dialog prints and ships nothing; a failed print is told in the message box and the order is
-// shipped all the same. On return the summary window closes; a failed shipment is thrown
-// instead, and the window stays open. Every shipped item is journaled in the shop folder's
-// journal.csv as one order, with the customer field; a `recorder` given takes the journal's place.
-void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
-                  const ShipmentRecorder& recorder = {});
-
-// PrintBtnClick as a whole: appends the status lines to `lines`, then prints and ships.
-void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
-                   const ShipmentRecorder& recorder = {});
+// shipped all the same. A failed shipment is thrown. Every shipped item is journaled in the shop
+// folder's journal.csv as one order, with the customer field; a `recorder` given takes the
+// journal's place.
+void printAndShip(Order& order, Catalogue& catalogue, const QStringList& lines, Printer* printer,
+                  MessageBox* messageBox, const ShipmentRecorder& recorder = {}, const ShipmentFollowUp& followUp = {});
 
 } // namespace korvanta

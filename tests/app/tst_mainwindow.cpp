@@ -3,6 +3,7 @@
 #include "application.h"
 #include "clienunit.h"
 #include "contexthelp.h"
+#include "controlnames.h"
 #include "fakes.h"
 #include "helpviewer.h"
 #include "mainform.h"
@@ -51,8 +52,7 @@ class TestMainWindow : public QObject {
             window = std::make_unique<TFormMain>(*state, fakes.facilities(), store);
             window->show();
         }
-        template <typename T>
-        T* child(const QString& name) const
+        template <typename T> T* child(const QString& name) const
         {
             T* w = window->findChild<T*>(name);
             if (!w)
@@ -87,10 +87,7 @@ class TestMainWindow : public QObject {
     };
 
 private slots:
-    void initTestCase()
-    {
-        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    }
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
 
     void startShowsOnlyTheGeneralPage()
     {
@@ -126,11 +123,11 @@ private slots:
                                                QStringLiteral("Ноутбуки"), QStringLiteral("Монитор"),
                                                QStringLiteral("Принтер"), QStringLiteral("Разное")}));
         f.chooseMode(1);
-        QCOMPARE(f.visibleTabs(),
-                 (QStringList{QStringLiteral("Главная страница"), QStringLiteral("Процессор и плата"),
-                              QStringLiteral("RAM"), QStringLiteral("Диски"), QStringLiteral("Видео и звук"),
-                              QStringLiteral("Ввод"), QStringLiteral("Монитор"), QStringLiteral("Принтер"),
-                              QStringLiteral("Разное")}));
+        QCOMPARE(
+            f.visibleTabs(),
+            (QStringList{QStringLiteral("Главная страница"), QStringLiteral("Процессор и плата"), QStringLiteral("RAM"),
+                         QStringLiteral("Диски"), QStringLiteral("Видео и звук"), QStringLiteral("Ввод"),
+                         QStringLiteral("Монитор"), QStringLiteral("Принтер"), QStringLiteral("Разное")}));
     }
 
     void processorPageFollowsThePlatform()
@@ -148,8 +145,7 @@ private slots:
         const PriceList intel = loadPriceList(f.file(QStringLiteral("Proc_int.dat")));
         QCOMPARE(f.items(Cat::Proc).size(), recordCount(intel));
         QCOMPARE(f.items(Cat::Proc).at(1), intel.at(7));
-        QCOMPARE(f.items(Cat::Mat).size(),
-                 recordCount(loadPriceList(f.file(QStringLiteral("Mat_int.dat")))));
+        QCOMPARE(f.items(Cat::Mat).size(), recordCount(loadPriceList(f.file(QStringLiteral("Mat_int.dat")))));
     }
 
     void choosingAnItemShowsDescriptionPriceAndWarning()
@@ -177,7 +173,7 @@ private slots:
         QTest::mouseClick(f.child<QCheckBox>(QStringLiteral("RubBox")), Qt::LeftButton);
         QVERIFY(f.child<QLineEdit>(QStringLiteral("KursEdit"))->isEnabled());
         QVERIFY(f.state->computer[Cat::Video].item.isEmpty());
-        QVERIFY(!f.state->catalogue.anyPageLoaded());
+        QVERIFY(!f.state->pages.anyPageLoaded());
         f.enter(Page::Video);
         QCOMPARE(f.window->choiceList(Cat::Video)->currentText(), QStringLiteral("Видеокарты"));
         QVERIFY(f.child<QLabel>(QStringLiteral("PriceVideoLabel"))->text().isEmpty());
@@ -225,7 +221,7 @@ private slots:
         QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), markup);
         QCOMPARE(f.child<QLabel>(QStringLiteral("PriceMonLabel"))->text(), QStringLiteral("<i>150</i> у.е."));
         for (Cat c : allCategories())
-            for (const QString& name : {category(c).itemLabel, category(c).priceLabel})
+            for (const QString& name : {categoryControls(c).itemLabel, categoryControls(c).priceLabel})
                 QVERIFY2(f.child<QLabel>(name)->textFormat() == Qt::PlainText, qPrintable(name));
 
         // The error report quotes file texts as they stand too.
@@ -303,11 +299,12 @@ private slots:
         f.enter(Page::Video);
         QCOMPARE(f.fakes.errorReport.reported.size(), 1);
         QVERIFY(f.fakes.errorReport.reported.first().startsWith(
-            QStringLiteral("Cannot open file \"%1\".").arg(QFileInfo(f.file(QStringLiteral("Sound.dat"))).absoluteFilePath())));
+            QStringLiteral("Cannot open file \"%1\".")
+                .arg(QFileInfo(f.file(QStringLiteral("Sound.dat"))).absoluteFilePath())));
         QVERIFY(!f.items(Cat::Video).isEmpty());
         QVERIFY(f.items(Cat::Sound).isEmpty());
         QVERIFY(f.items(Cat::Speak).isEmpty());
-        QVERIFY(!f.state->catalogue.pageView(Page::Video).loaded);
+        QVERIFY(!f.state->pages.pageView(Page::Video).loaded);
     }
 
     void summaryButtonFollowsTheFlagsOnTwoEventsOnly()
@@ -376,7 +373,7 @@ private slots:
         // Picking the second match chooses record 3, not the first record of the same name.
         QVERIFY(completer->setCurrentRow(1));
         emit completer->activated(completer->currentIndex());
-        QCOMPARE(f.state->catalogue.view(Cat::Mon).box.index, 3);
+        QCOMPARE(f.state->pages.view(Cat::Mon).box.index, 3);
         QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), QStringLiteral("second"));
         QCOMPARE(f.items(Cat::Mon).size(), 4); // the list itself keeps every record in order
     }
@@ -422,7 +419,7 @@ private slots:
         // The pick chooses the offered entry at its own place in the list.
         QVERIFY(completer->setCurrentRow(pick));
         emit completer->activated(completer->currentIndex());
-        QCOMPARE(f.state->catalogue.view(Cat::Mon).box.index, expected[size_t(pick)]);
+        QCOMPARE(f.state->pages.view(Cat::Mon).box.index, expected[size_t(pick)]);
         QCOMPARE(f.child<QLabel>(QStringLiteral("MonLabel"))->text(), names.at(expected[size_t(pick)]) + " описание");
     }
 
@@ -524,10 +521,12 @@ private slots:
             QVERIFY(!kompl->isEnabled());
             auto* del = extras.findChild<QCheckBox*>(QStringLiteral("DelBox"));
             QCOMPARE(del->text(), QStringLiteral("Не показывать цены покомпонентно в счете"));
-            QCOMPARE(del->toolTip(), QStringLiteral("В распечатанном счете цены на отдельные комплектующие не указываются"));
+            QCOMPARE(del->toolTip(),
+                     QStringLiteral("В распечатанном счете цены на отдельные комплектующие не указываются"));
             QVERIFY(!del->isEnabled());
             auto* add = extras.findChild<QLineEdit*>(QStringLiteral("AddEdit"));
-            QCOMPARE(add->toolTip(), QStringLiteral("Внутренняя дополнительная наценка компьютерной фирмы (в процентах)"));
+            QCOMPARE(add->toolTip(),
+                     QStringLiteral("Внутренняя дополнительная наценка компьютерной фирмы (в процентах)"));
             QCOMPARE(typingLimit(add), 5);
             QCOMPARE(add->text(), QStringLiteral("0"));
 
@@ -610,7 +609,13 @@ private slots:
         QCOMPARE(f.child<PictureBox>(QStringLiteral("Image1"))->toolTip(), QStringLiteral("Ваш новый компьютер!!!"));
         QCOMPARE(f.child<PictureBox>(QStringLiteral("Icon"))->toolTip(), QStringLiteral("Сделай правильный выбор!"));
 
-        // The category pages.
+        // The category pages: every category's controls answer to their names.
+        for (Cat c : allCategories()) {
+            const CategoryControls names = categoryControls(c);
+            QCOMPARE(f.child<QComboBox>(names.choiceList), f.window->choiceList(c));
+            QVERIFY(f.child<QLabel>(names.priceLabel)->parent() == f.window->choiceList(c)->parent());
+            QVERIFY(f.child<QLabel>(names.itemLabel)->parent() == f.window->choiceList(c)->parent());
+        }
         QCOMPARE(f.window->choiceList(Cat::Proc)->toolTip(), QStringLiteral("Выберите процессор..."));
         QCOMPARE(f.window->choiceList(Cat::Fdd)->toolTip(), QStringLiteral("Выберите 3.5\" дисковод..."));
         QStringList captions;
@@ -632,7 +637,7 @@ private slots:
         for (QRadioButton* r : platform->findChildren<QRadioButton*>())
             QVERIFY(!r->isChecked());
         for (Page p : allPages()) {
-            auto* warning = f.child<QLabel>(page(p).warning);
+            auto* warning = f.child<QLabel>(pageControls(p).warning);
             QCOMPARE(warning->text(), QStringLiteral("ВНИМАНИЕ! На складе отсутствует!"));
             QVERIFY(warning->isHidden());
             QVERIFY(warning->font().bold());

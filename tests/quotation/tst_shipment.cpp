@@ -48,7 +48,7 @@ struct Shop : TestShop {
     }
     QString stockInMemory(Cat c, int list, int record) const
     {
-        return state->catalogue.view(c).hidden[size_t(list)].at(record * 7 + 4);
+        return state->catalogue.list(c, list).at(record * 7 + 4);
     }
     void print()
     {
@@ -116,7 +116,7 @@ private slots:
         QCOMPARE(shop.stockInMemory(Cat::Case, 0, 1), QStringLiteral("4"));
         // The selection and the page are left as they were.
         QCOMPARE(shop.state->computer[Cat::RAM].item, QStringLiteral("Ram A - 2шт."));
-        QCOMPARE(shop.state->catalogue.view(Cat::RAM).box.index, 1);
+        QCOMPARE(shop.state->pages.view(Cat::RAM).box.index, 1);
     }
 
     void emptyStockGoesNegativeAndReprintShipsAgain()
@@ -138,7 +138,7 @@ private slots:
         for (qsizetype i = 0; i < journal.size(); ++i) {
             const QStringList f = journal.fields(i);
             rows << QStringList{f[stock::OrderColumn], f[stock::CustomerColumn], f[stock::OperationColumn],
-                                f[stock::FileColumn], f[stock::QuantityColumn], f[stock::BeforeColumn],
+                                f[stock::FileColumn],  f[stock::QuantityColumn], f[stock::BeforeColumn],
                                 f[stock::AfterColumn]}
                         .join(QLatin1Char('|'));
         }
@@ -258,6 +258,22 @@ private slots:
         const auto second = shop.snapshot();
         shop.print();
         QCOMPARE(shop.changedSince(second), QStringList({QStringLiteral("Fun.dat")}));
+    }
+
+    void orderShipsTheRecordItShows()
+    {
+        // A page whose load failed midway is loaded afresh on the next entry, which clears its
+        // lists; an item chosen before stays in the order and is the one shipped.
+        Shop shop;
+        shop.remove(QStringLiteral("Dop2.dat"));
+        QVERIFY(!failureOf([&] { shop.choose(Cat::OS, 1); }).isEmpty());
+        shop.state->boxChange(Cat::OS, 1);
+        shop.write(QStringLiteral("Dop2.dat"), TestShop::smallRecords(QStringLiteral("Dop2.dat")));
+        shop.state->sheetEnter(Page::Dop);
+        QCOMPARE(shop.state->pages.view(Cat::OS).box.index, -1);
+        QVERIFY(composeSummary(*shop.state).join(QLatin1Char('\n')).contains(QStringLiteral("Os A")));
+        shop.print();
+        QCOMPARE(shop.stockInFile(QStringLiteral("Os.dat"), 1), QStringLiteral("4"));
     }
 
     void badStockStopsAtItsCategory()
@@ -392,9 +408,12 @@ private slots:
         QTest::addColumn<QString>("stockNow");
         QTest::addColumn<QString>("stockAfter");
         QTest::addColumn<bool>("warning");
-        QTest::newRow("plenty left") << Cat::Vint << 1 << "4" << "3" << false;
-        QTest::newRow("the last one") << Cat::Vint << 1 << "1" << "0" << true;
-        QTest::newRow("two modules, fewer than two left") << Cat::RAM << 2 << "3" << "1" << true;
+        QTest::newRow("plenty left") << Cat::Vint << 1 << "4"
+                                     << "3" << false;
+        QTest::newRow("the last one") << Cat::Vint << 1 << "1"
+                                      << "0" << true;
+        QTest::newRow("two modules, fewer than two left") << Cat::RAM << 2 << "3"
+                                                          << "1" << true;
     }
     void otherCountersSalesAreKept()
     {
@@ -415,10 +434,10 @@ private slots:
         shop.print();
         QCOMPARE(shop.stockInFile(file, 1), stockAfter);
         QCOMPARE(shop.stockInMemory(cat, 0, 1), stockAfter);
-        const ChoiceList& box = shop.state->catalogue.view(cat).box;
+        const ChoiceList& box = shop.state->pages.view(cat).box;
         QCOMPARE(box.index, 1);
         QCOMPARE(box.items.size(), 4); // the other copy's new item is listed too
-        QCOMPARE(shop.state->catalogue.pageView(category(cat).page).warningVisible, warning);
+        QCOMPARE(shop.state->pages.pageView(category(cat).page).warningVisible, warning);
     }
 
     // The record at the chosen place no longer carries the chosen name: that file stays as it is,
@@ -450,11 +469,11 @@ private slots:
                                 "Этот товар и следующие товары заказа не отгружены; выберите товар заново."));
         QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Case.dat")}));
         QVERIFY(!shop.state->computer.isChosen(Cat::Vint));
-        const ChoiceList& box = shop.state->catalogue.view(Cat::Vint).box;
+        const ChoiceList& box = shop.state->pages.view(Cat::Vint).box;
         QCOMPARE(box.index, -1);
         QCOMPARE(box.currentText(), QStringLiteral("Винчестеры"));
         QCOMPARE(box.items.size(), disks.size());
-        QCOMPARE(shop.state->catalogue.view(Cat::Vint).hidden[0].toFileBytes(), shop.bytes(QStringLiteral("Vint.dat")));
+        QCOMPARE(shop.state->catalogue.list(Cat::Vint, 0).toFileBytes(), shop.bytes(QStringLiteral("Vint.dat")));
         QVERIFY(shop.state->computer.isChosen(Cat::Mon));
     }
 
@@ -503,7 +522,9 @@ private slots:
                 throw Error(QStringLiteral("журнал недоступен"));
         };
         shop.lines = composeSummary(*shop.state);
-        QCOMPARE(failureOf([&] { printBtnClick(*shop.state, shop.lines, &shop.fakes.printer, &shop.fakes.messageBox, recorder); }),
+        QCOMPARE(failureOf([&] {
+                     printBtnClick(*shop.state, shop.lines, &shop.fakes.printer, &shop.fakes.messageBox, recorder);
+                 }),
                  QStringLiteral("журнал недоступен"));
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));
         QCOMPARE(shop.stockInMemory(Cat::Vint, 0, 2), QStringLiteral("-1"));

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "catalogue.h"
+#include "categorypages.h"
 #include "facilities.h"
 #include "order.h"
 #include "settingspersistence.h"
+#include "shipment.h"
 
 #include <QRandomGenerator>
 
@@ -18,26 +20,26 @@ struct EditState {
 
 // The General page's controls as the behaviour sees them.
 struct GeneralPage {
-    int choiseGroup = -1;      // -1 none, 0 "Базовые модели", 1 "Все комплектующие"
+    int choiseGroup = -1; // -1 none, 0 "Базовые модели", 1 "Все комплектующие"
     bool resBtnEnabled = false;
     bool rubBox = false;
     EditState kursEdit{QString(), false};
     EditState valEdit{QString(), false};
     bool ndsBox = false;
     EditState ndsEdit{QString(), false};
-    int kindGroup = 0;         // disabled, first item
-    int badge = 0;             // which of Icon1..Icon6 (0..5) the Icon shows
+    int kindGroup = 0; // disabled, first item
+    int badge = 0;     // which of Icon1..Icon6 (0..5) the Icon shows
 };
 
 extern const QString DigitsOnlyMessage; // "Вводите только цифры! ..."
 // The digits-only message for the regional separator: it names the comma, or else the separator
 // the user has to type.
 QString digitsOnlyMessage(QChar decimal);
-extern const QString JournalFile;       // "Log.xls"
+extern const QString JournalFile; // "Log.xls"
 
-// The main window's state and behaviour without a screen: the order, the pages and their lists
-// and the General page. Handlers carry the window's names and throw Error for failures that the
-// window reports with the default error report.
+// The main window's state and behaviour without a screen: the order it builds, the price lists,
+// what the pages and the General page show. Handlers carry the window's names and throw Error for
+// failures that the window reports with the default error report.
 class MainState : public Order {
 public:
     // `decimal` is the regional decimal separator; files are read from `directory` (empty: the
@@ -45,8 +47,9 @@ public:
     MainState(const Facilities& facilities, QChar decimal, QString directory = QString());
 
     Catalogue catalogue;
+    CategoryPages pages;
     GeneralPage general;
-    QString addEdit;           // the extras dialog's markup field
+    QString addEdit; // the extras dialog's markup field
 
     const Facilities& facilities() const { return m_facilities; }
 
@@ -73,6 +76,9 @@ public:
     // A shipment replaced the price list of `c` in memory: the page's out-of-stock warning, when
     // the choice of `c` set it last, follows the chosen record's count now.
     void stockChanged(Cat c);
+    // What the pages do when a shipment changed a list: relist it, and follow the stock warning
+    // (and drop the choice of a record that no longer carries its name).
+    ShipmentFollowUp shipmentFollowUp();
 
     void rubBoxClick(bool checked);
     void kursEditChange(const QString& text);
@@ -104,9 +110,20 @@ private:
     Facilities m_facilities;
     QRandomGenerator m_random;
     bool m_starting = false;
-    SettingFlags m_loaded{};  // read from the store (or defaulted) at start
-    SettingFlags m_touched{}; // set by the user during the run
+    SettingFlags m_loaded{};                    // read from the store (or defaulted) at start
+    SettingFlags m_touched{};                   // set by the user during the run
     std::array<int, PageCount> m_warningFrom{}; // per page, the category whose choice set the warning, or -1
 };
+
+// The shipment of the order the main window built, its pages following every list it changes.
+void shipOrder(MainState& state, const ShipmentRecorder& recorder = {});
+// The summary window's printing: the printer dialog, the print job and the shipment (see the
+// order's printAndShip). On return the summary window closes; a failed shipment is thrown
+// instead, and the window stays open.
+void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder = {});
+// PrintBtnClick as a whole: appends the status lines to `lines`, then prints and ships.
+void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                   const ShipmentRecorder& recorder = {});
 
 } // namespace korvanta

@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 #include "error.h"
+#include "pagetable.h"
 #include "settingspersistence.h"
 
 namespace korvanta {
@@ -29,7 +30,7 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
 {
     m_random.seed(seed);
     for (Page p : allPages())
-        catalogue.pageView(p).tabVisible = false;
+        pages.pageView(p).tabVisible = false;
     orderDate = OrderDate{quint16(day), quint16(month), quint16(year)};
     // The price-list file names are fixed in the category table.
     m_loaded = SettingFlags{};
@@ -73,13 +74,13 @@ void MainState::touch(int field)
 
 void MainState::sheetEnter(Page p)
 {
-    if (p == Page::RAM && !catalogue.pageView(p).loaded) {
+    if (p == Page::RAM && !pages.pageView(p).loaded) {
         computer.RAMCount = 1;
         computer.Fun1Count = 1;
-        catalogue.numBox.choose(0);
-        catalogue.num1Box.choose(0);
+        pages.numBox.choose(0);
+        pages.num1Box.choose(0);
     }
-    catalogue.enterPage(p);
+    pages.enterPage(p, catalogue);
 }
 
 void MainState::procGroupClick(int index)
@@ -89,7 +90,7 @@ void MainState::procGroupClick(int index)
     if (group == catalogue.procGroup)
         return;
     catalogue.procGroup = group;
-    catalogue.relistPlatform();
+    pages.relistPlatform(catalogue);
     computer[Cat::Proc].item.clear();
     computer[Cat::Mat].item.clear();
 }
@@ -101,7 +102,7 @@ QString MainState::unitSuffix() const
 
 void MainState::boxChange(Cat c, int index)
 {
-    ChoiceList& box = catalogue.view(c).box;
+    ChoiceList& box = pages.view(c).box;
     const int previousIndex = box.index;
     const QString previousText = box.editText;
     box.choose(index);
@@ -119,8 +120,8 @@ void MainState::boxChange(Cat c, int index)
 void MainState::showChoice(Cat c, int i)
 {
     const CategoryInfo& info = category(c);
-    CategoryView& v = catalogue.view(c);
-    PageView& pv = catalogue.pageView(info.page);
+    CategoryView& v = pages.view(c);
+    PageView& pv = pages.pageView(info.page);
 
     if (info.variant == Variant::Quantity) {
         if (i < 0)
@@ -140,7 +141,7 @@ void MainState::showChoice(Cat c, int i)
         // Every line is read before anything changes.
         const PriceRecord record(*list, i);
         const QString description = record.description();
-        SelectionPair pair{v.box.items.at(i), QString()};
+        SelectionPair pair{v.box.items.at(i), QString(), i, v.box.items.at(i)};
         if (!settings.rub)
             pair.price = record.price();
         else if (pair.item != NoneEntry)
@@ -153,15 +154,15 @@ void MainState::showChoice(Cat c, int i)
         m_warningFrom[size_t(idx(info.page))] = idx(c);
         computer[c] = std::move(pair);
     }
-    if (!info.picture.isEmpty())
-        pv.picture = info.picture;
+    if (!categoryLook(c).picture.isEmpty())
+        pv.picture = categoryLook(c).picture;
 }
 
 void MainState::forgetChoice(Cat c)
 {
     computer[c] = SelectionPair{};
-    catalogue.view(c).itemLabel.clear();
-    catalogue.view(c).priceLabel.clear();
+    pages.view(c).itemLabel.clear();
+    pages.view(c).priceLabel.clear();
 }
 
 quint16 MainState::countOf(Cat c) const
@@ -172,8 +173,8 @@ quint16 MainState::countOf(Cat c) const
 void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
 {
     const CategoryInfo& info = category(c);
-    CategoryView& v = catalogue.view(c);
-    PageView& pv = catalogue.pageView(info.page);
+    CategoryView& v = pages.view(c);
+    PageView& pv = pages.pageView(info.page);
     const PriceRecord record(*catalogue.records(c), position);
     const quint16 n = countOf(c);
 
@@ -181,6 +182,8 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     const QString description = fullChoice ? record.description() : v.itemLabel;
     // The first entry of a quantity list stands for none, whatever its name.
     SelectionPair pair;
+    pair.record = position;
+    pair.recordName = v.box.items.at(position);
     if (position == 0)
         pair.item = NoneEntry;
     else
@@ -199,12 +202,12 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     m_warningFrom[size_t(idx(info.page))] = idx(c);
     computer[c] = std::move(pair);
     if (fullChoice)
-        pv.picture = info.picture;
+        pv.picture = categoryLook(c).picture;
 }
 
 void MainState::quantityChange(Cat c, int index)
 {
-    ChoiceList& quantity = c == Cat::RAM ? catalogue.numBox : catalogue.num1Box;
+    ChoiceList& quantity = c == Cat::RAM ? pages.numBox : pages.num1Box;
     const int previousIndex = quantity.index;
     const QString previousText = quantity.editText;
     quantity.choose(index);
@@ -213,7 +216,7 @@ void MainState::quantityChange(Cat c, int index)
     quint16& count = c == Cat::RAM ? computer.RAMCount : computer.Fun1Count;
     const quint16 previousCount = count;
     count = quint16(quantity.index + 1);
-    const int position = catalogue.view(c).box.index;
+    const int position = pages.view(c).box.index;
     if (position <= 0)
         return;
     try {
@@ -232,15 +235,49 @@ void MainState::stockChanged(Cat c)
     const Page p = category(c).page;
     if (m_warningFrom[size_t(idx(p))] != idx(c))
         return;
-    PageView& pv = catalogue.pageView(p);
+    PageView& pv = pages.pageView(p);
     const PriceList* list = catalogue.records(c);
-    const int i = catalogue.view(c).box.index;
+    const int i = pages.view(c).box.index;
     if (!computer.isChosen(c) || !list || i < 0) {
         pv.warningVisible = false;
         return;
     }
     const long long stock = textToInt(PriceRecord(*list, i).stock());
     pv.warningVisible = category(c).variant == Variant::Quantity ? stock < countOf(c) : stock <= 0;
+}
+
+ShipmentFollowUp MainState::shipmentFollowUp()
+{
+    ShipmentFollowUp f;
+    f.listReplaced = [this](Cat c) {
+        pages.relist(c, catalogue);
+        stockChanged(c);
+    };
+    f.choiceDropped = [this](Cat c) {
+        pages.relist(c, catalogue);
+        boxChange(c, -1);
+        pages.view(c).box.editText = category(c).title;
+        stockChanged(c);
+    };
+    return f;
+}
+
+void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder)
+{
+    printAndShip(state, state.catalogue, lines, printer, messageBox, recorder, state.shipmentFollowUp());
+}
+
+void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                   const ShipmentRecorder& recorder)
+{
+    appendStatusLines(lines);
+    printAndShip(state, lines, printer, messageBox, recorder);
+}
+
+void shipOrder(MainState& state, const ShipmentRecorder& recorder)
+{
+    shipOrder(state, state.catalogue, recorder, state.shipmentFollowUp());
 }
 
 void MainState::numBoxChange(int index)
@@ -315,9 +352,9 @@ void MainState::zero()
 {
     for (SelectionPair& pair : computer.pairs)
         pair.item.clear();
-    catalogue.clearLoadedFlags();
+    pages.clearLoadedFlags();
     for (Page p : allPages())
-        catalogue.pageView(p).warningVisible = false;
+        pages.pageView(p).warningVisible = false;
     m_warningFrom.fill(-1);
 }
 
@@ -329,16 +366,16 @@ void MainState::choiseGroupClick(int index)
     zero();
     const bool baseModels = index == 0;
     for (Page p : {Page::Base, Page::Nout})
-        catalogue.pageView(p).tabVisible = baseModels;
+        pages.pageView(p).tabVisible = baseModels;
     for (Page p : {Page::Proc, Page::RAM, Page::Disk, Page::Video, Page::Other})
-        catalogue.pageView(p).tabVisible = !baseModels;
+        pages.pageView(p).tabVisible = !baseModels;
     for (Page p : {Page::Mon, Page::Prn, Page::Dop})
-        catalogue.pageView(p).tabVisible = true;
+        pages.pageView(p).tabVisible = true;
 }
 
 void MainState::evaluateResBtn()
 {
-    general.resBtnEnabled = catalogue.anyPageLoaded();
+    general.resBtnEnabled = pages.anyPageLoaded();
 }
 
 void MainState::generalSheetEnter()

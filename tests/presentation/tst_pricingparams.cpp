@@ -45,13 +45,13 @@ struct Shop : TestShop {
     {
         int n = 0;
         for (Page p : allPages())
-            n += state.catalogue.pageView(p).loaded ? 1 : 0;
+            n += state.pages.pageView(p).loaded ? 1 : 0;
         return n;
     }
     bool anyWarning() const
     {
         for (Page p : allPages())
-            if (state.catalogue.pageView(p).warningVisible)
+            if (state.pages.pageView(p).warningVisible)
                 return true;
         return false;
     }
@@ -202,7 +202,7 @@ void TestPricingParams::rubSwitchResetsAndTogglesEdits()
     shop.state.valEditChange(QStringLiteral("грн."));
     shop.chooseSome();
     const QString procPrice = shop.state.computer[Cat::Proc].price;
-    const QString procLabel = shop.state.catalogue.view(Cat::Proc).priceLabel;
+    const QString procLabel = shop.state.pages.view(Cat::Proc).priceLabel;
     QCOMPARE(procPrice, QStringLiteral("10"));
 
     shop.state.rubBoxClick(true);
@@ -213,8 +213,8 @@ void TestPricingParams::rubSwitchResetsAndTogglesEdits()
     QVERIFY(shop.isReset());
     // The price texts and the pages' labels stay until the pages reload.
     QCOMPARE(shop.state.computer[Cat::Proc].price, procPrice);
-    QCOMPARE(shop.state.catalogue.view(Cat::Proc).priceLabel, procLabel);
-    QCOMPARE(shop.state.catalogue.view(Cat::Proc).box.index, 1);
+    QCOMPARE(shop.state.pages.view(Cat::Proc).priceLabel, procLabel);
+    QCOMPARE(shop.state.pages.view(Cat::Proc).box.index, 1);
     QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" грн."));
 
     shop.chooseSome();
@@ -253,11 +253,11 @@ void TestPricingParams::pricesFollowTheUnitAfterReset()
     shop.state.kursEditChange(QStringLiteral("29,7"));
     shop.state.valEditChange(QStringLiteral("руб."));
     shop.state.sheetEnter(Page::Mon);
-    QCOMPARE(shop.state.catalogue.view(Cat::Mon).box.index, -1);
-    QVERIFY(shop.state.catalogue.view(Cat::Mon).priceLabel.isEmpty());
+    QCOMPARE(shop.state.pages.view(Cat::Mon).box.index, -1);
+    QVERIFY(shop.state.pages.view(Cat::Mon).priceLabel.isEmpty());
     shop.state.boxChange(Cat::Mon, 2);
     QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("594,00"));
-    QCOMPARE(shop.state.catalogue.view(Cat::Mon).priceLabel, QStringLiteral("594,00 руб."));
+    QCOMPARE(shop.state.pages.view(Cat::Mon).priceLabel, QStringLiteral("594,00 руб."));
 }
 
 void TestPricingParams::summaryParametersKeepChoices()
@@ -268,7 +268,7 @@ void TestPricingParams::summaryParametersKeepChoices()
     shop.state.valEditChange(QStringLiteral("руб."));
     shop.chooseSome();
     const Computer before = shop.state.computer;
-    const QString label = shop.state.catalogue.view(Cat::Vint).priceLabel;
+    const QString label = shop.state.pages.view(Cat::Vint).priceLabel;
     QCOMPARE(label, QStringLiteral("297,00 руб."));
     const int loaded = shop.loadedPages();
 
@@ -287,9 +287,9 @@ void TestPricingParams::summaryParametersKeepChoices()
         QCOMPARE(shop.state.computer[c].item, before[c].item);
         QCOMPARE(shop.state.computer[c].price, before[c].price);
     }
-    QCOMPARE(shop.state.catalogue.view(Cat::Vint).priceLabel, label);
+    QCOMPARE(shop.state.pages.view(Cat::Vint).priceLabel, label);
     QCOMPARE(shop.loadedPages(), loaded);
-    QVERIFY(shop.state.catalogue.pageView(Page::Prn).warningVisible);
+    QVERIFY(shop.state.pages.pageView(Page::Prn).warningVisible);
 }
 
 void TestPricingParams::numbersOutsideUsualRangeAccepted()
@@ -346,18 +346,18 @@ void TestPricingParams::zeroClearsItemsFlagsAndWarnings()
     Shop shop;
     shop.chooseSome();
     for (Page p : allPages()) {
-        shop.state.catalogue.pageView(p).warningVisible = true;
-        shop.state.catalogue.pageView(p).loaded = true;
+        shop.state.pages.pageView(p).warningVisible = true;
+        shop.state.pages.pageView(p).loaded = true;
     }
     const Computer before = shop.state.computer;
-    const CategoryView procView = shop.state.catalogue.view(Cat::Proc);
-    const QString picture = shop.state.catalogue.pageView(Page::Proc).picture;
+    const CategoryView procView = shop.state.pages.view(Cat::Proc);
+    const QString picture = shop.state.pages.pageView(Page::Proc).picture;
     QCOMPARE(picture, QStringLiteral("Image33"));
 
     shop.state.zero();
     for (Page p : allPages()) {
-        QVERIFY(!shop.state.catalogue.pageView(p).warningVisible);
-        QVERIFY(!shop.state.catalogue.pageView(p).loaded);
+        QVERIFY(!shop.state.pages.pageView(p).warningVisible);
+        QVERIFY(!shop.state.pages.pageView(p).loaded);
     }
     for (Cat c : allCategories()) {
         QVERIFY(shop.state.computer[c].item.isEmpty());
@@ -366,12 +366,12 @@ void TestPricingParams::zeroClearsItemsFlagsAndWarnings()
     QVERIFY(!shop.state.computer[Cat::Proc].price.isEmpty());
     QCOMPARE(shop.state.computer.RAMCount, before.RAMCount);
     // The choice lists, labels and pictures keep showing the old choice.
-    const CategoryView& after = shop.state.catalogue.view(Cat::Proc);
+    const CategoryView& after = shop.state.pages.view(Cat::Proc);
     QCOMPARE(after.box.items, procView.box.items);
     QCOMPARE(after.box.index, procView.box.index);
     QCOMPARE(after.itemLabel, procView.itemLabel);
     QCOMPARE(after.priceLabel, procView.priceLabel);
-    QCOMPARE(shop.state.catalogue.pageView(Page::Proc).picture, picture);
+    QCOMPARE(shop.state.pages.pageView(Page::Proc).picture, picture);
     QCOMPARE(shop.state.catalogue.procGroup, 0);
 }
 
@@ -381,7 +381,7 @@ void TestPricingParams::choiseGroupShowsTabs()
     const auto visible = [&] {
         QList<Page> pages;
         for (Page p : allPages())
-            if (shop.state.catalogue.pageView(p).tabVisible)
+            if (shop.state.pages.pageView(p).tabVisible)
                 pages.append(p);
         return pages;
     };
@@ -403,8 +403,8 @@ void TestPricingParams::choiseGroupShowsTabs()
     shop.state.choiseGroupClick(1);
     QVERIFY(shop.isReset());
     QCOMPARE(visible().size(), 8);
-    QVERIFY(!shop.state.catalogue.pageView(Page::Base).tabVisible);
-    QVERIFY(!shop.state.catalogue.pageView(Page::Nout).tabVisible);
+    QVERIFY(!shop.state.pages.pageView(Page::Base).tabVisible);
+    QVERIFY(!shop.state.pages.pageView(Page::Nout).tabVisible);
 }
 
 void TestPricingParams::choiseGroupSameItemChangesNothing()
@@ -418,8 +418,8 @@ void TestPricingParams::choiseGroupSameItemChangesNothing()
     QCOMPARE(shop.chosenCount(), chosen);
     QCOMPARE(shop.loadedPages(), loaded);
     QVERIFY(shop.anyWarning());
-    QVERIFY(shop.state.catalogue.pageView(Page::Proc).tabVisible);
-    QVERIFY(!shop.state.catalogue.pageView(Page::Base).tabVisible);
+    QVERIFY(shop.state.pages.pageView(Page::Proc).tabVisible);
+    QVERIFY(!shop.state.pages.pageView(Page::Base).tabVisible);
 }
 
 void TestPricingParams::resBtnFollowsFlagsOnlyWhenAsked()

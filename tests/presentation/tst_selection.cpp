@@ -36,8 +36,8 @@ struct Shop : TestShop {
         state.valEditChange(name);
     }
     const SelectionPair& pair(Cat c) const { return state.computer[c]; }
-    const CategoryView& view(Cat c) const { return state.catalogue.view(c); }
-    const PageView& page(Page p) const { return state.catalogue.pageView(p); }
+    const CategoryView& view(Cat c) const { return state.pages.view(c); }
+    const PageView& page(Page p) const { return state.pages.pageView(p); }
 };
 
 } // namespace
@@ -348,13 +348,15 @@ void TestSelection::failedQuantityChangeKeepsTheCount()
     shop.state.boxChange(cat, 1);
     const Shown chosen(shop, cat);
     // The record's price line can no longer be read, as after an edit of the list in memory.
-    shop.state.catalogue.records(cat)->replace(RecordLines + PriceLine, QStringLiteral("45.5"));
+    PriceList edited = *shop.state.catalogue.records(cat);
+    edited.replace(RecordLines + PriceLine, QStringLiteral("45.5"));
+    shop.state.catalogue.replaceRecords(cat, edited);
     const auto change = [&](int index) {
         return failureOf([&] { cat == Cat::RAM ? shop.state.numBoxChange(index) : shop.state.num1BoxChange(index); });
     };
     QCOMPARE(change(2), QStringLiteral("'45.5' is not a valid floating point value"));
     QCOMPARE(Shown(shop, cat), chosen);
-    const ChoiceList& quantity = cat == Cat::RAM ? shop.state.catalogue.numBox : shop.state.catalogue.num1Box;
+    const ChoiceList& quantity = cat == Cat::RAM ? shop.state.pages.numBox : shop.state.pages.num1Box;
     QCOMPARE(quantity.index, 0);
     QCOMPARE(quantity.currentText(), QStringLiteral("1"));
 }
@@ -548,8 +550,8 @@ void TestSelection::memoryPageEntrySetsCountsToOne()
     shop.state.sheetEnter(Page::RAM);
     QCOMPARE(shop.state.computer.RAMCount, quint16(1));
     QCOMPARE(shop.state.computer.Fun1Count, quint16(1));
-    QCOMPARE(shop.state.catalogue.numBox.currentText(), QStringLiteral("1"));
-    QCOMPARE(shop.state.catalogue.num1Box.currentText(), QStringLiteral("1"));
+    QCOMPARE(shop.state.pages.numBox.currentText(), QStringLiteral("1"));
+    QCOMPARE(shop.state.pages.num1Box.currentText(), QStringLiteral("1"));
     shop.state.numBoxChange(2);
     shop.state.num1BoxChange(1);
     // Entering the loaded page again keeps the counts.
@@ -561,8 +563,8 @@ void TestSelection::memoryPageEntrySetsCountsToOne()
     shop.state.sheetEnter(Page::RAM);
     QCOMPARE(shop.state.computer.RAMCount, quint16(1));
     QCOMPARE(shop.state.computer.Fun1Count, quint16(1));
-    QCOMPARE(shop.state.catalogue.numBox.currentText(), QStringLiteral("1"));
-    QCOMPARE(shop.state.catalogue.num1Box.currentText(), QStringLiteral("1"));
+    QCOMPARE(shop.state.pages.numBox.currentText(), QStringLiteral("1"));
+    QCOMPARE(shop.state.pages.num1Box.currentText(), QStringLiteral("1"));
 }
 
 void TestSelection::platformSwitchDropsProcessorAndBoard()
