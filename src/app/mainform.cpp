@@ -241,7 +241,7 @@ void TFormMain::buildOrderButtons(QWidget* sheet)
     m_zakEdit = new QLineEdit(sheet);
     m_zakEdit->setObjectName(QStringLiteral("ZakEdit"));
     m_zakEdit->setGeometry(80, 281, 304, 24);
-    connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.customer = text; });
+    connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.order.customer = text; });
     auto* clienButton =
         makeButton(sheet, QStringLiteral("ClienButton"), QStringLiteral("База клиентов"), QStringLiteral("clients"));
     clienButton->setGeometry(400, 280, 180, ButtonHeight);
@@ -510,14 +510,14 @@ void TFormMain::refresh()
     syncEdit(m_kursEdit, g.kursEdit);
     syncEdit(m_valEdit, g.valEdit);
     syncEdit(m_ndsEdit, g.ndsEdit);
-    if (m_zakEdit->text() != m_state.customer)
-        m_zakEdit->setText(m_state.customer);
+    if (m_zakEdit->text() != m_state.order.customer)
+        m_zakEdit->setText(m_state.order.customer);
     m_icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
 }
 
 void TFormMain::setCustomer(const QString& name)
 {
-    m_state.customer = name;
+    m_state.order.customer = name;
     refresh();
 }
 

@@ -111,7 +111,7 @@ void TResForm::showLines()
 void TResForm::FormShow()
 {
     guarded(m_facilities.errorReport, [&] {
-        const Summary summary = summarize(m_state);
+        const Summary summary = summarize(m_state.order);
         m_lines = summary.lines;
         showLines();
         if (summary.failure) {

@@ -21,7 +21,7 @@ QString digitsOnlyMessage(QChar decimal)
 }
 
 MainState::MainState(const Facilities& facilities, QChar decimal, QString directory)
-    : Order(decimal), catalogue(std::move(directory)), m_facilities(facilities)
+    : order(decimal), catalogue(std::move(directory)), m_facilities(facilities)
 {
     m_warningFrom.fill(-1);
 }
@@ -31,18 +31,18 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
     m_random.seed(seed);
     for (Page p : allPages())
         pages.pageView(p).tabVisible = false;
-    orderDate = OrderDate{quint16(day), quint16(month), quint16(year)};
+    order.orderDate = OrderDate{quint16(day), quint16(month), quint16(year)};
     // The price-list file names are fixed in the category table.
     m_loaded = SettingFlags{};
     m_touched = SettingFlags{};
-    if (!loadPricingSettings(store, settings, m_loaded) && m_facilities.messageBox)
+    if (!loadPricingSettings(store, order.settings, m_loaded) && m_facilities.messageBox)
         m_facilities.messageBox->showError(SettingsErrorMessage);
 
     // Showing the values runs the handlers as the user's input would.
     m_starting = true;
-    const PricingSettings loaded = settings;
-    kursEditChange(formatPlain(loaded.curs, decimal()));
-    ndsEditChange(formatPlain(loaded.nds, decimal()));
+    const PricingSettings loaded = order.settings;
+    kursEditChange(formatPlain(loaded.curs, order.decimal()));
+    ndsEditChange(formatPlain(loaded.nds, order.decimal()));
     rubBoxClick(loaded.rub);
     ndsBoxClick(loaded.ndse);
     valEditChange(loaded.val);
@@ -52,7 +52,7 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
 void MainState::addBoxCreate()
 {
     m_starting = true;
-    addEditChange(formatPlain(settings.add, decimal()));
+    addEditChange(formatPlain(order.settings.add, order.decimal()));
     m_starting = false;
 }
 
@@ -62,7 +62,7 @@ void MainState::formClose(SettingsStore& store)
     SettingFlags write{};
     for (size_t i = 0; i < write.size(); ++i)
         write[i] = m_loaded[i] || m_touched[i];
-    if (!savePricingSettings(store, settings, write) && m_facilities.messageBox)
+    if (!savePricingSettings(store, order.settings, write) && m_facilities.messageBox)
         m_facilities.messageBox->showError(SettingsErrorMessage);
 }
 
@@ -75,8 +75,8 @@ void MainState::touch(int field)
 void MainState::sheetEnter(Page p)
 {
     if (p == Page::RAM && !pages.pageView(p).loaded) {
-        computer.RAMCount = 1;
-        computer.Fun1Count = 1;
+        order.computer.RAMCount = 1;
+        order.computer.Fun1Count = 1;
         pages.numBox.choose(0);
         pages.num1Box.choose(0);
     }
@@ -91,13 +91,13 @@ void MainState::procGroupClick(int index)
         return;
     catalogue.procGroup = group;
     pages.relistPlatform(catalogue);
-    computer[Cat::Proc].item.clear();
-    computer[Cat::Mat].item.clear();
+    order.computer[Cat::Proc].item.clear();
+    order.computer[Cat::Mat].item.clear();
 }
 
 QString MainState::unitSuffix() const
 {
-    return korvanta::unitSuffix(settings);
+    return korvanta::unitSuffix(order.settings);
 }
 
 void MainState::boxChange(Cat c, int index)
@@ -142,17 +142,18 @@ void MainState::showChoice(Cat c, int i)
         const PriceRecord record(*list, i);
         const QString description = record.description();
         SelectionPair pair{v.box.items.at(i), QString(), i, v.box.items.at(i)};
-        if (!settings.rub)
+        if (!order.settings.rub)
             pair.price = record.price();
         else if (pair.item != NoneEntry)
-            pair.price = formatMoney(textToFloat(record.price(), decimal()) * settings.curs, decimal());
+            pair.price =
+                formatMoney(textToFloat(record.price(), order.decimal()) * order.settings.curs, order.decimal());
         const bool outOfStock = pair.item != NoneEntry && textToInt(record.stock()) <= 0;
 
         v.itemLabel = description;
         v.priceLabel = pair.price + unitSuffix();
         pv.warningVisible = outOfStock;
         m_warningFrom[size_t(idx(info.page))] = idx(c);
-        computer[c] = std::move(pair);
+        order.computer[c] = std::move(pair);
     }
     if (!categoryLook(c).picture.isEmpty())
         pv.picture = categoryLook(c).picture;
@@ -160,14 +161,14 @@ void MainState::showChoice(Cat c, int i)
 
 void MainState::forgetChoice(Cat c)
 {
-    computer[c] = SelectionPair{};
+    order.computer[c] = SelectionPair{};
     pages.view(c).itemLabel.clear();
     pages.view(c).priceLabel.clear();
 }
 
 quint16 MainState::countOf(Cat c) const
 {
-    return c == Cat::RAM ? computer.RAMCount : computer.Fun1Count;
+    return c == Cat::RAM ? order.computer.RAMCount : order.computer.Fun1Count;
 }
 
 void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
@@ -189,10 +190,10 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     else
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
     if (pair.item != NoneEntry) {
-        double amount = textToFloat(record.price(), decimal()) * n;
-        if (settings.rub)
-            amount *= settings.curs;
-        pair.price = formatMoney(amount, decimal());
+        double amount = textToFloat(record.price(), order.decimal()) * n;
+        if (order.settings.rub)
+            amount *= order.settings.curs;
+        pair.price = formatMoney(amount, order.decimal());
     }
     const bool shortOfStock = pair.item != NoneEntry && textToInt(record.stock()) < n;
 
@@ -200,7 +201,7 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
     v.priceLabel = pair.price + unitSuffix();
     pv.warningVisible = shortOfStock;
     m_warningFrom[size_t(idx(info.page))] = idx(c);
-    computer[c] = std::move(pair);
+    order.computer[c] = std::move(pair);
     if (fullChoice)
         pv.picture = categoryLook(c).picture;
 }
@@ -213,7 +214,7 @@ void MainState::quantityChange(Cat c, int index)
     quantity.choose(index);
     if (quantity.index < 0)
         return; // a typed quantity counts by the entry's position only
-    quint16& count = c == Cat::RAM ? computer.RAMCount : computer.Fun1Count;
+    quint16& count = c == Cat::RAM ? order.computer.RAMCount : order.computer.Fun1Count;
     const quint16 previousCount = count;
     count = quint16(quantity.index + 1);
     const int position = pages.view(c).box.index;
@@ -238,7 +239,7 @@ void MainState::stockChanged(Cat c)
     PageView& pv = pages.pageView(p);
     const PriceList* list = catalogue.records(c);
     const int i = pages.view(c).box.index;
-    if (!computer.isChosen(c) || !list || i < 0) {
+    if (!order.computer.isChosen(c) || !list || i < 0) {
         pv.warningVisible = false;
         return;
     }
@@ -265,7 +266,7 @@ ShipmentFollowUp MainState::shipmentFollowUp()
 void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
                   const ShipmentRecorder& recorder)
 {
-    printAndShip(state, state.catalogue, lines, printer, messageBox, recorder, state.shipmentFollowUp());
+    printAndShip(state.order, state.catalogue, lines, printer, messageBox, recorder, state.shipmentFollowUp());
 }
 
 void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
@@ -277,7 +278,7 @@ void printBtnClick(MainState& state, QStringList& lines, Printer* printer, Messa
 
 void shipOrder(MainState& state, const ShipmentRecorder& recorder)
 {
-    shipOrder(state, state.catalogue, recorder, state.shipmentFollowUp());
+    shipOrder(state.order, state.catalogue, recorder, state.shipmentFollowUp());
 }
 
 void MainState::numBoxChange(int index)
@@ -292,12 +293,12 @@ void MainState::num1BoxChange(int index)
 
 bool MainState::parseNumber(const QString& text, double& field)
 {
-    if (const auto value = tryTextToFloat(text, decimal())) {
+    if (const auto value = tryTextToFloat(text, order.decimal())) {
         field = *value;
         return true;
     }
     if (m_facilities.messageBox)
-        m_facilities.messageBox->showError(digitsOnlyMessage(decimal()));
+        m_facilities.messageBox->showError(digitsOnlyMessage(order.decimal()));
     return false;
 }
 
@@ -307,14 +308,14 @@ void MainState::rubBoxClick(bool checked)
     zero();
     general.kursEdit.enabled = checked;
     general.valEdit.enabled = checked;
-    settings.rub = checked;
+    order.settings.rub = checked;
     touch(int(SettingField::Rub));
 }
 
 void MainState::kursEditChange(const QString& text)
 {
     general.kursEdit.text = text;
-    if (parseNumber(text, settings.curs))
+    if (parseNumber(text, order.settings.curs))
         touch(int(SettingField::Curs));
     zero();
 }
@@ -322,7 +323,7 @@ void MainState::kursEditChange(const QString& text)
 void MainState::valEditChange(const QString& text)
 {
     general.valEdit.text = text;
-    settings.val = text;
+    order.settings.val = text;
     touch(int(SettingField::Val));
 }
 
@@ -330,27 +331,27 @@ void MainState::ndsBoxClick(bool checked)
 {
     general.ndsBox = checked;
     general.ndsEdit.enabled = checked;
-    settings.ndse = checked;
+    order.settings.ndse = checked;
     touch(int(SettingField::Ndse));
 }
 
 void MainState::ndsEditChange(const QString& text)
 {
     general.ndsEdit.text = text;
-    if (parseNumber(text, settings.nds))
+    if (parseNumber(text, order.settings.nds))
         touch(int(SettingField::Nds));
 }
 
 void MainState::addEditChange(const QString& text)
 {
     addEdit = text;
-    if (parseNumber(text, settings.add))
+    if (parseNumber(text, order.settings.add))
         touch(int(SettingField::Add));
 }
 
 void MainState::zero()
 {
-    for (SelectionPair& pair : computer.pairs)
+    for (SelectionPair& pair : order.computer.pairs)
         pair.item.clear();
     pages.clearLoadedFlags();
     for (Page p : allPages())

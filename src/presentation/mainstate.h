@@ -40,12 +40,13 @@ extern const QString JournalFile; // "Log.xls"
 // The main window's state and behaviour without a screen: the order it builds, the price lists,
 // what the pages and the General page show. Handlers carry the window's names and throw Error for
 // failures that the window reports with the default error report.
-class MainState : public Order {
+class MainState {
 public:
     // `decimal` is the regional decimal separator; files are read from `directory` (empty: the
     // working directory).
     MainState(const Facilities& facilities, QChar decimal, QString directory = QString());
 
+    Order order;
     Catalogue catalogue;
     CategoryPages pages;
     GeneralPage general;

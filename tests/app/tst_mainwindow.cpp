@@ -166,13 +166,13 @@ private slots:
         QCOMPARE(f.child<PictureBox>(QStringLiteral("Image7"))->picture(), QStringLiteral("Image71"));
         f.window->choiceList(Cat::Video)->setCurrentIndex(2);
         QVERIFY(!f.child<QLabel>(QStringLiteral("VideoL"))->isVisible());
-        QCOMPARE(f.state->computer[Cat::Video].item, QStringLiteral("Radeon RX 7600"));
+        QCOMPARE(f.state->order.computer[Cat::Video].item, QStringLiteral("Radeon RX 7600"));
 
         // Prices in the local currency: the check box resets everything chosen so far.
         f.enterGeneral();
         QTest::mouseClick(f.child<QCheckBox>(QStringLiteral("RubBox")), Qt::LeftButton);
         QVERIFY(f.child<QLineEdit>(QStringLiteral("KursEdit"))->isEnabled());
-        QVERIFY(f.state->computer[Cat::Video].item.isEmpty());
+        QVERIFY(f.state->order.computer[Cat::Video].item.isEmpty());
         QVERIFY(!f.state->pages.anyPageLoaded());
         f.enter(Page::Video);
         QCOMPARE(f.window->choiceList(Cat::Video)->currentText(), QStringLiteral("Видеокарты"));
@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(box->currentText(), QStringLiteral("DDR4 8 ГБ"));
         QCOMPARE(f.child<QLabel>(QStringLiteral("RamLabel"))->text(), QStringLiteral("3200"));
         QCOMPARE(f.child<QLabel>(QStringLiteral("PriceRAMLabel"))->text(), QStringLiteral("30,00 у.е."));
-        QCOMPARE(f.state->computer[Cat::RAM].item, QStringLiteral("DDR4 8 ГБ - 1шт."));
+        QCOMPARE(f.state->order.computer[Cat::RAM].item, QStringLiteral("DDR4 8 ГБ - 1шт."));
     }
 
     // Texts from a price list show as they stand: no markup, no pictures loaded from the list.
@@ -342,11 +342,11 @@ private slots:
         f.chooseMode(0);
         f.enter(Page::Mon);
         f.window->choiceList(Cat::Mon)->setCurrentIndex(2);
-        QVERIFY(f.state->computer.isChosen(Cat::Mon));
+        QVERIFY(f.state->order.computer.isChosen(Cat::Mon));
         f.chooseMode(0); // the same item again keeps every choice
-        QVERIFY(f.state->computer.isChosen(Cat::Mon));
+        QVERIFY(f.state->order.computer.isChosen(Cat::Mon));
         f.chooseMode(1);
-        QVERIFY(!f.state->computer.isChosen(Cat::Mon));
+        QVERIFY(!f.state->order.computer.isChosen(Cat::Mon));
         f.enter(Page::Mon);
         QCOMPARE(f.window->choiceList(Cat::Mon)->currentIndex(), -1);
         QCOMPARE(f.window->choiceList(Cat::Mon)->currentText(), QStringLiteral("Мониторы"));
@@ -436,12 +436,12 @@ private slots:
         QCOMPARE(num->currentText(), QStringLiteral("1"));
         num->setCurrentIndex(1);
         f.window->choiceList(Cat::RAM)->setCurrentIndex(1);
-        QCOMPARE(f.state->computer[Cat::RAM].item, QStringLiteral("DDR5 16 ГБ - 2шт."));
+        QCOMPARE(f.state->order.computer[Cat::RAM].item, QStringLiteral("DDR5 16 ГБ - 2шт."));
         QCOMPARE(f.child<QLabel>(QStringLiteral("PriceRAMLabel"))->text(), QStringLiteral("60,00 у.е."));
         QVERIFY(f.child<QLabel>(QStringLiteral("RamL"))->isVisible());
         num->setCurrentIndex(0);
         QVERIFY(!f.child<QLabel>(QStringLiteral("RamL"))->isVisible());
-        QCOMPARE(f.state->computer[Cat::RAM].price, QStringLiteral("30,00"));
+        QCOMPARE(f.state->order.computer[Cat::RAM].price, QStringLiteral("30,00"));
     }
 
     void journalAndCloseSaveTheSettings()
@@ -533,12 +533,12 @@ private slots:
             extras.show();
             QTest::keyClick(add, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(add, QStringLiteral("12,5"));
-            QCOMPARE(program.state().settings.add, 12.5);
+            QCOMPARE(program.state().order.settings.add, 12.5);
             fakes.messageBox.shown.clear();
             QTest::keyClicks(add, QStringLiteral("x"));
             QCOMPARE(fakes.messageBox.shown, QStringList{DigitsOnlyMessage});
             QCOMPARE(add->text(), QStringLiteral("12,5x"));
-            QCOMPARE(program.state().settings.add, 12.5);
+            QCOMPARE(program.state().order.settings.add, 12.5);
             QTest::mouseClick(extras.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
             QVERIFY(!extras.isVisible());
 
@@ -747,16 +747,16 @@ private slots:
         f.window->choiceList(Cat::Proc)->setCurrentIndex(1);
         f.window->choiceList(Cat::Mat)->setCurrentIndex(2);
         const QString price = f.child<QLabel>(QStringLiteral("PriceProcLabel"))->text();
-        QVERIFY(f.state->computer.isChosen(Cat::Proc) && f.state->computer.isChosen(Cat::Mat));
+        QVERIFY(f.state->order.computer.isChosen(Cat::Proc) && f.state->order.computer.isChosen(Cat::Mat));
 
         QTest::mouseClick(intel, Qt::LeftButton); // the platform already chosen
-        QVERIFY(f.state->computer.isChosen(Cat::Proc) && f.state->computer.isChosen(Cat::Mat));
+        QVERIFY(f.state->order.computer.isChosen(Cat::Proc) && f.state->order.computer.isChosen(Cat::Mat));
         QCOMPARE(f.window->choiceList(Cat::Proc)->currentIndex(), 1);
         QCOMPARE(f.window->choiceList(Cat::Mat)->currentIndex(), 2);
         QCOMPARE(f.child<QLabel>(QStringLiteral("PriceProcLabel"))->text(), price);
 
         QTest::mouseClick(f.child<QRadioButton>(QStringLiteral("ProcGroupItem1")), Qt::LeftButton);
-        QVERIFY(!f.state->computer.isChosen(Cat::Proc) && !f.state->computer.isChosen(Cat::Mat));
+        QVERIFY(!f.state->order.computer.isChosen(Cat::Proc) && !f.state->order.computer.isChosen(Cat::Mat));
         QCOMPARE(f.window->choiceList(Cat::Proc)->currentText(), QStringLiteral("Процессоры"));
     }
 
@@ -791,7 +791,7 @@ private slots:
         QCOMPARE(box->count(), 20000);
         QCOMPARE(box->itemText(19999), QStringLiteral("Товар 19999"));
         box->setCurrentIndex(12345);
-        QCOMPARE(f.state->computer[Cat::OS].item, QStringLiteral("Товар 12345"));
+        QCOMPARE(f.state->order.computer[Cat::OS].item, QStringLiteral("Товар 12345"));
     }
 };
 

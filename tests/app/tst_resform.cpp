@@ -48,7 +48,7 @@ struct Fixture : TestShop {
             facilities.printer = &qtPrinter;
         }
         state = std::make_unique<MainState>(facilities, QLatin1Char('.'), folder);
-        state->orderDate = OrderDate{7, 11, 2005};
+        state->order.orderDate = OrderDate{7, 11, 2005};
         form = std::make_unique<TResForm>(*state, facilities, nullptr);
         if (paper)
             form->preparePrinter(qtPrinter);
@@ -219,7 +219,7 @@ private slots:
         Fixture f;
         f.choose(Cat::Vint, 1);
         f.form->show();
-        const QStringList first = composeSummary(*f.state);
+        const QStringList first = composeSummary(f.state->order);
         QCOMPARE(f.text(), first.join(QLatin1Char('\n')));
         QCOMPARE(f.form->lines(), first);
         QVERIFY(f.text().contains(QStringLiteral("Vint модель А:  10.5 у.е.")));
@@ -233,7 +233,7 @@ private slots:
         f.choose(Cat::Mon, 1);
         f.state->ndsBoxClick(true);
         f.form->show();
-        const QStringList second = composeSummary(*f.state);
+        const QStringList second = composeSummary(f.state->order);
         QCOMPARE(second.size(), first.size() + 3);
         QCOMPARE(f.text(), second.join(QLatin1Char('\n')));
         f.form->reject();
@@ -247,7 +247,7 @@ private slots:
         Fixture f;
         f.choose(Cat::Case, 1);
         f.choose(Cat::Mon, 1);
-        f.state->computer[Cat::Case].price = QStringLiteral("10,5");
+        f.state->order.computer[Cat::Case].price = QStringLiteral("10,5");
         f.form->show();
         QCOMPARE(f.form->lines(), QStringList({QStringLiteral("Заказ выполнен: 7.11.2005"), SummarySeparator,
                                                QStringLiteral("Case модель А:  10,5 у.е.")}));

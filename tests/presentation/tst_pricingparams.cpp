@@ -38,7 +38,7 @@ struct Shop : TestShop {
     {
         int n = 0;
         for (Cat c : allCategories())
-            n += state.computer.isChosen(c) ? 1 : 0;
+            n += state.order.computer.isChosen(c) ? 1 : 0;
         return n;
     }
     int loadedPages() const
@@ -88,12 +88,12 @@ private slots:
 void TestPricingParams::fieldsStartEmpty()
 {
     Shop shop;
-    QCOMPARE(shop.state.settings.curs, 0.0);
-    QVERIFY(!shop.state.settings.rub);
-    QVERIFY(shop.state.settings.val.isEmpty());
-    QVERIFY(!shop.state.settings.ndse);
-    QCOMPARE(shop.state.settings.nds, 0.0);
-    QCOMPARE(shop.state.settings.add, 0.0);
+    QCOMPARE(shop.state.order.settings.curs, 0.0);
+    QVERIFY(!shop.state.order.settings.rub);
+    QVERIFY(shop.state.order.settings.val.isEmpty());
+    QVERIFY(!shop.state.order.settings.ndse);
+    QCOMPARE(shop.state.order.settings.nds, 0.0);
+    QCOMPARE(shop.state.order.settings.add, 0.0);
     QVERIFY(!shop.state.general.kursEdit.enabled);
     QVERIFY(!shop.state.general.valEdit.enabled);
     QVERIFY(!shop.state.general.ndsEdit.enabled);
@@ -131,7 +131,7 @@ void TestPricingParams::rateTypedKeyByKeyResetsEveryTime()
         shop.chooseSome();
         QVERIFY(shop.chosenCount() > 0);
         QVERIFY(shop.anyWarning());
-        const double before = shop.state.settings.curs;
+        const double before = shop.state.order.settings.curs;
         const QString text = typed.left(k);
         shop.state.kursEditChange(text);
         QVERIFY2(shop.isReset(), qPrintable(text));
@@ -142,10 +142,10 @@ void TestPricingParams::rateTypedKeyByKeyResetsEveryTime()
             ++messages;
             QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
             QCOMPARE(shop.fakes.messageBox.shown.last(), digitsOnlyMessage(decimal));
-            QCOMPARE(shop.state.settings.curs, before);
+            QCOMPARE(shop.state.order.settings.curs, before);
         }
     }
-    QCOMPARE(shop.state.settings.curs, rate);
+    QCOMPARE(shop.state.order.settings.curs, rate);
 }
 
 void TestPricingParams::digitsOnlyMessageNamesTheSeparatorToType()
@@ -167,14 +167,14 @@ void TestPricingParams::emptyRateKeepsValueAndStillResets()
     shop.state.kursEditChange(QString());
     QCOMPARE(shop.fakes.messageBox.shown,
              QStringList{QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!")});
-    QCOMPARE(shop.state.settings.curs, 29.7);
+    QCOMPARE(shop.state.order.settings.curs, 29.7);
     QVERIFY(shop.state.general.kursEdit.text.isEmpty());
     QVERIFY(shop.isReset());
 
     // Prices chosen now still use the rate kept.
     shop.state.sheetEnter(Page::Mon);
     shop.state.boxChange(Cat::Mon, 1);
-    QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("297,00"));
+    QCOMPARE(shop.state.order.computer[Cat::Mon].price, QStringLiteral("297,00"));
 }
 
 void TestPricingParams::rateSeparatorFollowsTheLocale()
@@ -182,17 +182,17 @@ void TestPricingParams::rateSeparatorFollowsTheLocale()
     Shop comma(Comma);
     comma.state.kursEditChange(QStringLiteral("29.7"));
     QCOMPARE(comma.fakes.messageBox.shown.size(), 1);
-    QCOMPARE(comma.state.settings.curs, 0.0);
+    QCOMPARE(comma.state.order.settings.curs, 0.0);
     comma.state.kursEditChange(QStringLiteral("29,7"));
     QCOMPARE(comma.fakes.messageBox.shown.size(), 1);
-    QCOMPARE(comma.state.settings.curs, 29.7);
+    QCOMPARE(comma.state.order.settings.curs, 29.7);
 
     Shop point(Point);
     point.state.kursEditChange(QStringLiteral("29,7"));
     QCOMPARE(point.fakes.messageBox.shown.size(), 1);
     point.state.kursEditChange(QStringLiteral("29.7"));
     QCOMPARE(point.fakes.messageBox.shown.size(), 1);
-    QCOMPARE(point.state.settings.curs, 29.7);
+    QCOMPARE(point.state.order.settings.curs, 29.7);
 }
 
 void TestPricingParams::rubSwitchResetsAndTogglesEdits()
@@ -201,31 +201,31 @@ void TestPricingParams::rubSwitchResetsAndTogglesEdits()
     shop.state.kursEditChange(QStringLiteral("30"));
     shop.state.valEditChange(QStringLiteral("грн."));
     shop.chooseSome();
-    const QString procPrice = shop.state.computer[Cat::Proc].price;
+    const QString procPrice = shop.state.order.computer[Cat::Proc].price;
     const QString procLabel = shop.state.pages.view(Cat::Proc).priceLabel;
     QCOMPARE(procPrice, QStringLiteral("10"));
 
     shop.state.rubBoxClick(true);
-    QVERIFY(shop.state.settings.rub);
+    QVERIFY(shop.state.order.settings.rub);
     QVERIFY(shop.state.general.rubBox);
     QVERIFY(shop.state.general.kursEdit.enabled);
     QVERIFY(shop.state.general.valEdit.enabled);
     QVERIFY(shop.isReset());
     // The price texts and the pages' labels stay until the pages reload.
-    QCOMPARE(shop.state.computer[Cat::Proc].price, procPrice);
+    QCOMPARE(shop.state.order.computer[Cat::Proc].price, procPrice);
     QCOMPARE(shop.state.pages.view(Cat::Proc).priceLabel, procLabel);
     QCOMPARE(shop.state.pages.view(Cat::Proc).box.index, 1);
     QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" грн."));
 
     shop.chooseSome();
     shop.state.rubBoxClick(false);
-    QVERIFY(!shop.state.settings.rub);
+    QVERIFY(!shop.state.order.settings.rub);
     QVERIFY(!shop.state.general.kursEdit.enabled);
     QVERIFY(!shop.state.general.valEdit.enabled);
     QVERIFY(shop.isReset());
     // Unchecking restores nothing: the rate and the name stay.
-    QCOMPARE(shop.state.settings.curs, 30.0);
-    QCOMPARE(shop.state.settings.val, QStringLiteral("грн."));
+    QCOMPARE(shop.state.order.settings.curs, 30.0);
+    QCOMPARE(shop.state.order.settings.val, QStringLiteral("грн."));
     QCOMPARE(shop.state.general.kursEdit.text, QStringLiteral("30"));
     QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" у.е."));
 
@@ -233,11 +233,11 @@ void TestPricingParams::rubSwitchResetsAndTogglesEdits()
     shop.chooseSome();
     const int chosen = shop.chosenCount();
     shop.state.ndsBoxClick(true);
-    QVERIFY(shop.state.settings.ndse);
+    QVERIFY(shop.state.order.settings.ndse);
     QVERIFY(shop.state.general.ndsBox);
     QVERIFY(shop.state.general.ndsEdit.enabled);
     shop.state.ndsBoxClick(false);
-    QVERIFY(!shop.state.settings.ndse);
+    QVERIFY(!shop.state.order.settings.ndse);
     QVERIFY(!shop.state.general.ndsEdit.enabled);
     QCOMPARE(shop.chosenCount(), chosen);
     QCOMPARE(shop.loadedPages(), 8);
@@ -248,7 +248,7 @@ void TestPricingParams::pricesFollowTheUnitAfterReset()
     Shop shop;
     shop.state.sheetEnter(Page::Mon);
     shop.state.boxChange(Cat::Mon, 2);
-    QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("20"));
+    QCOMPARE(shop.state.order.computer[Cat::Mon].price, QStringLiteral("20"));
     shop.state.rubBoxClick(true);
     shop.state.kursEditChange(QStringLiteral("29,7"));
     shop.state.valEditChange(QStringLiteral("руб."));
@@ -256,7 +256,7 @@ void TestPricingParams::pricesFollowTheUnitAfterReset()
     QCOMPARE(shop.state.pages.view(Cat::Mon).box.index, -1);
     QVERIFY(shop.state.pages.view(Cat::Mon).priceLabel.isEmpty());
     shop.state.boxChange(Cat::Mon, 2);
-    QCOMPARE(shop.state.computer[Cat::Mon].price, QStringLiteral("594,00"));
+    QCOMPARE(shop.state.order.computer[Cat::Mon].price, QStringLiteral("594,00"));
     QCOMPARE(shop.state.pages.view(Cat::Mon).priceLabel, QStringLiteral("594,00 руб."));
 }
 
@@ -267,7 +267,7 @@ void TestPricingParams::summaryParametersKeepChoices()
     shop.state.kursEditChange(QStringLiteral("29,7"));
     shop.state.valEditChange(QStringLiteral("руб."));
     shop.chooseSome();
-    const Computer before = shop.state.computer;
+    const Computer before = shop.state.order.computer;
     const QString label = shop.state.pages.view(Cat::Vint).priceLabel;
     QCOMPARE(label, QStringLiteral("297,00 руб."));
     const int loaded = shop.loadedPages();
@@ -278,14 +278,14 @@ void TestPricingParams::summaryParametersKeepChoices()
     shop.state.valEditChange(QStringLiteral("грн."));
     shop.state.valEditChange(QString()); // an empty name is taken too
     QVERIFY(shop.fakes.messageBox.shown.isEmpty());
-    QCOMPARE(shop.state.settings.nds, 18.0);
-    QCOMPARE(shop.state.settings.add, 5.5);
+    QCOMPARE(shop.state.order.settings.nds, 18.0);
+    QCOMPARE(shop.state.order.settings.add, 5.5);
     QCOMPARE(shop.state.addEdit, QStringLiteral("5,5"));
-    QVERIFY(shop.state.settings.val.isEmpty());
+    QVERIFY(shop.state.order.settings.val.isEmpty());
     QCOMPARE(shop.state.general.valEdit.text, QString());
     for (Cat c : allCategories()) {
-        QCOMPARE(shop.state.computer[c].item, before[c].item);
-        QCOMPARE(shop.state.computer[c].price, before[c].price);
+        QCOMPARE(shop.state.order.computer[c].item, before[c].item);
+        QCOMPARE(shop.state.order.computer[c].price, before[c].price);
     }
     QCOMPARE(shop.state.pages.view(Cat::Vint).priceLabel, label);
     QCOMPARE(shop.loadedPages(), loaded);
@@ -299,11 +299,11 @@ void TestPricingParams::numbersOutsideUsualRangeAccepted()
     shop.state.ndsEditChange(QStringLiteral("150"));
     shop.state.kursEditChange(QStringLiteral("0"));
     QVERIFY(shop.fakes.messageBox.shown.isEmpty());
-    QCOMPARE(shop.state.settings.add, -10.0);
-    QCOMPARE(shop.state.settings.nds, 150.0);
-    QCOMPARE(shop.state.settings.curs, 0.0);
+    QCOMPARE(shop.state.order.settings.add, -10.0);
+    QCOMPARE(shop.state.order.settings.nds, 150.0);
+    QCOMPARE(shop.state.order.settings.curs, 0.0);
     shop.state.addEditChange(QStringLiteral("1e3"));
-    QCOMPARE(shop.state.settings.add, 1000.0);
+    QCOMPARE(shop.state.order.settings.add, 1000.0);
 }
 
 void TestPricingParams::rejectedVatAndMarkupKeepValues_data()
@@ -330,8 +330,8 @@ void TestPricingParams::rejectedVatAndMarkupKeepValues()
     for (const QString& text : {bad, QString(), QStringLiteral("-"), QStringLiteral("abc")}) {
         shop.state.ndsEditChange(text);
         shop.state.addEditChange(text);
-        QCOMPARE(shop.state.settings.nds, value);
-        QCOMPARE(shop.state.settings.add, value);
+        QCOMPARE(shop.state.order.settings.nds, value);
+        QCOMPARE(shop.state.order.settings.add, value);
         QCOMPARE(shop.state.general.ndsEdit.text, text);
         QCOMPARE(shop.state.addEdit, text);
     }
@@ -349,7 +349,7 @@ void TestPricingParams::zeroClearsItemsFlagsAndWarnings()
         shop.state.pages.pageView(p).warningVisible = true;
         shop.state.pages.pageView(p).loaded = true;
     }
-    const Computer before = shop.state.computer;
+    const Computer before = shop.state.order.computer;
     const CategoryView procView = shop.state.pages.view(Cat::Proc);
     const QString picture = shop.state.pages.pageView(Page::Proc).picture;
     QCOMPARE(picture, QStringLiteral("Image33"));
@@ -360,11 +360,11 @@ void TestPricingParams::zeroClearsItemsFlagsAndWarnings()
         QVERIFY(!shop.state.pages.pageView(p).loaded);
     }
     for (Cat c : allCategories()) {
-        QVERIFY(shop.state.computer[c].item.isEmpty());
-        QCOMPARE(shop.state.computer[c].price, before[c].price);
+        QVERIFY(shop.state.order.computer[c].item.isEmpty());
+        QCOMPARE(shop.state.order.computer[c].price, before[c].price);
     }
-    QVERIFY(!shop.state.computer[Cat::Proc].price.isEmpty());
-    QCOMPARE(shop.state.computer.RAMCount, before.RAMCount);
+    QVERIFY(!shop.state.order.computer[Cat::Proc].price.isEmpty());
+    QCOMPARE(shop.state.order.computer.RAMCount, before.RAMCount);
     // The choice lists, labels and pictures keep showing the old choice.
     const CategoryView& after = shop.state.pages.view(Cat::Proc);
     QCOMPARE(after.box.items, procView.box.items);

@@ -35,7 +35,7 @@ struct Shop : TestShop {
         state.kursEditChange(money(rate, decimal));
         state.valEditChange(name);
     }
-    const SelectionPair& pair(Cat c) const { return state.computer[c]; }
+    const SelectionPair& pair(Cat c) const { return state.order.computer[c]; }
     const CategoryView& view(Cat c) const { return state.pages.view(c); }
     const PageView& page(Page p) const { return state.pages.pageView(p); }
 };
@@ -110,7 +110,7 @@ void TestSelection::plainPriceIsKeptAsWritten()
     QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("4 ядра / 8 потоков"));
     QVERIFY(!shop.page(Page::Proc).warningVisible);
     QCOMPARE(shop.page(Page::Proc).picture, QStringLiteral("Image31"));
-    QVERIFY(shop.state.computer.isChosen(Cat::Proc));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Proc));
 }
 
 void TestSelection::convertedPrice_data()
@@ -181,11 +181,11 @@ void TestSelection::noneEntry()
     shop.state.sheetEnter(Page::Mon);
     shop.state.boxChange(Cat::Mon, 0);
     QVERIFY(shop.page(Page::Mon).warningVisible);
-    QVERIFY(shop.state.computer.isChosen(Cat::Mon));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Mon));
 
     shop.state.boxChange(Cat::Mon, 1);
     QCOMPARE(shop.pair(Cat::Mon).item, QStringLiteral("нет"));
-    QVERIFY(!shop.state.computer.isChosen(Cat::Mon));
+    QVERIFY(!shop.state.order.computer.isChosen(Cat::Mon));
     QVERIFY(!shop.page(Page::Mon).warningVisible);
     QCOMPARE(shop.view(Cat::Mon).itemLabel, QStringLiteral("без монитора"));
     if (rub) {
@@ -204,11 +204,11 @@ void TestSelection::capitalisedNoneIsAnItem()
     shop.currency("2", QStringLiteral("руб."));
     shop.state.sheetEnter(Page::Other);
     shop.state.boxChange(Cat::Key, 0);
-    QVERIFY(shop.state.computer.isChosen(Cat::Key));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Key));
     QCOMPARE(shop.pair(Cat::Key).price, QStringLiteral("10,00"));
     QVERIFY(shop.page(Page::Other).warningVisible);
     shop.state.boxChange(Cat::Key, 1);
-    QVERIFY(shop.state.computer.isChosen(Cat::Key));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Key));
     QCOMPARE(shop.pair(Cat::Key).item, QStringLiteral("нет "));
     QCOMPARE(shop.pair(Cat::Key).price, QStringLiteral("12,00"));
     QVERIFY(!shop.page(Page::Other).warningVisible);
@@ -256,7 +256,7 @@ struct Shown {
         : pair(shop.pair(c)), itemLabel(shop.view(c).itemLabel), priceLabel(shop.view(c).priceLabel),
           picture(shop.page(category(c).page).picture), boxText(shop.view(c).box.currentText()),
           boxIndex(shop.view(c).box.index), warning(shop.page(category(c).page).warningVisible),
-          ramCount(shop.state.computer.RAMCount), fun1Count(shop.state.computer.Fun1Count)
+          ramCount(shop.state.order.computer.RAMCount), fun1Count(shop.state.order.computer.Fun1Count)
     {
     }
     bool operator==(const Shown& o) const
@@ -324,7 +324,7 @@ void TestSelection::failedChoiceKeepsThePreviousChoice()
 
     shop.state.boxChange(cat, 1);
     const Shown chosen(shop, cat);
-    QVERIFY(shop.state.computer.isChosen(cat));
+    QVERIFY(shop.state.order.computer.isChosen(cat));
     QCOMPARE(failureOf([&] { shop.state.boxChange(cat, 2); }), failure);
     QCOMPARE(Shown(shop, cat), chosen);
 }
@@ -373,7 +373,7 @@ void TestSelection::warningLabelIsSharedByThePage()
     QVERIFY(!shop.page(Page::Prn).warningVisible);
     QCOMPARE(shop.page(Page::Prn).picture, QStringLiteral("Image41"));
     // The printer is still chosen although its warning is gone.
-    QVERIFY(shop.state.computer.isChosen(Cat::Prn));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Prn));
     shop.state.boxChange(Cat::UPS, 2);
     QVERIFY(shop.page(Page::Prn).warningVisible);
     shop.state.boxChange(Cat::UPS, 0); // none entry hides it
@@ -418,7 +418,7 @@ void TestSelection::memoryCountAgainstStock()
     shop.write(QStringLiteral("Ram.dat"), {record("нет", "0", "0"), record("DDR4 8GB", "30", "1", "3200 МГц")});
     shop.state.sheetEnter(Page::RAM);
     shop.state.numBoxChange(1);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(2));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(2));
     shop.state.boxChange(Cat::RAM, 1);
     QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("DDR4 8GB - 2шт."));
     QCOMPARE(shop.pair(Cat::RAM).price, money("60.00", decimal));
@@ -428,7 +428,7 @@ void TestSelection::memoryCountAgainstStock()
     QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image81"));
 
     shop.state.numBoxChange(0);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(1));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
     QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("DDR4 8GB - 1шт."));
     QCOMPARE(shop.pair(Cat::RAM).price, money("30.00", decimal));
     QVERIFY(!shop.page(Page::RAM).warningVisible);
@@ -469,7 +469,7 @@ void TestSelection::firstMemoryEntryIsNone()
     QCOMPARE(shop.view(Cat::RAM).priceLabel, QStringLiteral(" у.е."));
     QCOMPARE(shop.view(Cat::RAM).itemLabel, QStringLiteral("пусто"));
     QVERIFY(!shop.page(Page::RAM).warningVisible);
-    QVERIFY(!shop.state.computer.isChosen(Cat::RAM));
+    QVERIFY(!shop.state.order.computer.isChosen(Cat::RAM));
 
     Shop rub;
     rub.write(QStringLiteral("Ram.dat"), {record("без памяти", "x", "y"), record("DDR4", "30", "0")});
@@ -488,7 +488,7 @@ void TestSelection::quantityChangeWithoutItemOnlyCounts()
 
     // Nothing chosen yet.
     shop.state.numBoxChange(2);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(3));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(3));
     QVERIFY(shop.pair(Cat::RAM).item.isEmpty());
     QVERIFY(shop.pair(Cat::RAM).price.isEmpty());
     QVERIFY(shop.view(Cat::RAM).priceLabel.isEmpty());
@@ -504,7 +504,7 @@ void TestSelection::quantityChangeWithoutItemOnlyCounts()
     shop.state.boxChange(Cat::RAM, 0);
     const QString label = shop.view(Cat::RAM).priceLabel;
     shop.state.numBoxChange(3);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(4));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(4));
     QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("нет"));
     QVERIFY(shop.pair(Cat::RAM).price.isEmpty());
     QCOMPARE(shop.view(Cat::RAM).priceLabel, label);
@@ -512,7 +512,7 @@ void TestSelection::quantityChangeWithoutItemOnlyCounts()
 
     // A typed quantity that is no entry changes nothing.
     shop.state.numBoxChange(-1);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(4));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(4));
 }
 
 void TestSelection::caseFanQuantity()
@@ -527,12 +527,12 @@ void TestSelection::caseFanQuantity()
     QCOMPARE(shop.pair(Cat::Fun1).price, QStringLiteral("4,50"));
     QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image33"));
     shop.state.num1BoxChange(3);
-    QCOMPARE(shop.state.computer.Fun1Count, quint16(4));
+    QCOMPARE(shop.state.order.computer.Fun1Count, quint16(4));
     QCOMPARE(shop.pair(Cat::Fun1).item, QStringLiteral("Arctic 120 - 4шт."));
     QCOMPARE(shop.pair(Cat::Fun1).price, QStringLiteral("18,00"));
     QVERIFY(shop.page(Page::RAM).warningVisible);
     // The memory count is separate.
-    QCOMPARE(shop.state.computer.RAMCount, quint16(1));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
     // A quantity change keeps the item label and the picture.
     shop.state.boxChange(Cat::Case, 1);
     shop.state.num1BoxChange(0);
@@ -545,24 +545,24 @@ void TestSelection::caseFanQuantity()
 void TestSelection::memoryPageEntrySetsCountsToOne()
 {
     Shop shop;
-    QCOMPARE(shop.state.computer.RAMCount, quint16(0));
-    QCOMPARE(shop.state.computer.Fun1Count, quint16(0));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(0));
+    QCOMPARE(shop.state.order.computer.Fun1Count, quint16(0));
     shop.state.sheetEnter(Page::RAM);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(1));
-    QCOMPARE(shop.state.computer.Fun1Count, quint16(1));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
+    QCOMPARE(shop.state.order.computer.Fun1Count, quint16(1));
     QCOMPARE(shop.state.pages.numBox.currentText(), QStringLiteral("1"));
     QCOMPARE(shop.state.pages.num1Box.currentText(), QStringLiteral("1"));
     shop.state.numBoxChange(2);
     shop.state.num1BoxChange(1);
     // Entering the loaded page again keeps the counts.
     shop.state.sheetEnter(Page::RAM);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(3));
-    QCOMPARE(shop.state.computer.Fun1Count, quint16(2));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(3));
+    QCOMPARE(shop.state.order.computer.Fun1Count, quint16(2));
     // After a reset the entry sets both back to 1.
     shop.state.zero();
     shop.state.sheetEnter(Page::RAM);
-    QCOMPARE(shop.state.computer.RAMCount, quint16(1));
-    QCOMPARE(shop.state.computer.Fun1Count, quint16(1));
+    QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
+    QCOMPARE(shop.state.order.computer.Fun1Count, quint16(1));
     QCOMPARE(shop.state.pages.numBox.currentText(), QStringLiteral("1"));
     QCOMPARE(shop.state.pages.num1Box.currentText(), QStringLiteral("1"));
 }
@@ -575,8 +575,8 @@ void TestSelection::platformSwitchDropsProcessorAndBoard()
     shop.state.boxChange(Cat::Proc, 1);
     shop.state.boxChange(Cat::Mat, 1);
     shop.state.boxChange(Cat::Fun, 2); // out of stock: warning on, fan picture
-    QVERIFY(shop.state.computer.isChosen(Cat::Proc));
-    QVERIFY(shop.state.computer.isChosen(Cat::Mat));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Proc));
+    QVERIFY(shop.state.order.computer.isChosen(Cat::Mat));
     QVERIFY(shop.page(Page::Proc).warningVisible);
 
     shop.state.procGroupClick(0); // the platform already chosen
@@ -585,8 +585,8 @@ void TestSelection::platformSwitchDropsProcessorAndBoard()
     QVERIFY(!shop.view(Cat::Proc).priceLabel.isEmpty());
 
     shop.state.procGroupClick(1);
-    QVERIFY(!shop.state.computer.isChosen(Cat::Proc));
-    QVERIFY(!shop.state.computer.isChosen(Cat::Mat));
+    QVERIFY(!shop.state.order.computer.isChosen(Cat::Proc));
+    QVERIFY(!shop.state.order.computer.isChosen(Cat::Mat));
     QCOMPARE(shop.pair(Cat::Fun).item, QStringLiteral("Fun B"));
     QCOMPARE(shop.pair(Cat::Fun).price, QStringLiteral("20"));
     QCOMPARE(shop.view(Cat::Fun).priceLabel, QStringLiteral("20 у.е."));
@@ -609,7 +609,7 @@ void TestSelection::noPlatformOnlyChangesPicture()
     QVERIFY(shop.view(Cat::Proc).box.items.isEmpty());
     shop.state.boxChange(Cat::Fun, 2);
     QVERIFY(shop.page(Page::Proc).warningVisible);
-    const Computer before = shop.state.computer;
+    const Computer before = shop.state.order.computer;
 
     shop.state.boxChange(Cat::Proc, -1);
     QCOMPARE(shop.page(Page::Proc).picture, QStringLiteral("Image31"));

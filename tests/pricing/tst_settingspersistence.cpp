@@ -338,7 +338,7 @@ private slots:
         QCOMPARE(state.general.valEdit.enabled, false);
         QCOMPARE(state.general.ndsEdit.enabled, false);
         QCOMPARE(state.general.valEdit.text, QStringLiteral("руб."));
-        QCOMPARE(state.settings.curs, 29.7);
+        QCOMPARE(state.order.settings.curs, 29.7);
         QVERIFY(fakes.messageBox.shown.isEmpty());
         QVERIFY(same(storedValue(dir.filePath(QStringLiteral("config")), QStringLiteral("nds")), binaryDouble(20)));
     }
@@ -358,7 +358,7 @@ private slots:
         QCOMPARE(state.general.rubBox, false);
         QCOMPARE(state.general.ndsBox, false);
         QCOMPARE(state.general.valEdit.text, QString());
-        QCOMPARE(state.settings.curs, 0.0);
+        QCOMPARE(state.order.settings.curs, 0.0);
 
         // Closing without touching anything leaves every stored value as it is.
         state.formClose(*store);
@@ -392,7 +392,7 @@ private slots:
         QCOMPARE(again.general.rubBox, true);
         QCOMPARE(again.general.valEdit.text, QStringLiteral("грн."));
         QCOMPARE(again.general.ndsEdit.text, QStringLiteral("18"));
-        QCOMPARE(again.settings.add, 5.0);
+        QCOMPARE(again.order.settings.add, 5.0);
     }
 
     void storedRubStartsChecked_data()

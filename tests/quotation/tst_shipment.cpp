@@ -52,7 +52,7 @@ struct Shop : TestShop {
     }
     void print()
     {
-        lines = composeSummary(*state);
+        lines = composeSummary(state->order);
         printBtnClick(*state, lines, &fakes.printer, &fakes.messageBox);
     }
 };
@@ -106,7 +106,7 @@ private slots:
         shop.choose(Cat::Fun1, 1);
         shop.state->num1BoxChange(2); // three fans
         shop.choose(Cat::Case, 1);
-        QCOMPARE(shop.state->computer.RAMCount, quint16(2));
+        QCOMPARE(shop.state->order.computer.RAMCount, quint16(2));
         shop.print();
         QCOMPARE(shop.bytes(QStringLiteral("Ram.dat")), shippedFile(QStringLiteral("Ram.dat"), QStringLiteral("3")));
         QCOMPARE(shop.bytes(QStringLiteral("Fun1.dat")), shippedFile(QStringLiteral("Fun1.dat"), QStringLiteral("2")));
@@ -115,7 +115,7 @@ private slots:
         QCOMPARE(shop.stockInMemory(Cat::RAM, 0, 1), QStringLiteral("3"));
         QCOMPARE(shop.stockInMemory(Cat::Case, 0, 1), QStringLiteral("4"));
         // The selection and the page are left as they were.
-        QCOMPARE(shop.state->computer[Cat::RAM].item, QStringLiteral("Ram A - 2шт."));
+        QCOMPARE(shop.state->order.computer[Cat::RAM].item, QStringLiteral("Ram A - 2шт."));
         QCOMPARE(shop.state->pages.view(Cat::RAM).box.index, 1);
     }
 
@@ -124,7 +124,7 @@ private slots:
         Shop shop;
         shop.choose(Cat::Vint, 2); // stock 0
         shop.choose(Cat::Mon, 1);  // stock 5
-        shop.state->customer = QStringLiteral("Петров; \"Вектор\"");
+        shop.state->order.customer = QStringLiteral("Петров; \"Вектор\"");
         shop.print();
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));
         QCOMPARE(shop.stockInFile(QStringLiteral("Monitor.dat"), 1), QStringLiteral("4"));
@@ -152,7 +152,7 @@ private slots:
     {
         Shop shop;
         shop.choose(Cat::Key, 1);
-        const QStringList summary = composeSummary(*shop.state);
+        const QStringList summary = composeSummary(shop.state->order);
         shop.print();
         QCOMPARE(shop.fakes.printer.setups, 1);
         QCOMPARE(shop.fakes.printer.printed,
@@ -213,7 +213,7 @@ private slots:
         shop.ageAll();
         const auto before = shop.snapshot();
         shop.fakes.printer.confirm = false;
-        const QStringList summary = composeSummary(*shop.state);
+        const QStringList summary = composeSummary(shop.state->order);
         shop.print(); // the window closes all the same
         QCOMPARE(shop.fakes.printer.setups, 1);
         QVERIFY(shop.fakes.printer.printed.isEmpty());
@@ -271,7 +271,7 @@ private slots:
         shop.write(QStringLiteral("Dop2.dat"), TestShop::smallRecords(QStringLiteral("Dop2.dat")));
         shop.state->sheetEnter(Page::Dop);
         QCOMPARE(shop.state->pages.view(Cat::OS).box.index, -1);
-        QVERIFY(composeSummary(*shop.state).join(QLatin1Char('\n')).contains(QStringLiteral("Os A")));
+        QVERIFY(composeSummary(shop.state->order).join(QLatin1Char('\n')).contains(QStringLiteral("Os A")));
         shop.print();
         QCOMPARE(shop.stockInFile(QStringLiteral("Os.dat"), 1), QStringLiteral("4"));
     }
@@ -468,13 +468,13 @@ private slots:
                  QStringLiteral("Прайс-лист \"Vint.dat\" изменён: на месте товара \"Vint B\" теперь другая запись. "
                                 "Этот товар и следующие товары заказа не отгружены; выберите товар заново."));
         QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Case.dat")}));
-        QVERIFY(!shop.state->computer.isChosen(Cat::Vint));
+        QVERIFY(!shop.state->order.computer.isChosen(Cat::Vint));
         const ChoiceList& box = shop.state->pages.view(Cat::Vint).box;
         QCOMPARE(box.index, -1);
         QCOMPARE(box.currentText(), QStringLiteral("Винчестеры"));
         QCOMPARE(box.items.size(), disks.size());
         QCOMPARE(shop.state->catalogue.list(Cat::Vint, 0).toFileBytes(), shop.bytes(QStringLiteral("Vint.dat")));
-        QVERIFY(shop.state->computer.isChosen(Cat::Mon));
+        QVERIFY(shop.state->order.computer.isChosen(Cat::Mon));
     }
 
     // Another copy holds a list's lock longer than the wait: the message names the file, and that
@@ -521,7 +521,7 @@ private slots:
             if (item.fileName == QLatin1String("Vint.dat") && seen.size() < 4)
                 throw Error(QStringLiteral("журнал недоступен"));
         };
-        shop.lines = composeSummary(*shop.state);
+        shop.lines = composeSummary(shop.state->order);
         QCOMPARE(failureOf([&] {
                      printBtnClick(*shop.state, shop.lines, &shop.fakes.printer, &shop.fakes.messageBox, recorder);
                  }),

@@ -1,7 +1,7 @@
 // The order text: which lines, in which order, with which amounts and unit.
 #include "error.h"
 #include "fakes.h"
-#include "mainstate.h"
+#include "order.h"
 #include "summary.h"
 
 #include <QtTest>
@@ -14,10 +14,9 @@ namespace {
 const QString Separator(54, QLatin1Char('_'));
 
 struct Quote {
-    Fakes fakes;
-    MainState state;
+    Order state;
 
-    explicit Quote(QChar decimal = QLatin1Char('.')) : state(fakes.facilities(), decimal)
+    explicit Quote(QChar decimal = QLatin1Char('.')) : state(decimal)
     {
         state.orderDate = OrderDate{5, 3, 2004};
         state.settings.add = 0;
@@ -111,8 +110,8 @@ private slots:
     {
         Quote o;
         o.vat(true);
-        o.state.rubBoxClick(true);
-        o.state.valEditChange(QStringLiteral("руб."));
+        o.state.settings.rub = true;
+        o.state.settings.val = QStringLiteral("руб.");
         o.choose(Cat::Case, QStringLiteral("Корпус"), QStringLiteral("1500.00"));
         o.choose(Cat::RAM, QStringLiteral("DDR - 2шт."), QStringLiteral("3000.00"));
         const QStringList local = composeSummary(o.state);
@@ -123,7 +122,8 @@ private slots:
         }
         QCOMPARE(local.at(2), QStringLiteral("DDR - 2шт.:  3000.00 руб."));
 
-        o.state.rubBoxClick(false);
+        o.state.settings.rub = false;
+        o.state.computer = Computer{};
         o.choose(Cat::Case, QStringLiteral("Корпус"), QStringLiteral("50"));
         const QStringList conventional = composeSummary(o.state);
         for (int i : {2, 4, 5, 6})
