@@ -45,6 +45,12 @@ QList<QByteArray> highAndLowBytes()
     return lines;
 }
 
+// The lines, each followed by the line end.
+QByteArray ended(const QList<QByteArray>& lines, const QByteArray& end)
+{
+    return lines.join(end) + end;
+}
+
 // The failure's message names the file by its full path, and the system's reason follows.
 void checkNamesFile(const QString& message, const char* failure, const QString& absolute)
 {
@@ -248,14 +254,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Video.dat"));
         const QList<QByteArray> lines = highAndLowBytes();
-        QByteArray lfFile;
-        QByteArray crlfFile;
-        for (const QByteArray& l : lines) {
-            lfFile += l + '\n';
-            crlfFile += l + "\r\n";
-        }
+        const QByteArray crlfFile = ended(lines, "\r\n");
         QVERIFY(crlfFile.contains('\x98'));
-        writeBytes(path, lfFile);
+        writeBytes(path, ended(lines, "\n"));
         TextLines loaded = loadTextFile(path);
         QCOMPARE(loaded.count(), lines.size());
         for (int i = 0; i < lines.size(); ++i)
@@ -302,11 +303,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Fun.dat"));
-        QByteArray bytes;
         QList<QByteArray> rawLines = highAndLowBytes();
-        for (const QByteArray& l : rawLines)
-            bytes += l + '\r';
-        writeBytes(path, bytes);
+        writeBytes(path, ended(rawLines, "\r"));
         TextLines lines = loadTextFile(path);
         const int count = lines.count();
         lines.replace(4, QStringLiteral("-3"));
@@ -318,10 +316,7 @@ private slots:
 
         rawLines[4] = "-3";
         rawLines[1] = "\xC2\xE5\xED\xF2\xE8\xEB\xFF\xF2\xEE\xF0";
-        QByteArray expected;
-        for (const QByteArray& l : rawLines)
-            expected += l + "\r\n";
-        QCOMPARE(readBytes(path), expected);
+        QCOMPARE(readBytes(path), ended(rawLines, "\r\n"));
 
         // Replacing a line again keeps only the newest text.
         lines.replace(4, QStringLiteral("0"));
