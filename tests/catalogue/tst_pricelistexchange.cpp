@@ -65,409 +65,385 @@ class TestPriceListExchange : public QObject {
     Q_OBJECT
 
 private slots:
-    void roundTripWritesNothing();
-    void sameValuesWriteNothing_data();
-    void sameValuesWriteNothing();
-    void exportHasEveryRecordInOrder();
-
-    void importChanges_data();
-    void importChanges();
-    void importRefusesWithNothingWritten_data();
-    void importRefusesWithNothingWritten();
-    void applyRefusesItemRenamedSincePreview();
-    void journalFailureNamesListsWritten();
-
-    void editItemWritesOnlyChangedFields_data();
-    void editItemWritesOnlyChangedFields();
-    void appendItemGoesToTheEnd_data();
-    void appendItemGoesToTheEnd();
-
-    void sellerShipsWhileOwnerImports();
-};
-
-void TestPriceListExchange::roundTripWritesNothing()
-{
-    Shop shop;
-    // An LF file with a short last record stays as it is too (a rewrite would give CR LF).
-    writeBytes(shop.path(QStringLiteral("Ram.dat")), "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
-    shop.age(QStringLiteral("Ram.dat"));
-    const Shop::Snapshot before = shop.snapshot();
-    const ImportPlan plan = planImport(exportPriceLists(shop.folder), shop.folder, Comma);
-    QVERIFY(plan.isEmpty());
-    QCOMPARE(plan.rows, 30 * 3 - 1);
-    QVERIFY(applyImport(plan, shop.folder).isEmpty());
-    QVERIFY(shop.snapshot() == before);
-}
-
-// What a spreadsheet program makes of unchanged values is no change either.
-void TestPriceListExchange::sameValuesWriteNothing_data()
-{
-    QTest::addColumn<QString>("rows");
-    QTest::newRow("price with decimals") << "Файл;Номер;Цена\nRam.dat;2;10,00\nRam.dat;3;2E1";
-    QTest::newRow("stock with a sign") << "Файл;Номер;Остаток\nRam.dat;2;+5\nRam.dat;3;-0";
-    QTest::newRow("name, file and number with spaces") << "Файл;Номер;Название\n Ram.dat ; 2;Ram A";
-    QTest::newRow("empty rows") << "Файл;Номер;Цена\n;;\n  ;;\n";
-}
-
-void TestPriceListExchange::sameValuesWriteNothing()
-{
-    QFETCH(QString, rows);
-    Shop shop;
-    const Shop::Snapshot before = shop.snapshot();
-    const ImportPlan plan = planImport(sheet(rows, false), shop.folder, Comma);
-    QVERIFY(plan.isEmpty());
-    QVERIFY(applyImport(plan, shop.folder).isEmpty());
-    QVERIFY(shop.snapshot() == before);
-}
-
-void TestPriceListExchange::exportHasEveryRecordInOrder()
-{
-    Shop shop;
-    const csv::Parsed parsed = csv::parse(exportPriceLists(shop.folder));
-    QCOMPARE(int(parsed.rows.size()), 1 + 30 * 3);
-    QCOMPARE(parsed.rows[0].fields, exportColumns());
-    QCOMPARE(parsed.rows[1].fields.mid(0, 3), QStringList({"Base.dat", "1", "нет"}));
-    QCOMPARE(parsed.rows[2].fields,
-             QStringList({"Base.dat", "2", "Base A", "10", "r2", "r3", "r6", "5", "Base A описание"}));
-    QCOMPARE(parsed.rows[4].fields.mid(0, 2), QStringList({"Nout.dat", "1"}));
-    QCOMPARE(parsed.rows.back().fields.mid(0, 3), QStringList({"Dop2.dat", "3", "Dop2 B"}));
-}
-
-void TestPriceListExchange::importChanges_data()
-{
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<bool>("withHeader");
-    QTest::addColumn<int>("record");        // of Ram.dat, 0-based
-    QTest::addColumn<QStringList>("lines"); // the record's seven lines afterwards
-    QTest::addColumn<QStringList>("stock"); // the callback's reports
-
-    const QStringList a{"Ram A", "10", "r2", "r3", "5", "Ram A описание", "r6"};
-    auto with = [](QStringList l, int i, const QString& t) {
-        l[i] = t;
-        return l;
-    };
-
-    QTest::newRow("price") << "Ram.dat;2;Ram A;12,50;r2;r3;r6;5;Ram A описание" << true << 1 << with(a, 1, "12,50")
-                           << QStringList();
-    QTest::newRow("stock") << "Ram.dat;2;Ram A;10;r2;r3;r6;8;Ram A описание" << true << 1 << with(a, 4, "8")
-                           << QStringList{"Ram.dat:1:Ram A:5>8"};
-    QTest::newRow("price and stock, rows in any order")
-        << "Base.dat;2;Base A;10;r2;r3;r6;5;Base A описание\nRam.dat;2;Ram A;11;r2;r3;r6;-1;Ram A описание" << true << 1
-        << with(with(a, 1, "11"), 4, "-1") << QStringList{"Ram.dat:1:Ram A:5>-1"};
-    QTest::newRow("supplier sheet: file, number, price")
-        << "Номер;цена;Файл\n2;9,99;Ram.dat" << false << 1 << with(a, 1, "9,99") << QStringList();
-    QTest::newRow("unknown columns are left alone")
-        << "Файл;Номер;Поставщик;Цена\nRam.dat;2;ООО Ромашка;7" << false << 1 << with(a, 1, "7") << QStringList();
-    QTest::newRow("rename alone") << "Ram.dat;2;Ram A снят;10;r2;r3;r6;5;Ram A описание" << true << 1
-                                  << with(a, 0, "Ram A снят") << QStringList();
-    QTest::newRow("rename with the previous name")
-        << "Файл;Номер;Прежнее название;Название;Остаток\nRam.dat;2;Ram A;Ram A2;0" << false << 1
-        << with(with(a, 0, "Ram A2"), 4, "0") << QStringList{"Ram.dat:1:Ram A2:5>0"};
-    QTest::newRow("text with quotes and separator") << "Ram.dat;2;Ram A;10;r2;r3;r6;5;\"DDR5; \"\"быстрая\"\"\"" << true
-                                                    << 1 << with(a, 5, "DDR5; \"быстрая\"") << QStringList();
-    QTest::newRow("stock written plainly")
-        << "Файл;Номер;Остаток\nRam.dat;2;007" << false << 1 << with(a, 4, "7") << QStringList{"Ram.dat:1:Ram A:5>7"};
-    QTest::newRow("last row without line end")
-        << "Файл;Номер;Цена\nRam.dat;2;3" << false << 1 << with(a, 1, "3") << QStringList();
-}
-
-void TestPriceListExchange::importChanges()
-{
-    QFETCH(QString, rows);
-    QFETCH(bool, withHeader);
-    QFETCH(int, record);
-    QFETCH(QStringList, lines);
-    QFETCH(QStringList, stock);
-
-    Shop shop;
-    const Shop::Snapshot before = shop.snapshot();
-    QByteArray bytes = sheet(rows, withHeader);
-    if (QByteArrayView(QTest::currentDataTag()) == "last row without line end")
-        bytes.chop(2);
-    const ImportPlan plan = planImport(bytes, shop.folder, Comma);
-    QStringList reported;
-    const QStringList written = applyImport(plan, shop.folder, describeInto(reported));
-    QCOMPARE(written, QStringList{"Ram.dat"});
-    QCOMPARE(reported, stock);
-
-    const PriceList ram = shop.list(QStringLiteral("Ram.dat"));
-    QCOMPARE(linesOf(itemAt(ram, record)), lines);
-    // Every other record of the list and every other list keep their bytes.
-    const PriceList old = TextLines::fromBytes(before.value(QStringLiteral("Ram.dat")).bytes);
-    QCOMPARE(ram.count(), old.count());
-    for (int i = 0; i < old.count(); ++i)
-        if (i / RecordLines != record)
-            QCOMPARE(ram.bytesAt(i), old.bytesAt(i));
-    Shop::Snapshot after = shop.snapshot();
-    after.remove(QStringLiteral("Ram.dat"));
-    Shop::Snapshot rest = before;
-    rest.remove(QStringLiteral("Ram.dat"));
-    QVERIFY(after == rest);
-}
-
-void TestPriceListExchange::importRefusesWithNothingWritten_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("message"); // a part of the message
-
-    const QString good = "Ram.dat;2;Ram A;11;r2;r3;r6;5;Ram A описание\n";
-    QTest::newRow("unknown file") << sheet(good + "Ram.txt;2;Ram A;10;r2;r3;r6;5;x")
-                                  << "Строка 3, столбец «Файл»: нет такого прайс-листа «Ram.txt»";
-    QTest::newRow("record 0") << sheet(good + "Fun.dat;0;Fun A;10;r2;r3;r6;5;x")
-                              << "Строка 3, столбец «Номер»: в «Fun.dat» нет записи 0";
-    QTest::newRow("record past the end") << sheet("Fun.dat;4;Fun A;10;r2;r3;r6;5;x\n" + good)
-                                         << "Строка 2, столбец «Номер»: в «Fun.dat» нет записи 4";
-    QTest::newRow("record not a number") << sheet(good + "Fun.dat;два;Fun A;10;r2;r3;r6;5;x")
-                                         << "Строка 3, столбец «Номер»: «два» — не номер записи";
-    QTest::newRow("name of another item with a price")
-        << sheet(good + "Fun.dat;2;Fun B;30;r2;r3;r6;5;Fun A описание")
-        << "Строка 3, столбец «Название»: запись 2 в «Fun.dat» называется «Fun A», а не «Fun B»";
-    QTest::newRow("previous name of another item")
-        << sheet("Файл;Номер;Прежнее название;Название\nRam.dat;2;Ram B;Ram C", false)
-        << "Строка 2, столбец «Прежнее название»: запись 2 в «Ram.dat» называется «Ram A», а не «Ram B»";
-    QTest::newRow("renamed to nothing") << sheet(good + "Fun.dat;2; ;10;r2;r3;r6;5;Fun A описание")
-                                        << "Строка 3, столбец «Название»: Название не может быть пустым";
-    QTest::newRow("price not a number") << sheet(good + "Fun.dat;2;Fun A;дёшево;r2;r3;r6;5;Fun A описание")
-                                        << "Строка 3, столбец «Цена»: Цена «дёшево» — не число";
-    QTest::newRow("price with a point")
-        << sheet("Файл;Номер;Цена\nRam.dat;2;10.5", false)
-        << "Строка 2, столбец «Цена»: Цена «10.5» — не число. Дробную часть отделяйте знаком «,»";
-    QTest::newRow("stock not whole") << sheet("Файл;Номер;Остаток\nRam.dat;3;1,5", false)
-                                     << "Строка 2, столбец «Остаток»: Остаток «1,5» — не целое число";
-    QTest::newRow("empty stock") << sheet("Файл;Номер;Остаток\nRam.dat;3;", false)
-                                 << "Строка 2, столбец «Остаток»: Остаток не указан";
-    QTest::newRow("NUL in a field")
-        << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
-        << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
-    QTest::newRow("same record twice") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;2;2", false)
-                                       << "Строка 3, столбец «Номер»: запись 2 из «Ram.dat» уже есть в строке 2";
-    QTest::newRow("short row") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;3", false)
-                               << "Строка 3: 2 ячеек вместо 3";
-    QTest::newRow("cell past the header")
-        << sheet("Файл;Номер;Цена\nRam.dat;2;1;9", false) << "Строка 2: ячейка «9» правее последнего столбца заголовка";
-    QTest::newRow("no number column") << sheet("Файл;Цена\nRam.dat;1", false)
-                                      << "Строка 1: в заголовке нет столбца «Номер»";
-    QTest::newRow("column twice") << sheet("Файл;Номер;Цена;Цена\nRam.dat;2;1;1", false)
-                                  << "Строка 1: столбец «Цена» встречается дважды";
-    QTest::newRow("open quote") << sheet("Файл;Номер;Описание\nRam.dat;2;\"abc", false)
-                                << "Строка 2: кавычка не закрыта";
-    QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBF") + QStringLiteral("Файл;Номер\n").toUtf8()
-                           << "сохранена в кодировке UTF-8";
-}
-
-void TestPriceListExchange::importRefusesWithNothingWritten()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-    Shop shop;
-    const Shop::Snapshot before = shop.snapshot();
-    const QString failure = failureOf([&] { applyImport(planImport(bytes, shop.folder, Comma), shop.folder); });
-    QVERIFY2(failure.contains(message), qPrintable(failure));
-    QVERIFY(failure.endsWith(QStringLiteral("Ничего не записано.")));
-    QVERIFY(shop.snapshot() == before);
-}
-
-void TestPriceListExchange::applyRefusesItemRenamedSincePreview()
-{
-    Shop shop;
-    const ImportPlan plan = planImport(sheet("Файл;Номер;Цена\nBase.dat;2;1\nRam.dat;2;1", false), shop.folder, Comma);
-    // Another copy renames the Ram item between the preview and the writing.
-    updatePriceListFile(shop.path("Ram.dat"), [](PriceList& l) { l.replace(7, "Ram Z"); });
-    const QByteArray ram = shop.bytes("Ram.dat");
-    const QString failure = failureOf([&] { applyImport(plan, shop.folder); });
-    QVERIFY2(failure.contains("В файле «Ram.dat» запись 2 называется теперь «Ram Z», а не «Ram A»"),
-             qPrintable(failure));
-    QVERIFY2(failure.contains("Уже записаны: Base.dat"), qPrintable(failure));
-    QCOMPARE(shop.bytes("Ram.dat"), ram);
-    QCOMPARE(recordLine(shop.list("Base.dat"), 1, PriceLine), QStringLiteral("1"));
-}
-
-void TestPriceListExchange::journalFailureNamesListsWritten()
-{
-    Shop shop;
-    const ImportPlan plan =
-        planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.folder, Comma);
-    const QString failure = failureOf([&] {
-        applyImport(plan, shop.folder, [](const std::vector<StockChange>& changes) {
-            if (changes.front().file == "Ram.dat")
-                throw Error("Журнал недоступен.");
-        });
-    });
-    QCOMPARE(failure,
-             QStringLiteral("Журнал недоступен.\nУже записаны: Base.dat, Ram.dat; остальные прайс-листы не изменены."));
-    QCOMPARE(recordLine(shop.list("Ram.dat"), 1, StockLine), QStringLiteral("1"));
-    QCOMPARE(recordLine(shop.list("Scan.dat"), 1, StockLine), QStringLiteral("5"));
-}
-
-void TestPriceListExchange::editItemWritesOnlyChangedFields_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("stored");  // the line afterwards; empty: refused
-    QTest::addColumn<QString>("message"); // the refusal
-
-    QTest::newRow("name") << int(ItemField::Name) << "Ram A 16 ГБ"
-                          << "Ram A 16 ГБ"
-                          << "";
-    QTest::newRow("price") << int(ItemField::Price) << "12,5"
-                           << "12,5"
-                           << "";
-    QTest::newRow("spare") << int(ItemField::Spare3) << "SKU-1"
-                           << "SKU-1"
-                           << "";
-    QTest::newRow("stock") << int(ItemField::Stock) << "+9"
-                           << "9"
-                           << "";
-    QTest::newRow("price with a point") << int(ItemField::Price) << "12.5"
-                                        << ""
-                                        << "Цена «12.5» — не число. Дробную часть отделяйте знаком «,».";
-    QTest::newRow("stock not a number") << int(ItemField::Stock) << "много"
-                                        << ""
-                                        << "Остаток «много» — не целое число.";
-    QTest::newRow("line break") << int(ItemField::Description) << "a\nb"
-                                << ""
-                                << "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе.";
-    QTest::newRow("empty price") << int(ItemField::Price) << " "
-                                 << ""
-                                 << "Цена не указана.";
-    QTest::newRow("empty name") << int(ItemField::Name) << ""
-                                << ""
-                                << "Название не может быть пустым.";
-    QTest::newRow("character cp1251 lacks") << int(ItemField::Name) << "Ram ☺"
-                                            << ""
-                                            << "Символ «☺» в поле «Название» нельзя сохранить в прайс-листе.";
-}
-
-void TestPriceListExchange::editItemWritesOnlyChangedFields()
-{
-    QFETCH(int, field);
-    QFETCH(QString, text);
-    QFETCH(QString, stored);
-    QFETCH(QString, message);
-
-    Shop shop;
-    const QByteArray old = shop.bytes("Ram.dat");
-    const PriceItem seen = itemAt(shop.list("Ram.dat"), 1);
-    PriceItem edited = seen;
-    edited[ItemField(field)] = text;
-    QCOMPARE(fieldProblem(ItemField(field), text, Comma), message);
-    QStringList reported;
-    const QString failure = failureOf([&] {
-        QVERIFY(editItem(shop.folder, "Ram.dat", 1, seen, edited, Comma,
-                         describeInto(reported)));
-    });
-    QCOMPARE(failure, message);
-    if (!message.isEmpty()) {
-        QCOMPARE(shop.bytes("Ram.dat"), old);
-        return;
+    void roundTripWritesNothing()
+    {
+        Shop shop;
+        // An LF file with a short last record stays as it is too (a rewrite would give CR LF).
+        writeBytes(shop.path(QStringLiteral("Ram.dat")), "A\n10\nx\ny\n3\nd\nz\nB\n20\nx\ny\n4\n");
+        shop.age(QStringLiteral("Ram.dat"));
+        const Shop::Snapshot before = shop.snapshot();
+        const ImportPlan plan = planImport(exportPriceLists(shop.folder), shop.folder, Comma);
+        QVERIFY(plan.isEmpty());
+        QCOMPARE(plan.rows, 30 * 3 - 1);
+        QVERIFY(applyImport(plan, shop.folder).isEmpty());
+        QVERIFY(shop.snapshot() == before);
     }
-    PriceItem expected = seen;
-    expected[ItemField(field)] = stored;
-    QCOMPARE(linesOf(itemAt(shop.list("Ram.dat"), 1)), linesOf(expected));
-    QCOMPARE(reported, field == int(ItemField::Stock) ? QStringList{"Ram.dat:1:Ram A:5>9"} : QStringList());
-    // The item as the owner saw it is gone now: the same edit again is refused by the name check.
-    if (field == int(ItemField::Name))
-        QVERIFY(failureOf([&] {
-                    editItem(shop.folder, "Ram.dat", 1, seen, edited, Comma);
-                }).startsWith("В файле «Ram.dat» запись 2 называется теперь «Ram A 16 ГБ», а не «Ram A»"));
-}
 
-void TestPriceListExchange::appendItemGoesToTheEnd_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("record");    // the new item's; -1: refused
-    QTest::addColumn<int>("keptLines"); // lines of the old content that stay as they were
-
-    QTest::newRow("whole records") << crlf(record("A", "1", "1") + record("B", "2", "2")) << 2 << 14;
-    QTest::newRow("empty file") << QByteArray() << 0 << 0;
-    QTest::newRow("short last record is completed") << QByteArray("A\r\n1\r\n\r\n\r\n3\r\n") << 1 << 5;
-    QTest::newRow("stray lines refuse") << crlf(record("A", "1", "1") + QStringList{"x", "y"}) << -1 << 9;
-}
-
-void TestPriceListExchange::appendItemGoesToTheEnd()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(int, record);
-    QFETCH(int, keptLines);
-
-    Shop shop;
-    writeBytes(shop.path("Dop1.dat"), content);
-    PriceItem item;
-    item[ItemField::Name] = "Новый";
-    item[ItemField::Price] = "3,5";
-    QStringList reported;
-    int added = -1;
-    const QString failure = failureOf([&] {
-        added = appendItem(shop.folder, "Dop1.dat", item, Comma, describeInto(reported));
-    });
-    QCOMPARE(added, record);
-    const PriceList old = TextLines::fromBytes(content);
-    const PriceList now = shop.list("Dop1.dat");
-    for (int i = 0; i < keptLines; ++i)
-        QCOMPARE(now.bytesAt(i), old.bytesAt(i));
-    if (record < 0) {
-        QVERIFY(failure.startsWith("Файл «Dop1.dat» кончается лишними строками"));
-        QCOMPARE(shop.bytes("Dop1.dat"), content);
-        return;
+    // What a spreadsheet program makes of unchanged values is no change either.
+    void sameValuesWriteNothing_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("price with decimals") << "Файл;Номер;Цена\nRam.dat;2;10,00\nRam.dat;3;2E1";
+        QTest::newRow("stock with a sign") << "Файл;Номер;Остаток\nRam.dat;2;+5\nRam.dat;3;-0";
+        QTest::newRow("name, file and number with spaces") << "Файл;Номер;Название\n Ram.dat ; 2;Ram A";
+        QTest::newRow("empty rows") << "Файл;Номер;Цена\n;;\n  ;;\n";
     }
-    QCOMPARE(now.count(), (record + 1) * RecordLines);
-    item[ItemField::Stock] = "0";
-    QCOMPARE(linesOf(itemAt(now, record)), linesOf(item));
-    QCOMPARE(reported, QStringList{QStringLiteral("Dop1.dat:%1:Новый:->0").arg(record)});
-}
 
-// A seller ships one piece of Ram A at a time while the owner imports price changes and stock
-// corrections of the same list: every sale and every import counts.
-void TestPriceListExchange::sellerShipsWhileOwnerImports()
-{
-    Shop shop;
-    const QString ram = shop.path("Ram.dat");
-    constexpr int Sales = 150;
-    constexpr int Imports = 15;
-    std::atomic<bool> failed{false};
-    std::thread seller([&] {
-        try {
-            for (int i = 0; i < Sales; ++i)
-                updatePriceListFile(
-                    ram, [](PriceList& l) { l.replace(7 + StockLine, intToText(textToInt(l.at(7 + StockLine)) - 1)); });
-        } catch (const Error&) {
-            failed = true;
-        }
-    });
-    int imported = 0;
-    int reported = 0;
-    for (int i = 1; i <= Imports; ++i) {
-        // The sheet is made from an export, so its stock may already be behind the seller.
-        const csv::Parsed exported = csv::parse(exportPriceLists(shop.folder));
-        const auto it = std::find_if(exported.rows.begin(), exported.rows.end(), [](const csv::ParsedRow& r) {
-            return r.fields.mid(0, 2) == QStringList{"Ram.dat", "2"};
-        });
-        QVERIFY(it != exported.rows.end());
-        const int stock = it->fields[7].toInt();
+    void sameValuesWriteNothing()
+    {
+        QFETCH(QString, rows);
+        Shop shop;
+        const Shop::Snapshot before = shop.snapshot();
+        const ImportPlan plan = planImport(sheet(rows, false), shop.folder, Comma);
+        QVERIFY(plan.isEmpty());
+        QVERIFY(applyImport(plan, shop.folder).isEmpty());
+        QVERIFY(shop.snapshot() == before);
+    }
+
+    void exportHasEveryRecordInOrder()
+    {
+        Shop shop;
+        const csv::Parsed parsed = csv::parse(exportPriceLists(shop.folder));
+        QCOMPARE(int(parsed.rows.size()), 1 + 30 * 3);
+        QCOMPARE(parsed.rows[0].fields, exportColumns());
+        QCOMPARE(parsed.rows[1].fields.mid(0, 3), QStringList({"Base.dat", "1", "нет"}));
+        QCOMPARE(parsed.rows[2].fields,
+                 QStringList({"Base.dat", "2", "Base A", "10", "r2", "r3", "r6", "5", "Base A описание"}));
+        QCOMPARE(parsed.rows[4].fields.mid(0, 2), QStringList({"Nout.dat", "1"}));
+        QCOMPARE(parsed.rows.back().fields.mid(0, 3), QStringList({"Dop2.dat", "3", "Dop2 B"}));
+    }
+
+    void importChanges_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<bool>("withHeader");
+        QTest::addColumn<int>("record");        // of Ram.dat, 0-based
+        QTest::addColumn<QStringList>("lines"); // the record's seven lines afterwards
+        QTest::addColumn<QStringList>("stock"); // the callback's reports
+
+        const QStringList a{"Ram A", "10", "r2", "r3", "5", "Ram A описание", "r6"};
+        auto with = [](QStringList l, int i, const QString& t) {
+            l[i] = t;
+            return l;
+        };
+
+        QTest::newRow("price") << "Ram.dat;2;Ram A;12,50;r2;r3;r6;5;Ram A описание" << true << 1 << with(a, 1, "12,50")
+                               << QStringList();
+        QTest::newRow("stock") << "Ram.dat;2;Ram A;10;r2;r3;r6;8;Ram A описание" << true << 1 << with(a, 4, "8")
+                               << QStringList{"Ram.dat:1:Ram A:5>8"};
+        QTest::newRow("price and stock, rows in any order")
+            << "Base.dat;2;Base A;10;r2;r3;r6;5;Base A описание\nRam.dat;2;Ram A;11;r2;r3;r6;-1;Ram A описание" << true
+            << 1 << with(with(a, 1, "11"), 4, "-1") << QStringList{"Ram.dat:1:Ram A:5>-1"};
+        QTest::newRow("supplier sheet: file, number, price")
+            << "Номер;цена;Файл\n2;9,99;Ram.dat" << false << 1 << with(a, 1, "9,99") << QStringList();
+        QTest::newRow("unknown columns are left alone")
+            << "Файл;Номер;Поставщик;Цена\nRam.dat;2;ООО Ромашка;7" << false << 1 << with(a, 1, "7") << QStringList();
+        QTest::newRow("rename alone") << "Ram.dat;2;Ram A снят;10;r2;r3;r6;5;Ram A описание" << true << 1
+                                      << with(a, 0, "Ram A снят") << QStringList();
+        QTest::newRow("rename with the previous name")
+            << "Файл;Номер;Прежнее название;Название;Остаток\nRam.dat;2;Ram A;Ram A2;0" << false << 1
+            << with(with(a, 0, "Ram A2"), 4, "0") << QStringList{"Ram.dat:1:Ram A2:5>0"};
+        QTest::newRow("text with quotes and separator")
+            << "Ram.dat;2;Ram A;10;r2;r3;r6;5;\"DDR5; \"\"быстрая\"\"\"" << true << 1 << with(a, 5, "DDR5; \"быстрая\"")
+            << QStringList();
+        QTest::newRow("stock written plainly") << "Файл;Номер;Остаток\nRam.dat;2;007" << false << 1 << with(a, 4, "7")
+                                               << QStringList{"Ram.dat:1:Ram A:5>7"};
+        QTest::newRow("last row without line end")
+            << "Файл;Номер;Цена\nRam.dat;2;3" << false << 1 << with(a, 1, "3") << QStringList();
+    }
+
+    void importChanges()
+    {
+        QFETCH(QString, rows);
+        QFETCH(bool, withHeader);
+        QFETCH(int, record);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, stock);
+
+        Shop shop;
+        const Shop::Snapshot before = shop.snapshot();
+        QByteArray bytes = sheet(rows, withHeader);
+        if (QByteArrayView(QTest::currentDataTag()) == "last row without line end")
+            bytes.chop(2);
+        const ImportPlan plan = planImport(bytes, shop.folder, Comma);
+        QStringList reported;
+        const QStringList written = applyImport(plan, shop.folder, describeInto(reported));
+        QCOMPARE(written, QStringList{"Ram.dat"});
+        QCOMPARE(reported, stock);
+
+        const PriceList ram = shop.list(QStringLiteral("Ram.dat"));
+        QCOMPARE(linesOf(itemAt(ram, record)), lines);
+        // Every other record of the list and every other list keep their bytes.
+        const PriceList old = TextLines::fromBytes(before.value(QStringLiteral("Ram.dat")).bytes);
+        QCOMPARE(ram.count(), old.count());
+        for (int i = 0; i < old.count(); ++i)
+            if (i / RecordLines != record)
+                QCOMPARE(ram.bytesAt(i), old.bytesAt(i));
+        Shop::Snapshot after = shop.snapshot();
+        after.remove(QStringLiteral("Ram.dat"));
+        Shop::Snapshot rest = before;
+        rest.remove(QStringLiteral("Ram.dat"));
+        QVERIFY(after == rest);
+    }
+
+    void importRefusesWithNothingWritten_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message"); // a part of the message
+
+        const QString good = "Ram.dat;2;Ram A;11;r2;r3;r6;5;Ram A описание\n";
+        QTest::newRow("unknown file") << sheet(good + "Ram.txt;2;Ram A;10;r2;r3;r6;5;x")
+                                      << "Строка 3, столбец «Файл»: нет такого прайс-листа «Ram.txt»";
+        QTest::newRow("record 0") << sheet(good + "Fun.dat;0;Fun A;10;r2;r3;r6;5;x")
+                                  << "Строка 3, столбец «Номер»: в «Fun.dat» нет записи 0";
+        QTest::newRow("record past the end") << sheet("Fun.dat;4;Fun A;10;r2;r3;r6;5;x\n" + good)
+                                             << "Строка 2, столбец «Номер»: в «Fun.dat» нет записи 4";
+        QTest::newRow("record not a number") << sheet(good + "Fun.dat;два;Fun A;10;r2;r3;r6;5;x")
+                                             << "Строка 3, столбец «Номер»: «два» — не номер записи";
+        QTest::newRow("name of another item with a price")
+            << sheet(good + "Fun.dat;2;Fun B;30;r2;r3;r6;5;Fun A описание")
+            << "Строка 3, столбец «Название»: запись 2 в «Fun.dat» называется «Fun A», а не «Fun B»";
+        QTest::newRow("previous name of another item")
+            << sheet("Файл;Номер;Прежнее название;Название\nRam.dat;2;Ram B;Ram C", false)
+            << "Строка 2, столбец «Прежнее название»: запись 2 в «Ram.dat» называется «Ram A», а не «Ram B»";
+        QTest::newRow("renamed to nothing") << sheet(good + "Fun.dat;2; ;10;r2;r3;r6;5;Fun A описание")
+                                            << "Строка 3, столбец «Название»: Название не может быть пустым";
+        QTest::newRow("price not a number") << sheet(good + "Fun.dat;2;Fun A;дёшево;r2;r3;r6;5;Fun A описание")
+                                            << "Строка 3, столбец «Цена»: Цена «дёшево» — не число";
+        QTest::newRow("price with a point")
+            << sheet("Файл;Номер;Цена\nRam.dat;2;10.5", false)
+            << "Строка 2, столбец «Цена»: Цена «10.5» — не число. Дробную часть отделяйте знаком «,»";
+        QTest::newRow("stock not whole") << sheet("Файл;Номер;Остаток\nRam.dat;3;1,5", false)
+                                         << "Строка 2, столбец «Остаток»: Остаток «1,5» — не целое число";
+        QTest::newRow("empty stock") << sheet("Файл;Номер;Остаток\nRam.dat;3;", false)
+                                     << "Строка 2, столбец «Остаток»: Остаток не указан";
+        QTest::newRow("NUL in a field")
+            << sheet("Файл;Номер;Описание\nRam.dat;3;a", false).chopped(2).append('\0').append("b\r\n")
+            << "Строка 2, столбец «Описание»: Нулевой символ в поле «Описание»";
+        QTest::newRow("same record twice") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;2;2", false)
+                                           << "Строка 3, столбец «Номер»: запись 2 из «Ram.dat» уже есть в строке 2";
+        QTest::newRow("short row") << sheet("Файл;Номер;Цена\nRam.dat;2;1\nRam.dat;3", false)
+                                   << "Строка 3: 2 ячеек вместо 3";
+        QTest::newRow("cell past the header") << sheet("Файл;Номер;Цена\nRam.dat;2;1;9", false)
+                                              << "Строка 2: ячейка «9» правее последнего столбца заголовка";
+        QTest::newRow("no number column")
+            << sheet("Файл;Цена\nRam.dat;1", false) << "Строка 1: в заголовке нет столбца «Номер»";
+        QTest::newRow("column twice") << sheet("Файл;Номер;Цена;Цена\nRam.dat;2;1;1", false)
+                                      << "Строка 1: столбец «Цена» встречается дважды";
+        QTest::newRow("open quote") << sheet("Файл;Номер;Описание\nRam.dat;2;\"abc", false)
+                                    << "Строка 2: кавычка не закрыта";
+        QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBF") + QStringLiteral("Файл;Номер\n").toUtf8()
+                               << "сохранена в кодировке UTF-8";
+    }
+
+    void importRefusesWithNothingWritten()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        Shop shop;
+        const Shop::Snapshot before = shop.snapshot();
+        const QString failure = failureOf([&] { applyImport(planImport(bytes, shop.folder, Comma), shop.folder); });
+        QVERIFY2(failure.contains(message), qPrintable(failure));
+        QVERIFY(failure.endsWith(QStringLiteral("Ничего не записано.")));
+        QVERIFY(shop.snapshot() == before);
+    }
+
+    void applyRefusesItemRenamedSincePreview()
+    {
+        Shop shop;
         const ImportPlan plan =
-            planImport(sheet(QStringLiteral("Файл;Номер;Цена;Остаток\nRam.dat;2;%1;%2\nRam.dat;3;%1;0\n")
-                                 .arg(100 + i)
-                                 .arg(stock + 10),
-                             false),
-                       shop.folder, Comma);
-        for (const ItemChange& c : plan.items)
-            for (const FieldChange& f : c.fields)
-                if (f.field == ItemField::Stock)
-                    imported += f.after.toInt() - f.before.toInt();
-        applyImport(plan, shop.folder, [&](const std::vector<StockChange>& changes) {
-            for (const StockChange& s : changes)
-                if (s.record == 1)
-                    reported += s.after - *s.before;
-        });
+            planImport(sheet("Файл;Номер;Цена\nBase.dat;2;1\nRam.dat;2;1", false), shop.folder, Comma);
+        // Another copy renames the Ram item between the preview and the writing.
+        updatePriceListFile(shop.path("Ram.dat"), [](PriceList& l) { l.replace(7, "Ram Z"); });
+        const QByteArray ram = shop.bytes("Ram.dat");
+        const QString failure = failureOf([&] { applyImport(plan, shop.folder); });
+        QVERIFY2(failure.contains("В файле «Ram.dat» запись 2 называется теперь «Ram Z», а не «Ram A»"),
+                 qPrintable(failure));
+        QVERIFY2(failure.contains("Уже записаны: Base.dat"), qPrintable(failure));
+        QCOMPARE(shop.bytes("Ram.dat"), ram);
+        QCOMPARE(recordLine(shop.list("Base.dat"), 1, PriceLine), QStringLiteral("1"));
     }
-    seller.join();
-    QVERIFY(!failed);
-    const PriceList list = shop.list("Ram.dat");
-    QCOMPARE(reported, imported);
-    QCOMPARE(recordLine(list, 1, StockLine), intToText(5 - Sales + imported));
-    QCOMPARE(recordLine(list, 1, PriceLine), QString::number(100 + Imports));
-    QCOMPARE(recordLine(list, 2, PriceLine), QString::number(100 + Imports));
-}
+
+    void journalFailureNamesListsWritten()
+    {
+        Shop shop;
+        const ImportPlan plan =
+            planImport(sheet("Файл;Номер;Остаток\nBase.dat;2;1\nRam.dat;2;1\nScan.dat;2;1", false), shop.folder, Comma);
+        const QString failure = failureOf([&] {
+            applyImport(plan, shop.folder, [](const std::vector<StockChange>& changes) {
+                if (changes.front().file == "Ram.dat")
+                    throw Error("Журнал недоступен.");
+            });
+        });
+        QCOMPARE(
+            failure,
+            QStringLiteral("Журнал недоступен.\nУже записаны: Base.dat, Ram.dat; остальные прайс-листы не изменены."));
+        QCOMPARE(recordLine(shop.list("Ram.dat"), 1, StockLine), QStringLiteral("1"));
+        QCOMPARE(recordLine(shop.list("Scan.dat"), 1, StockLine), QStringLiteral("5"));
+    }
+
+    void editItemWritesOnlyChangedFields_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");  // the line afterwards; empty: refused
+        QTest::addColumn<QString>("message"); // the refusal
+
+        const struct {
+            const char* tag;
+            ItemField field;
+            const char* text;
+            const char* stored;
+            const char* message;
+        } rows[] = {
+            {"name", ItemField::Name, "Ram A 16 ГБ", "Ram A 16 ГБ", ""},
+            {"price", ItemField::Price, "12,5", "12,5", ""},
+            {"spare", ItemField::Spare3, "SKU-1", "SKU-1", ""},
+            {"stock", ItemField::Stock, "+9", "9", ""},
+            {"price with a point", ItemField::Price, "12.5", "",
+             "Цена «12.5» — не число. Дробную часть отделяйте знаком «,»."},
+            {"stock not a number", ItemField::Stock, "много", "", "Остаток «много» — не целое число."},
+            {"line break", ItemField::Description, "a\nb", "",
+             "Перевод строки в поле «Описание» нельзя сохранить в прайс-листе."},
+            {"empty price", ItemField::Price, " ", "", "Цена не указана."},
+            {"empty name", ItemField::Name, "", "", "Название не может быть пустым."},
+            {"character cp1251 lacks", ItemField::Name, "Ram ☺", "",
+             "Символ «☺» в поле «Название» нельзя сохранить в прайс-листе."},
+        };
+        for (const auto& r : rows)
+            QTest::addRow("%s", r.tag) << int(r.field) << QString::fromUtf8(r.text) << QString::fromUtf8(r.stored)
+                                       << QString::fromUtf8(r.message);
+    }
+
+    void editItemWritesOnlyChangedFields()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+
+        Shop shop;
+        const QByteArray old = shop.bytes("Ram.dat");
+        const PriceItem seen = itemAt(shop.list("Ram.dat"), 1);
+        PriceItem edited = seen;
+        edited[ItemField(field)] = text;
+        QCOMPARE(fieldProblem(ItemField(field), text, Comma), message);
+        QStringList reported;
+        const QString failure = failureOf(
+            [&] { QVERIFY(editItem(shop.folder, "Ram.dat", 1, seen, edited, Comma, describeInto(reported))); });
+        QCOMPARE(failure, message);
+        if (!message.isEmpty()) {
+            QCOMPARE(shop.bytes("Ram.dat"), old);
+            return;
+        }
+        PriceItem expected = seen;
+        expected[ItemField(field)] = stored;
+        QCOMPARE(linesOf(itemAt(shop.list("Ram.dat"), 1)), linesOf(expected));
+        QCOMPARE(reported, field == int(ItemField::Stock) ? QStringList{"Ram.dat:1:Ram A:5>9"} : QStringList());
+        // The item as the owner saw it is gone now: the same edit again is refused by the name check.
+        if (field == int(ItemField::Name))
+            QVERIFY(failureOf([&] {
+                        editItem(shop.folder, "Ram.dat", 1, seen, edited, Comma);
+                    }).startsWith("В файле «Ram.dat» запись 2 называется теперь «Ram A 16 ГБ», а не «Ram A»"));
+    }
+
+    void appendItemGoesToTheEnd_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("record");    // the new item's; -1: refused
+        QTest::addColumn<int>("keptLines"); // lines of the old content that stay as they were
+
+        QTest::newRow("whole records") << crlf(record("A", "1", "1") + record("B", "2", "2")) << 2 << 14;
+        QTest::newRow("empty file") << QByteArray() << 0 << 0;
+        QTest::newRow("short last record is completed") << QByteArray("A\r\n1\r\n\r\n\r\n3\r\n") << 1 << 5;
+        QTest::newRow("stray lines refuse") << crlf(record("A", "1", "1") + QStringList{"x", "y"}) << -1 << 9;
+    }
+
+    void appendItemGoesToTheEnd()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, record);
+        QFETCH(int, keptLines);
+
+        Shop shop;
+        writeBytes(shop.path("Dop1.dat"), content);
+        PriceItem item;
+        item[ItemField::Name] = "Новый";
+        item[ItemField::Price] = "3,5";
+        QStringList reported;
+        int added = -1;
+        const QString failure =
+            failureOf([&] { added = appendItem(shop.folder, "Dop1.dat", item, Comma, describeInto(reported)); });
+        QCOMPARE(added, record);
+        const PriceList old = TextLines::fromBytes(content);
+        const PriceList now = shop.list("Dop1.dat");
+        for (int i = 0; i < keptLines; ++i)
+            QCOMPARE(now.bytesAt(i), old.bytesAt(i));
+        if (record < 0) {
+            QVERIFY(failure.startsWith("Файл «Dop1.dat» кончается лишними строками"));
+            QCOMPARE(shop.bytes("Dop1.dat"), content);
+            return;
+        }
+        QCOMPARE(now.count(), (record + 1) * RecordLines);
+        item[ItemField::Stock] = "0";
+        QCOMPARE(linesOf(itemAt(now, record)), linesOf(item));
+        QCOMPARE(reported, QStringList{QStringLiteral("Dop1.dat:%1:Новый:->0").arg(record)});
+    }
+
+    // A seller ships one piece of Ram A at a time while the owner imports price changes and stock
+    // corrections of the same list: every sale and every import counts.
+    void sellerShipsWhileOwnerImports()
+    {
+        Shop shop;
+        const QString ram = shop.path("Ram.dat");
+        constexpr int Sales = 150;
+        constexpr int Imports = 15;
+        std::atomic<bool> failed{false};
+        std::thread seller([&] {
+            try {
+                for (int i = 0; i < Sales; ++i)
+                    updatePriceListFile(ram, [](PriceList& l) {
+                        l.replace(7 + StockLine, intToText(textToInt(l.at(7 + StockLine)) - 1));
+                    });
+            } catch (const Error&) {
+                failed = true;
+            }
+        });
+        int imported = 0;
+        int reported = 0;
+        for (int i = 1; i <= Imports; ++i) {
+            // The sheet is made from an export, so its stock may already be behind the seller.
+            const csv::Parsed exported = csv::parse(exportPriceLists(shop.folder));
+            const auto it = std::find_if(exported.rows.begin(), exported.rows.end(), [](const csv::ParsedRow& r) {
+                return r.fields.mid(0, 2) == QStringList{"Ram.dat", "2"};
+            });
+            QVERIFY(it != exported.rows.end());
+            const int stock = it->fields[7].toInt();
+            const ImportPlan plan =
+                planImport(sheet(QStringLiteral("Файл;Номер;Цена;Остаток\nRam.dat;2;%1;%2\nRam.dat;3;%1;0\n")
+                                     .arg(100 + i)
+                                     .arg(stock + 10),
+                                 false),
+                           shop.folder, Comma);
+            for (const ItemChange& c : plan.items)
+                for (const FieldChange& f : c.fields)
+                    if (f.field == ItemField::Stock)
+                        imported += f.after.toInt() - f.before.toInt();
+            applyImport(plan, shop.folder, [&](const std::vector<StockChange>& changes) {
+                for (const StockChange& s : changes)
+                    if (s.record == 1)
+                        reported += s.after - *s.before;
+            });
+        }
+        seller.join();
+        QVERIFY(!failed);
+        const PriceList list = shop.list("Ram.dat");
+        QCOMPARE(reported, imported);
+        QCOMPARE(recordLine(list, 1, StockLine), intToText(5 - Sales + imported));
+        QCOMPARE(recordLine(list, 1, PriceLine), QString::number(100 + Imports));
+        QCOMPARE(recordLine(list, 2, PriceLine), QString::number(100 + Imports));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestPriceListExchange)
 #include "tst_pricelistexchange.moc"

@@ -1,6 +1,6 @@
 #include "settingsstore.h"
 
-#include "cp1251.h"
+#include "shopfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,23 +15,12 @@
 #endif
 
 using namespace korvanta;
+using korvanta::testing::readBytes;
+using korvanta::testing::writeBytes;
 
 namespace {
 
 const QString Key = QStringLiteral("software\\microsoft\\windows\\korvanta");
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 QByteArray allBytes()
 {
@@ -149,7 +138,7 @@ private slots:
         }
         QVERIFY(!key->read(QStringLiteral("missing")).has_value());
         // Each name got its own line: nothing was merged or lost.
-        const QStringList lines = QString::fromUtf8(fileBytes(settingsFile(dir))).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList lines = QString::fromUtf8(readBytes(settingsFile(dir))).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^[^;\\[]"))).size(), values.size());
     }
 
@@ -164,33 +153,32 @@ private slots:
         key->write(QStringLiteral("ctl"), string1251(QStringLiteral("a\tb")));
         key->close();
 
-        const QString text = QString::fromUtf8(fileBytes(dir.filePath(QStringLiteral("a/b/") + SettingsFileName)));
-        const QStringList lines = text.split(u'\n');
-        QVERIFY(lines.contains(QStringLiteral("[software\\microsoft\\windows\\korvanta]")));
-        QVERIFY(lines.contains(QStringLiteral("curs=binary:33,33,33,33,33,b3,3d,40")));
-        QVERIFY(lines.contains(QStringLiteral("rub=dword:00000000")));
-        QVERIFY(lines.contains(QStringLiteral("val=string:\"руб.\"")));
-        QVERIFY(lines.contains(QStringLiteral("ctl=string:\"a\\x09b\"")));
+        const QStringList lines =
+            QString::fromUtf8(readBytes(dir.filePath(QStringLiteral("a/b/") + SettingsFileName))).split(u'\n');
+        const QString section = QStringLiteral("[software\\microsoft\\windows\\korvanta]");
+        const QString curs = QStringLiteral("curs=binary:33,33,33,33,33,b3,3d,40");
+        const QString val = QStringLiteral("val=string:\"руб.\"");
+        for (const QString& line :
+             {section, curs, QStringLiteral("rub=dword:00000000"), val, QStringLiteral("ctl=string:\"a\\x09b\"")})
+            QVERIFY2(lines.contains(line), qPrintable(line));
         // The values follow their key in the order written.
-        QVERIFY(lines.indexOf(QStringLiteral("[software\\microsoft\\windows\\korvanta]")) <
-                lines.indexOf(QStringLiteral("curs=binary:33,33,33,33,33,b3,3d,40")));
-        QVERIFY(lines.indexOf(QStringLiteral("curs=binary:33,33,33,33,33,b3,3d,40")) <
-                lines.indexOf(QStringLiteral("val=string:\"руб.\"")));
+        QVERIFY(lines.indexOf(section) < lines.indexOf(curs));
+        QVERIFY(lines.indexOf(curs) < lines.indexOf(val));
     }
 
     void handWrittenFileIsRead()
     {
         QTemporaryDir dir;
-        writeFile(settingsFile(dir), QByteArray("\xEF\xBB\xBF; written by hand\r\n"
-                                                "[other]\r\n"
-                                                "rub=dword:5\r\n"
-                                                "\r\n"
-                                                "  [Software\\Microsoft\\Windows\\KORVANTA]  \r\n"
-                                                "  RUB = dword:1  \r\n"
-                                                "val=string:\"\xd0\xb3\xd1\x80\xd0\xbd.\"\r\n"
-                                                "\"nds\" = BINARY: 00,00,00,00,00,00,34,40\r\n"
-                                                "add=dword:hex:01\r\n"
-                                                "path=expand:\"%HOME%\\\\x\"\r\n"));
+        writeBytes(settingsFile(dir), QByteArray("\xEF\xBB\xBF; written by hand\r\n"
+                                                 "[other]\r\n"
+                                                 "rub=dword:5\r\n"
+                                                 "\r\n"
+                                                 "  [Software\\Microsoft\\Windows\\KORVANTA]  \r\n"
+                                                 "  RUB = dword:1  \r\n"
+                                                 "val=string:\"\xd0\xb3\xd1\x80\xd0\xbd.\"\r\n"
+                                                 "\"nds\" = BINARY: 00,00,00,00,00,00,34,40\r\n"
+                                                 "add=dword:hex:01\r\n"
+                                                 "path=expand:\"%HOME%\\\\x\"\r\n"));
         auto key = makeFileSettingsStore(dir.path())->openKey(Key);
         // Keys and names are matched without regard to case; another key's values stay apart.
         QCOMPARE(readDWord(*key->read(QStringLiteral("rub"))), 1u);
@@ -205,7 +193,7 @@ private slots:
 
         // Rewriting a value keeps the name as the file spells it and every other line as it stands.
         key->write(QStringLiteral("rub"), dword(0));
-        const QByteArray after = fileBytes(settingsFile(dir));
+        const QByteArray after = readBytes(settingsFile(dir));
         QVERIFY(after.startsWith("\xEF\xBB\xBF; written by hand\r\n[other]\r\nrub=dword:5\r\n\r\n"));
         QVERIFY(after.contains("\nRUB=dword:00000000\n"));
         QVERIFY(after.contains("\n\"nds\" = BINARY: 00,00,00,00,00,00,34,40\r\n"));
@@ -224,9 +212,9 @@ private slots:
         // A second key is added without disturbing the first; opening an existing key writes nothing.
         key->write(QStringLiteral("curs"), binaryDouble(1.5));
         store->openKey(QStringLiteral("second"))->write(QStringLiteral("x"), dword(2));
-        const QByteArray before = fileBytes(folder + u'/' + SettingsFileName);
+        const QByteArray before = readBytes(folder + u'/' + SettingsFileName);
         makeFileSettingsStore(folder)->openKey(Key.toUpper());
-        QCOMPARE(fileBytes(folder + u'/' + SettingsFileName), before);
+        QCOMPARE(readBytes(folder + u'/' + SettingsFileName), before);
         QCOMPARE(readDouble(*key->read(QStringLiteral("curs"))), 1.5);
         QCOMPARE(QString::fromUtf8(before).split(u'\n').filter(QRegularExpression(QStringLiteral("^\\["))).size(), 2);
     }
@@ -235,7 +223,7 @@ private slots:
     {
         QTemporaryDir dir;
         // The folder's place is taken by a file.
-        writeFile(dir.filePath(QStringLiteral("taken")), "x");
+        writeBytes(dir.filePath(QStringLiteral("taken")), "x");
         QVERIFY(throwsStoreError([&] { makeFileSettingsStore(dir.filePath(QStringLiteral("taken")))->openKey(Key); }));
         QVERIFY(
             throwsStoreError([&] { makeFileSettingsStore(dir.filePath(QStringLiteral("taken/sub")))->openKey(Key); }));
@@ -269,7 +257,7 @@ private slots:
         auto key = makeFileSettingsStore(dir.path())->openKey(Key);
         key->write(QStringLiteral("curs"), binaryDouble(29.7));
         key->write(QStringLiteral("val"), string1251(QStringLiteral("руб.")));
-        const QByteArray before = fileBytes(settingsFile(dir));
+        const QByteArray before = readBytes(settingsFile(dir));
 
         rlimit old{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -289,7 +277,7 @@ private slots:
 
         QVERIFY(smallFailed);
         QVERIFY(largeFailed);
-        QCOMPARE(fileBytes(settingsFile(dir)), before);
+        QCOMPARE(readBytes(settingsFile(dir)), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{SettingsFileName});
         QVERIFY(!key->read(QStringLiteral("big")).has_value());
         QCOMPARE(readDouble(*key->read(QStringLiteral("curs"))), 29.7);
@@ -319,7 +307,7 @@ private slots:
         file += garbage[0] + QByteArray("\n[") + Key.toUtf8() + "]\n";
         for (size_t i = 1; i < std::size(garbage); ++i)
             file += garbage[i] + (i % 2 ? "\r\n" : "\n");
-        writeFile(settingsFile(dir), file);
+        writeBytes(settingsFile(dir), file);
 
         auto key = makeFileSettingsStore(dir.path())->openKey(Key);
         for (const char* name : {"curs", "rub", "val", "cn", "kind", "esc"})
@@ -330,10 +318,10 @@ private slots:
 
         // Writing another value keeps every line as it was; writing an unreadable one replaces it.
         key->write(QStringLiteral("ndse"), dword(1));
-        QVERIFY(fileBytes(settingsFile(dir)).startsWith(file));
+        QVERIFY(readBytes(settingsFile(dir)).startsWith(file));
         key->write(QStringLiteral("curs"), binaryDouble(31.5));
         QCOMPARE(readDouble(*key->read(QStringLiteral("curs"))), 31.5);
-        const QByteArray after = fileBytes(settingsFile(dir));
+        const QByteArray after = readBytes(settingsFile(dir));
         QVERIFY(!after.contains(garbage[1]));
         for (size_t i = 2; i < std::size(garbage); ++i)
             QVERIFY2(after.contains(garbage[i]), garbage[i].constData());
@@ -350,14 +338,14 @@ private slots:
                 c = char(random.bounded(256));
             if (round % 2)
                 noise = "[" + Key.toUtf8() + "]\n" + noise;
-            writeFile(settingsFile(dir), noise);
+            writeBytes(settingsFile(dir), noise);
             auto key = makeFileSettingsStore(dir.path())->openKey(Key);
             try {
                 key->read(QStringLiteral("curs"));
             } catch (const StoreError&) {
             }
             key->write(QStringLiteral("curs"), binaryDouble(round));
-            QVERIFY(fileBytes(settingsFile(dir)).startsWith(noise));
+            QVERIFY(readBytes(settingsFile(dir)).startsWith(noise));
             QCOMPARE(readDouble(*makeFileSettingsStore(dir.path())->openKey(Key)->read(QStringLiteral("curs"))),
                      double(round));
         }

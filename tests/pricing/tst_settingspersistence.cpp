@@ -61,7 +61,9 @@ public:
     }
 };
 
-void storeValues(SettingsStore& store, const QList<QPair<QString, StoredValue>>& values)
+using Values = QList<QPair<QString, StoredValue>>;
+
+void storeValues(SettingsStore& store, const Values& values)
 {
     auto key = store.openKey(SettingsKeyPath);
     for (const auto& [name, value] : values)
@@ -80,16 +82,61 @@ bool same(const StoredValue& a, const StoredValue& b)
     return a.kind == b.kind && a.data == b.data;
 }
 
-// Every value stored correctly, except "curs", which holds a string.
-QList<QPair<QString, StoredValue>> stringKindCurs()
+// The six values, named in load order.
+Values named(const QList<StoredValue>& values)
 {
-    return {{QStringLiteral("curs"), string1251(QStringLiteral("29,7"))},
-            {QStringLiteral("rub"), dword(1)},
-            {QStringLiteral("val"), string1251(QStringLiteral("грн."))},
-            {QStringLiteral("ndse"), dword(1)},
-            {QStringLiteral("nds"), binaryDouble(18)},
-            {QStringLiteral("add"), binaryDouble(5)}};
+    static const QStringList names = {"curs", "rub", "val", "ndse", "nds", "add"};
+    Values out;
+    for (int i = 0; i < values.size(); ++i)
+        out.append({names.at(i), values.at(i)});
+    return out;
 }
+
+// The names of the values the folder's store does not hold as given.
+QStringList notStored(const QString& directory, const Values& values)
+{
+    QStringList out;
+    for (const auto& [name, value] : values)
+        if (!same(storedValue(directory, name), value))
+            out.append(name);
+    return out;
+}
+
+// The settings in one line, to compare them at once: curs; rub; val; ndse; nds; add.
+QString fields(const PricingSettings& s)
+{
+    const auto number = [](double d) { return QString::number(d, 'g', 15); };
+    return QStringList(
+               {number(s.curs), QString::number(s.rub), s.val, QString::number(s.ndse), number(s.nds), number(s.add)})
+        .join(QStringLiteral("; "));
+}
+
+// Every value stored correctly, except "curs", which holds a string.
+Values stringKindCurs()
+{
+    return named({string1251(QStringLiteral("29,7")), dword(1), string1251(QStringLiteral("грн.")), dword(1),
+                  binaryDouble(18), binaryDouble(5)});
+}
+
+// The main window's state on a store of its own in a temporary folder, started as on 7.12.2026.
+struct Window {
+    QTemporaryDir dir;
+    QString place;
+    std::unique_ptr<SettingsStore> store;
+    Fakes fakes;
+    MainState state{fakes.facilities(), QChar(','), dir.path()};
+
+    explicit Window(const QString& storeIn = QString())
+        : place(storeIn.isEmpty() ? dir.path() : dir.filePath(storeIn)), store(makeFileSettingsStore(place))
+    {
+    }
+    void start(const Values& stored = {})
+    {
+        if (!stored.isEmpty())
+            storeValues(*store, stored);
+        state.formCreate(*store, 7, 12, 2026, 1);
+    }
+};
 
 } // namespace
 
@@ -113,22 +160,17 @@ private slots:
         PricingSettings s;
         SettingFlags loaded{};
         QVERIFY(loadPricingSettings(*store, s, loaded));
-        QCOMPARE(s.curs, 29.7);
-        QCOMPARE(s.rub, false);
-        QCOMPARE(s.val, QStringLiteral("руб."));
-        QCOMPARE(s.ndse, false);
-        QCOMPARE(s.nds, 20.0);
-        QCOMPARE(s.add, 0.0);
+        QCOMPARE(fields(s), QStringLiteral("29.7; 0; руб.; 0; 20; 0"));
         QCOMPARE(loaded, AllFlags);
 
         // Read back by a store of its own, as the next run will.
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(29.7)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(0)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("val")),
-                     {ValueKind::String, QByteArray("\xf0\xf3\xe1.\0", 5)}));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("ndse")), dword(0)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("nds")), binaryDouble(20)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("add")), binaryDouble(0)));
+        QCOMPARE(notStored(dir.path(), named({binaryDouble(29.7),
+                                              dword(0),
+                                              {ValueKind::String, QByteArray("\xf0\xf3\xe1.\0", 5)},
+                                              dword(0),
+                                              binaryDouble(20),
+                                              binaryDouble(0)})),
+                 QStringList());
 
         // Each missing value is written as soon as it is found missing, in load order.
         LoggingStore logging;
@@ -154,12 +196,7 @@ private slots:
         PricingSettings s;
         SettingFlags loaded{};
         QVERIFY(loadPricingSettings(store, s, loaded));
-        QCOMPARE(s.curs, 31.25);
-        QCOMPARE(s.rub, true); // any non-zero number is on
-        QCOMPARE(s.val, QStringLiteral("%VAL%"));
-        QCOMPARE(s.ndse, false);
-        QCOMPARE(s.nds, -3.0);
-        QCOMPARE(s.add, 12.5);
+        QCOMPARE(fields(s), QStringLiteral("31.25; 1; %VAL%; 0; -3; 12.5")); // any non-zero number is on
         QCOMPARE(loaded, AllFlags);
         QVERIFY(!store.log.contains(QStringLiteral("write curs")));
 
@@ -203,15 +240,11 @@ private slots:
         SettingFlags loaded{};
         QVERIFY(!loadPricingSettings(store, s, loaded));
         // The fields before the bad one are loaded; it and those after it stay zero, off and empty.
-        const PricingSettings full{30, true, QStringLiteral("грн."), true, 18, 5};
         for (int f = 0; f < 6; ++f)
             QCOMPARE(loaded[size_t(f)], f < failing);
-        QCOMPARE(s.curs, failing > 0 ? full.curs : 0.0);
-        QCOMPARE(s.rub, failing > 1 ? full.rub : false);
-        QCOMPARE(s.val, failing > 2 ? full.val : QString());
-        QCOMPARE(s.ndse, failing > 3 ? full.ndse : false);
-        QCOMPARE(s.nds, failing > 4 ? full.nds : 0.0);
-        QCOMPARE(s.add, 0.0);
+        const QStringList full{"30", "1", "грн.", "1", "18", "5"};
+        const QStringList none{"0", "0", "", "0", "0", "0"};
+        QCOMPARE(fields(s), (full.mid(0, failing) + none.mid(failing)).join(QStringLiteral("; ")));
         // Nothing more is read, nothing is written, and the key is closed.
         QCOMPARE(store.log.last(), QStringLiteral("close"));
         QCOMPARE(store.log.at(store.log.size() - 2), QStringLiteral("read ") + name);
@@ -228,10 +261,7 @@ private slots:
         PricingSettings s;
         SettingFlags loaded{};
         QVERIFY(!loadPricingSettings(store, s, loaded));
-        QCOMPARE(s.curs, 30.0);
-        QCOMPARE(s.rub, true);
-        QCOMPARE(s.val, QStringLiteral("руб."));
-        QCOMPARE(s.nds, 0.0);
+        QCOMPARE(fields(s), QStringLiteral("30; 1; руб.; 0; 0; 0"));
         QCOMPARE(loaded, SettingFlags({true, true, false, false, false, false}));
         QCOMPARE(store.log.last(), QStringLiteral("close"));
         QVERIFY(!store.log.contains(QStringLiteral("read ndse")));
@@ -250,10 +280,7 @@ private slots:
         SettingFlags loaded = AllFlags;
         QVERIFY(!loadPricingSettings(*store, s, loaded));
         // "curs" is missing, and writing its default is the write that fails.
-        QCOMPARE(s.curs, 29.7);
-        QCOMPARE(s.rub, false);
-        QCOMPARE(s.val, QString());
-        QCOMPARE(s.nds, 0.0);
+        QCOMPARE(fields(s), QStringLiteral("29.7; 0; ; 0; 0; 0"));
         QCOMPARE(loaded, NoFlags);
         QVERIFY(!savePricingSettings(*store, s, AllFlags));
         QVERIFY(QFileInfo(blocker.fileName()).isFile());
@@ -307,86 +334,66 @@ private slots:
         PricingSettings s;
         SettingFlags loaded{};
         QVERIFY(!loadPricingSettings(*store, s, loaded));
-        QCOMPARE(s.curs, 0.0);
-        QCOMPARE(s.rub, false);
-        QCOMPARE(s.val, QString());
-        QCOMPARE(s.ndse, false);
-        QCOMPARE(s.nds, 0.0);
-        QCOMPARE(s.add, 0.0);
+        QCOMPARE(fields(s), QStringLiteral("0; 0; ; 0; 0; 0"));
 
         // Closing with nothing set by the user writes nothing over what could not be read.
         QVERIFY(savePricingSettings(*store, s, loaded));
-        for (const auto& [name, value] : stringKindCurs())
-            QVERIFY2(same(storedValue(dir.path(), name), value), qPrintable(name));
+        QCOMPARE(notStored(dir.path(), stringKindCurs()), QStringList());
     }
 
     // The main window's state, with the store, as at start-up and close.
 
     void firstRunShowsTheDefaults()
     {
-        QTemporaryDir dir;
-        auto store = makeFileSettingsStore(dir.filePath(QStringLiteral("config")));
-        Fakes fakes;
-        MainState state(fakes.facilities(), QChar(','), dir.path());
-        state.formCreate(*store, 7, 12, 2026, 1);
-
-        QCOMPARE(state.general.kursEdit.text, QStringLiteral("29,7"));
-        QCOMPARE(state.general.ndsEdit.text, QStringLiteral("20"));
-        QCOMPARE(state.general.rubBox, false);
-        QCOMPARE(state.general.ndsBox, false);
-        QCOMPARE(state.general.kursEdit.enabled, false);
-        QCOMPARE(state.general.valEdit.enabled, false);
-        QCOMPARE(state.general.ndsEdit.enabled, false);
-        QCOMPARE(state.general.valEdit.text, QStringLiteral("руб."));
-        QCOMPARE(state.order.settings.curs, 29.7);
-        QVERIFY(fakes.messageBox.shown.isEmpty());
-        QVERIFY(same(storedValue(dir.filePath(QStringLiteral("config")), QStringLiteral("nds")), binaryDouble(20)));
+        Window w(QStringLiteral("config"));
+        w.start();
+        const GeneralPage& general = w.state.general;
+        QCOMPARE(general.kursEdit.text, QStringLiteral("29,7"));
+        QCOMPARE(general.ndsEdit.text, QStringLiteral("20"));
+        QCOMPARE(general.rubBox, false);
+        QCOMPARE(general.ndsBox, false);
+        QCOMPARE(general.kursEdit.enabled, false);
+        QCOMPARE(general.valEdit.enabled, false);
+        QCOMPARE(general.ndsEdit.enabled, false);
+        QCOMPARE(general.valEdit.text, QStringLiteral("руб."));
+        QCOMPARE(w.state.order.settings.curs, 29.7);
+        QVERIFY(w.fakes.messageBox.shown.isEmpty());
+        QVERIFY(same(storedValue(w.place, QStringLiteral("nds")), binaryDouble(20)));
     }
 
     void stringKindCursShowsTheMessageAndZeros()
     {
-        QTemporaryDir dir;
-        auto store = makeFileSettingsStore(dir.path());
-        storeValues(*store, stringKindCurs());
-        Fakes fakes;
-        MainState state(fakes.facilities(), QChar(','), dir.path());
-        state.formCreate(*store, 7, 12, 2026, 1);
-
-        QCOMPARE(fakes.messageBox.shown, QStringList{ExpectedMessage});
-        QCOMPARE(state.general.kursEdit.text, QStringLiteral("0"));
-        QCOMPARE(state.general.ndsEdit.text, QStringLiteral("0"));
-        QCOMPARE(state.general.rubBox, false);
-        QCOMPARE(state.general.ndsBox, false);
-        QCOMPARE(state.general.valEdit.text, QString());
-        QCOMPARE(state.order.settings.curs, 0.0);
+        Window w;
+        w.start(stringKindCurs());
+        const GeneralPage& general = w.state.general;
+        QCOMPARE(w.fakes.messageBox.shown, QStringList{ExpectedMessage});
+        QCOMPARE(general.kursEdit.text, QStringLiteral("0"));
+        QCOMPARE(general.ndsEdit.text, QStringLiteral("0"));
+        QCOMPARE(general.rubBox, false);
+        QCOMPARE(general.ndsBox, false);
+        QCOMPARE(general.valEdit.text, QString());
+        QCOMPARE(w.state.order.settings.curs, 0.0);
 
         // Closing without touching anything leaves every stored value as it is.
-        state.formClose(*store);
-        QCOMPARE(fakes.messageBox.shown.size(), 1);
-        for (const auto& [name, value] : stringKindCurs())
-            QVERIFY2(same(storedValue(dir.path(), name), value), qPrintable(name));
+        w.state.formClose(*w.store);
+        QCOMPARE(w.fakes.messageBox.shown.size(), 1);
+        QCOMPARE(notStored(w.place, stringKindCurs()), QStringList());
     }
 
     void newRateAfterAFailedLoadReplacesOnlyTheRate()
     {
-        QTemporaryDir dir;
-        auto store = makeFileSettingsStore(dir.path());
-        storeValues(*store, stringKindCurs());
-        Fakes fakes;
-        MainState state(fakes.facilities(), QChar(','), dir.path());
-        state.formCreate(*store, 7, 12, 2026, 1);
-        state.kursEditChange(QStringLiteral("31,5"));
-        state.formClose(*store);
+        Window w;
+        w.start(stringKindCurs());
+        w.state.kursEditChange(QStringLiteral("31,5"));
+        w.state.formClose(*w.store);
 
-        QCOMPARE(fakes.messageBox.shown.size(), 1);
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(31.5)));
-        for (const auto& [name, value] : stringKindCurs().mid(1))
-            QVERIFY2(same(storedValue(dir.path(), name), value), qPrintable(name));
+        QCOMPARE(w.fakes.messageBox.shown.size(), 1);
+        QCOMPARE(notStored(w.place, Values{{"curs", binaryDouble(31.5)}} + stringKindCurs().mid(1)), QStringList());
 
         // The next run loads everything.
         Fakes next;
-        MainState again(next.facilities(), QChar(','), dir.path());
-        again.formCreate(*makeFileSettingsStore(dir.path()), 8, 12, 2026, 2);
+        MainState again(next.facilities(), QChar(','), w.dir.path());
+        again.formCreate(*makeFileSettingsStore(w.place), 8, 12, 2026, 2);
         QVERIFY(next.messageBox.shown.isEmpty());
         QCOMPARE(again.general.kursEdit.text, QStringLiteral("31,5"));
         QCOMPARE(again.general.rubBox, true);
@@ -405,74 +412,58 @@ private slots:
     void storedRubStartsChecked()
     {
         QFETCH(quint32, rub);
-        QTemporaryDir dir;
-        auto store = makeFileSettingsStore(dir.path());
-        storeValues(*store, {{QStringLiteral("rub"), dword(rub)}});
-        Fakes fakes;
-        MainState state(fakes.facilities(), QChar(','), dir.path());
-        state.formCreate(*store, 7, 12, 2026, 1);
-        QCOMPARE(state.general.rubBox, true);
-        QCOMPARE(state.general.kursEdit.enabled, true);
-        QCOMPARE(state.general.valEdit.enabled, true);
-        QCOMPARE(state.general.ndsEdit.enabled, false);
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        Window w;
+        w.start({{QStringLiteral("rub"), dword(rub)}});
+        QCOMPARE(w.state.general.rubBox, true);
+        QCOMPARE(w.state.general.kursEdit.enabled, true);
+        QCOMPARE(w.state.general.valEdit.enabled, true);
+        QCOMPARE(w.state.general.ndsEdit.enabled, false);
+        QVERIFY(w.fakes.messageBox.shown.isEmpty());
 
         // Written back as 1 at close.
-        state.formClose(*store);
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(1)));
+        w.state.formClose(*w.store);
+        QVERIFY(same(storedValue(w.place, QStringLiteral("rub")), dword(1)));
     }
 
     void closeWritesTheValues()
     {
-        QTemporaryDir dir;
-        auto store = makeFileSettingsStore(dir.path());
-        Fakes fakes;
-        MainState state(fakes.facilities(), QChar(','), dir.path());
-        state.formCreate(*store, 7, 12, 2026, 1);
-        state.addBoxCreate();
+        Window w;
+        w.start();
+        w.state.addBoxCreate();
 
         // Unchanged values are written too: the store emptied during the run is filled again.
-        QVERIFY(QFile::remove(dir.filePath(SettingsFileName)));
-        state.formClose(*store);
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(29.7)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(0)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("val")), string1251(QStringLiteral("руб."))));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("ndse")), dword(0)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("nds")), binaryDouble(20)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("add")), binaryDouble(0)));
+        QVERIFY(QFile::remove(w.dir.filePath(SettingsFileName)));
+        w.state.formClose(*w.store);
+        QCOMPARE(notStored(w.place, named({binaryDouble(29.7), dword(0), string1251(QStringLiteral("руб.")), dword(0),
+                                           binaryDouble(20), binaryDouble(0)})),
+                 QStringList());
 
-        state.rubBoxClick(true);
-        state.kursEditChange(QStringLiteral("30,25"));
-        state.valEditChange(QStringLiteral("грн."));
-        state.ndsBoxClick(true);
-        state.ndsEditChange(QStringLiteral("18,5"));
-        state.addEditChange(QStringLiteral("-3"));
-        state.formClose(*store);
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("curs")), binaryDouble(30.25)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("rub")), dword(1)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("val")), string1251(QStringLiteral("грн."))));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("ndse")), dword(1)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("nds")), binaryDouble(18.5)));
-        QVERIFY(same(storedValue(dir.path(), QStringLiteral("add")), binaryDouble(-3)));
-        QVERIFY(fakes.messageBox.shown.isEmpty());
+        w.state.rubBoxClick(true);
+        w.state.kursEditChange(QStringLiteral("30,25"));
+        w.state.valEditChange(QStringLiteral("грн."));
+        w.state.ndsBoxClick(true);
+        w.state.ndsEditChange(QStringLiteral("18,5"));
+        w.state.addEditChange(QStringLiteral("-3"));
+        w.state.formClose(*w.store);
+        QCOMPARE(notStored(w.place, named({binaryDouble(30.25), dword(1), string1251(QStringLiteral("грн.")), dword(1),
+                                           binaryDouble(18.5), binaryDouble(-3)})),
+                 QStringList());
+        QVERIFY(w.fakes.messageBox.shown.isEmpty());
     }
 
     void storeThatCannotBeOpenedThroughTheWindow()
     {
-        QTemporaryDir dir;
-        QFile blocker(dir.filePath(QStringLiteral("taken")));
+        Window w(QStringLiteral("taken"));
+        QFile blocker(w.place);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        auto store = makeFileSettingsStore(blocker.fileName());
-        Fakes fakes;
-        MainState state(fakes.facilities(), QChar(','), dir.path());
-        state.formCreate(*store, 7, 12, 2026, 1);
-        QCOMPARE(fakes.messageBox.shown, QStringList{ExpectedMessage});
-        QCOMPARE(state.general.kursEdit.text, QStringLiteral("29,7"));
-        QCOMPARE(state.general.ndsEdit.text, QStringLiteral("0"));
-        state.kursEditChange(QStringLiteral("30"));
-        state.formClose(*store);
-        QCOMPARE(fakes.messageBox.shown, QStringList({ExpectedMessage, ExpectedMessage}));
+        w.start();
+        QCOMPARE(w.fakes.messageBox.shown, QStringList{ExpectedMessage});
+        QCOMPARE(w.state.general.kursEdit.text, QStringLiteral("29,7"));
+        QCOMPARE(w.state.general.ndsEdit.text, QStringLiteral("0"));
+        w.state.kursEditChange(QStringLiteral("30"));
+        w.state.formClose(*w.store);
+        QCOMPARE(w.fakes.messageBox.shown, QStringList({ExpectedMessage, ExpectedMessage}));
     }
 };
 

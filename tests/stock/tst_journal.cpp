@@ -15,20 +15,7 @@ namespace {
 
 JournalRow movement(long long order, const QString& operation, const QString& name = QStringLiteral("Ram A"))
 {
-    JournalRow r;
-    r.order = order;
-    r.date = QStringLiteral("01.12.2026");
-    r.time = QStringLiteral("10:00:00");
-    r.workplace = QStringLiteral("anna@shop");
-    r.operation = operation;
-    r.fileName = QStringLiteral("Ram.dat");
-    r.record = 1;
-    r.name = name;
-    r.quantity = 1;
-    r.priceText = QStringLiteral("10");
-    r.stockBefore = 5;
-    r.stockAfter = 4;
-    return r;
+    return {order, "01.12.2026", "10:00:00", "anna@shop", QString(), operation, "Ram.dat", 1, name, 1, "10", 5, 4};
 }
 
 } // namespace

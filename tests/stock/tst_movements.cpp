@@ -72,9 +72,9 @@ private slots:
         QFETCH(long long, quantity);
         QFETCH(QString, message);
         StockShop shop;
-        const QByteArray before = readBytes(shop.dir.filePath(QStringLiteral("Ram.dat")));
+        const QByteArray before = shop.bytes(QStringLiteral("Ram.dat"));
         QCOMPARE(failureOf([&] { receiveGoods(shop.journal, target, quantity, Owner); }), message);
-        QCOMPARE(readBytes(shop.dir.filePath(QStringLiteral("Ram.dat"))), before);
+        QCOMPARE(shop.bytes(QStringLiteral("Ram.dat")), before);
         QVERIFY(shop.reader().isEmpty());
     }
 

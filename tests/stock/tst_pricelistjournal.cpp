@@ -84,7 +84,7 @@ private slots:
         QFETCH(QString, stock);
         QFETCH(QStringList, rows);
         StockShop shop;
-        const PriceItem seen = itemAt(loadPriceList(shop.dir.filePath(QStringLiteral("Ram.dat"))), 1);
+        const PriceItem seen = itemAt(shop.list(QStringLiteral("Ram.dat")), 1);
         PriceItem edited = seen;
         edited[ItemField::Name] = name;
         edited[ItemField::Price] = price;
