@@ -9,6 +9,7 @@
 #include "pagetable.h"
 #include "picturebox.h"
 #include "typinglimit.h"
+#include "ui_generalsheet.h"
 #include "windowparts.h"
 
 #include <QAbstractItemView>
@@ -76,7 +77,7 @@ QFont boldFont(const QWidget* w)
 TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      m_state(state), m_facilities(facilities), m_store(store)
+      m_state(state), m_facilities(facilities), m_store(store), m_general(std::make_unique<Ui::GeneralSheet>())
 {
     setObjectName(QStringLiteral("TFormMain"));
     setWindowTitle(QStringLiteral("KORVANTA - помощник продавца компьютерного магазина"));
@@ -123,199 +124,46 @@ template <typename F> void TFormMain::handle(F&& handler)
     refresh();
 }
 
+// The General page's widgets, places, texts and tab order are its form's; here the page is wired
+// to the state.
 void TFormMain::buildGeneralSheet()
 {
     auto* sheet = new QWidget;
     m_generalSheet = sheet;
-    sheet->setObjectName(QStringLiteral("GeneralSheet"));
-    sheet->setMouseTracking(true);
     sheet->installEventFilter(this);
-    setHelpContext(sheet, 19);
     m_pageControl->addTab(sheet, QStringLiteral("Главная страница"));
+    m_general->setupUi(sheet);
+    Ui::GeneralSheet& ui = *m_general;
 
-    auto* image = new PictureBox(QStringLiteral("Image1"), sheet);
-    image->setPicture(QStringLiteral("Image1"));
-    image->setGeometry(8, 8, 196, 176);
-    image->setToolTip(QStringLiteral("Ваш новый компьютер!!!"));
-
-    buildModeGroups(sheet);
-    buildRateFrame(sheet);
-    buildVatFrame(sheet);
-    buildOrderButtons(sheet);
-    buildCommandColumn(sheet);
-    buildBadges(sheet);
-    setGeneralTabOrder();
-}
-
-// The two radio groups: what the order is chosen from, and the kind of sale (shown, not in use).
-void TFormMain::buildModeGroups(QWidget* sheet)
-{
-    m_choiseGroup = new QGroupBox(QStringLiteral("Из чего будем выбирать?"), sheet);
-    m_choiseGroup->setObjectName(QStringLiteral("ChoiseGroup"));
-    m_choiseGroup->setToolTip(QStringLiteral("Будете выбирать из уже готовых моделей или покомпонентно?"));
-    m_choiseGroup->setGeometry(216, 8, 364, 52);
+    // The buttons' ids are the indexes the state knows the choices by.
     m_choiseButtons = new QButtonGroup(this);
-    const QStringList modes = {QStringLiteral("Базовые модели"), QStringLiteral("Все комплектующие")};
-    for (int i = 0; i < modes.size(); ++i) {
-        auto* r = new QRadioButton(modes[i], m_choiseGroup);
-        r->setObjectName(QStringLiteral("ChoiseGroupItem%1").arg(i));
-        r->setGeometry(12 + i * 180, 22, 170, 22);
-        m_choiseButtons->addButton(r, i);
-    }
+    m_choiseButtons->addButton(ui.ChoiseGroupItem0, 0);
+    m_choiseButtons->addButton(ui.ChoiseGroupItem1, 1);
     connect(m_choiseButtons, &QButtonGroup::idClicked, this, &TFormMain::ChoiseGroupClick);
+    // The kind of sale is shown, not in use.
+    auto* kindButtons = new QButtonGroup(this);
+    kindButtons->addButton(ui.KindGroupItem0, 0);
+    kindButtons->addButton(ui.KindGroupItem1, 1);
+    kindButtons->addButton(ui.KindGroupItem2, 2);
 
-    auto* kindGroup = new QGroupBox(QStringLiteral("Вид продажи?"), sheet);
-    kindGroup->setObjectName(QStringLiteral("KindGroup"));
-    kindGroup->setToolTip(QStringLiteral("По какой цене будет выбираться компьютер?"));
-    kindGroup->setGeometry(216, 66, 364, 52);
-    m_kindButtons = new QButtonGroup(this);
-    const QStringList kinds = {QStringLiteral("\"Розница\""), QStringLiteral("\"Партнер\""),
-                               QStringLiteral("\"Дилер\"")};
-    for (int i = 0; i < kinds.size(); ++i) {
-        auto* r = new QRadioButton(kinds[i], kindGroup);
-        r->setObjectName(QStringLiteral("KindGroupItem%1").arg(i));
-        r->setGeometry(12 + i * 116, 22, 110, 22);
-        m_kindButtons->addButton(r, i);
-    }
-    m_kindButtons->button(0)->setChecked(true);
-    kindGroup->setEnabled(false);
-}
+    setTypingLimit(ui.ValEdit, 10);
+    setTypingLimit(ui.KursEdit, 10);
+    setTypingLimit(ui.NDSEdit, 5);
+    connect(ui.RubBox, &QCheckBox::clicked, this, &TFormMain::RubBoxClick);
+    connect(ui.ValEdit, &QLineEdit::textEdited, this, &TFormMain::ValEditChange);
+    connect(ui.KursEdit, &QLineEdit::textEdited, this, &TFormMain::KursEditChange);
+    connect(ui.NDSBox, &QCheckBox::clicked, this, &TFormMain::NDSBoxClick);
+    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &TFormMain::NDSEditChange);
 
-void TFormMain::buildRateFrame(QWidget* sheet)
-{
-    // RubBox with the currency name, the rate.
-    auto* rateFrame = new QGroupBox(sheet);
-    rateFrame->setObjectName(QStringLiteral("RateFrame"));
-    rateFrame->setGeometry(216, 126, 364, 64);
-    m_rubBox = new QCheckBox(QStringLiteral(" Цены в"), rateFrame);
-    m_rubBox->setObjectName(QStringLiteral("RubBox"));
-    m_rubBox->setGeometry(12, 8, 90, 22);
-    m_valEdit = new QLineEdit(rateFrame);
-    m_valEdit->setObjectName(QStringLiteral("ValEdit"));
-    setTypingLimit(m_valEdit, 10);
-    m_valEdit->setGeometry(104, 8, 90, 22);
-    auto* label17 = makeLabel(QStringLiteral("Label17"), QStringLiteral("Курс: 1у.е. ="), rateFrame);
-    label17->setGeometry(12, 36, 100, 20);
-    m_kursEdit = new QLineEdit(rateFrame);
-    m_kursEdit->setObjectName(QStringLiteral("KursEdit"));
-    setTypingLimit(m_kursEdit, 10);
-    m_kursEdit->setGeometry(104, 35, 90, 22);
-    connect(m_rubBox, &QCheckBox::clicked, this, &TFormMain::RubBoxClick);
-    connect(m_valEdit, &QLineEdit::textEdited, this, &TFormMain::ValEditChange);
-    connect(m_kursEdit, &QLineEdit::textEdited, this, &TFormMain::KursEditChange);
-}
+    connect(ui.AddBtn, &QPushButton::clicked, this, &TFormMain::AddBtnClick);
+    connect(ui.LogBtn, &QPushButton::clicked, this, &TFormMain::LogBtnClick);
+    connect(ui.ZakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.order.customer = text; });
+    connect(ui.ClienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
 
-void TFormMain::buildVatFrame(QWidget* sheet)
-{
-    auto* vatFrame = new QGroupBox(sheet);
-    vatFrame->setObjectName(QStringLiteral("VatFrame"));
-    vatFrame->setGeometry(216, 196, 364, 40);
-    m_ndsBox = new QCheckBox(QStringLiteral("Учет НДС"), vatFrame);
-    m_ndsBox->setObjectName(QStringLiteral("NDSBox"));
-    m_ndsBox->setGeometry(12, 9, 100, 22);
-    auto* label25 = makeLabel(QStringLiteral("Label25"), QStringLiteral("НДС:"), vatFrame);
-    label25->setGeometry(160, 10, 40, 20);
-    m_ndsEdit = new QLineEdit(vatFrame);
-    m_ndsEdit->setObjectName(QStringLiteral("NDSEdit"));
-    setTypingLimit(m_ndsEdit, 5);
-    m_ndsEdit->setGeometry(204, 9, 60, 22);
-    auto* label26 = makeLabel(QStringLiteral("Label26"), QStringLiteral("%"), vatFrame);
-    label26->setGeometry(270, 10, 20, 20);
-    connect(m_ndsBox, &QCheckBox::clicked, this, &TFormMain::NDSBoxClick);
-    connect(m_ndsEdit, &QLineEdit::textEdited, this, &TFormMain::NDSEditChange);
-}
-
-// The extras, the journal, the customer and the client base.
-void TFormMain::buildOrderButtons(QWidget* sheet)
-{
-    auto* addBtn =
-        makeButton(sheet, QStringLiteral("AddBtn"), QStringLiteral("Дополнительно >>>"), QStringLiteral("extras"));
-    addBtn->setGeometry(216, 244, 180, ButtonHeight);
-    connect(addBtn, &QPushButton::clicked, this, &TFormMain::AddBtnClick);
-    auto* logBtn = makeButton(sheet, QStringLiteral("LogBtn"), QStringLiteral("Журнал"), QStringLiteral("journal"));
-    logBtn->setGeometry(400, 244, 180, ButtonHeight);
-    connect(logBtn, &QPushButton::clicked, this, &TFormMain::LogBtnClick);
-
-    auto* zakLabel = makeLabel(QStringLiteral("Label3"), QStringLiteral("Заказчик:"), sheet);
-    zakLabel->setGeometry(8, 282, 70, 22);
-    m_zakEdit = new QLineEdit(sheet);
-    m_zakEdit->setObjectName(QStringLiteral("ZakEdit"));
-    m_zakEdit->setGeometry(80, 281, 304, 24);
-    connect(m_zakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.order.customer = text; });
-    auto* clienButton =
-        makeButton(sheet, QStringLiteral("ClienButton"), QStringLiteral("База клиентов"), QStringLiteral("clients"));
-    clienButton->setGeometry(400, 280, 180, ButtonHeight);
-    connect(clienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
-}
-
-// The total, and the right-hand column: about, help, exit.
-void TFormMain::buildCommandColumn(QWidget* sheet)
-{
-    m_resBtn = makeButton(sheet, QStringLiteral("ResBtn"), QStringLiteral("Итого..."), QStringLiteral("total"));
-    m_resBtn->setFont(boldFont(m_resBtn));
-    m_resBtn->setToolTip(QStringLiteral("Подведите итоги..."));
-    m_resBtn->setCursor(Qt::BusyCursor);
-    m_resBtn->setGeometry(8, 360, 425, 34);
-    m_resBtn->setEnabled(false);
-    connect(m_resBtn, &QPushButton::clicked, this, &TFormMain::ResBtnClick);
-
-    auto* aboutButton =
-        makeButton(sheet, QStringLiteral("AboutButton"), QStringLiteral("О программе..."), QStringLiteral("about"));
-    aboutButton->setCursor(Qt::WhatsThisCursor);
-    aboutButton->setGeometry(RightColumnX, 8, RightColumnWidth, ButtonHeight);
-    connect(aboutButton, &QPushButton::clicked, this, &TFormMain::AboutButtonClick);
-    auto* helpButton =
-        makeButton(sheet, QStringLiteral("HelpButton"), QStringLiteral("Справка"), QStringLiteral("help"));
-    helpButton->setCursor(Qt::WhatsThisCursor);
-    helpButton->setGeometry(RightColumnX, 40, RightColumnWidth, ButtonHeight);
-    connect(helpButton, &QPushButton::clicked, this, [this] { HelpClick(20); });
-    auto* exitButton = makeButton(sheet, QStringLiteral("ExitButton"), QStringLiteral("Выход"), QStringLiteral("exit"));
-    exitButton->setFont(boldFont(exitButton));
-    exitButton->setGeometry(RightColumnX, 362, RightColumnWidth, 30);
-    connect(exitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
-}
-
-void TFormMain::buildBadges(QWidget* sheet)
-{
-    m_icon = new PictureBox(QStringLiteral("Icon"), sheet);
-    m_icon->setToolTip(QStringLiteral("Сделай правильный выбор!"));
-    m_icon->setGeometry(528, 350, 48, 48);
-    for (int i = 0; i < 6; ++i) {
-        auto* badge = new PictureBox(QStringLiteral("Icon%1").arg(i + 1), sheet);
-        badge->setPicture(QStringLiteral("Icon%1").arg(i + 1));
-        badge->setToolTip(m_icon->toolTip());
-        badge->hide();
-        m_badges[size_t(i)] = badge;
-    }
-}
-
-void TFormMain::setGeneralTabOrder()
-{
-    QWidget* sheet = m_generalSheet;
-    auto* aboutButton = sheet->findChild<QPushButton*>(QStringLiteral("AboutButton"));
-    auto* helpButton = sheet->findChild<QPushButton*>(QStringLiteral("HelpButton"));
-    auto* exitButton = sheet->findChild<QPushButton*>(QStringLiteral("ExitButton"));
-    auto* clienButton = sheet->findChild<QPushButton*>(QStringLiteral("ClienButton"));
-    auto* logBtn = sheet->findChild<QPushButton*>(QStringLiteral("LogBtn"));
-    auto* addBtn = sheet->findChild<QPushButton*>(QStringLiteral("AddBtn"));
-    // A radio group is one stop: its checked item, or either item while none is checked.
-    QWidget::setTabOrder(m_choiseButtons->button(0), m_choiseButtons->button(1));
-    QWidget::setTabOrder(m_choiseButtons->button(1), m_resBtn);
-    QWidget::setTabOrder(m_resBtn, aboutButton);
-    QWidget::setTabOrder(aboutButton, helpButton);
-    QWidget::setTabOrder(helpButton, exitButton);
-    QWidget::setTabOrder(exitButton, m_kursEdit);
-    QWidget::setTabOrder(m_kursEdit, m_rubBox);
-    QWidget::setTabOrder(m_rubBox, m_zakEdit);
-    QWidget::setTabOrder(m_zakEdit, clienButton);
-    QWidget::setTabOrder(clienButton, m_kindButtons->button(0));
-    QWidget::setTabOrder(m_kindButtons->button(0), m_kindButtons->button(1));
-    QWidget::setTabOrder(m_kindButtons->button(1), m_kindButtons->button(2));
-    QWidget::setTabOrder(m_kindButtons->button(2), logBtn);
-    QWidget::setTabOrder(logBtn, m_valEdit);
-    QWidget::setTabOrder(m_valEdit, m_ndsBox);
-    QWidget::setTabOrder(m_ndsBox, m_ndsEdit);
-    QWidget::setTabOrder(m_ndsEdit, addBtn);
+    connect(ui.ResBtn, &QPushButton::clicked, this, &TFormMain::ResBtnClick);
+    connect(ui.AboutButton, &QPushButton::clicked, this, &TFormMain::AboutButtonClick);
+    connect(ui.HelpButton, &QPushButton::clicked, this, [this] { HelpClick(20); });
+    connect(ui.ExitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
 }
 
 QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
@@ -497,22 +345,23 @@ void TFormMain::refresh()
     }
 
     const GeneralPage& g = m_state.general;
+    const Ui::GeneralSheet& ui = *m_general;
     if (g.choiseGroup >= 0)
         m_choiseButtons->button(g.choiseGroup)->setChecked(true);
-    m_resBtn->setEnabled(g.resBtnEnabled);
-    m_rubBox->setChecked(g.rubBox);
-    m_ndsBox->setChecked(g.ndsBox);
+    ui.ResBtn->setEnabled(g.resBtnEnabled);
+    ui.RubBox->setChecked(g.rubBox);
+    ui.NDSBox->setChecked(g.ndsBox);
     auto syncEdit = [](QLineEdit* edit, const EditState& s) {
         if (edit->text() != s.text)
             showWhole(edit, s.text);
         edit->setEnabled(s.enabled);
     };
-    syncEdit(m_kursEdit, g.kursEdit);
-    syncEdit(m_valEdit, g.valEdit);
-    syncEdit(m_ndsEdit, g.ndsEdit);
-    if (m_zakEdit->text() != m_state.order.customer)
-        m_zakEdit->setText(m_state.order.customer);
-    m_icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
+    syncEdit(ui.KursEdit, g.kursEdit);
+    syncEdit(ui.ValEdit, g.valEdit);
+    syncEdit(ui.NDSEdit, g.ndsEdit);
+    if (ui.ZakEdit->text() != m_state.order.customer)
+        ui.ZakEdit->setText(m_state.order.customer);
+    ui.Icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
 }
 
 void TFormMain::setCustomer(const QString& name)

@@ -5,15 +5,18 @@
 
 #include <QWidget>
 #include <array>
+#include <memory>
 
 class QButtonGroup;
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTabWidget;
+
+namespace Ui {
+class GeneralSheet;
+}
 
 namespace korvanta {
 
@@ -91,17 +94,9 @@ private:
         QPushButton* help = nullptr;
     };
 
-    template <typename F>
-    void handle(F&& handler);
+    template <typename F> void handle(F&& handler);
 
     void buildGeneralSheet();
-    void buildModeGroups(QWidget* sheet);
-    void buildRateFrame(QWidget* sheet);
-    void buildVatFrame(QWidget* sheet);
-    void buildOrderButtons(QWidget* sheet);
-    void buildCommandColumn(QWidget* sheet);
-    void buildBadges(QWidget* sheet);
-    void setGeneralTabOrder();
     void buildCategorySheet(Page p);
     QComboBox* buildChoiceList(Cat c, QWidget* parent);
     void refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision, const ChoiceList& list);
@@ -113,21 +108,11 @@ private:
 
     QTabWidget* m_pageControl = nullptr;
     QWidget* m_generalSheet = nullptr;
+    std::unique_ptr<Ui::GeneralSheet> m_general;
     std::array<CategoryWidgets, CategoryCount> m_categories;
     std::array<PageWidgets, PageCount> m_pages;
 
-    QGroupBox* m_choiseGroup = nullptr;
     QButtonGroup* m_choiseButtons = nullptr;
-    QPushButton* m_resBtn = nullptr;
-    QCheckBox* m_rubBox = nullptr;
-    QLineEdit* m_kursEdit = nullptr;
-    QLineEdit* m_valEdit = nullptr;
-    QCheckBox* m_ndsBox = nullptr;
-    QLineEdit* m_ndsEdit = nullptr;
-    QLineEdit* m_zakEdit = nullptr;
-    QButtonGroup* m_kindButtons = nullptr;
-    PictureBox* m_icon = nullptr;
-    std::array<PictureBox*, 6> m_badges{};
 
     QGroupBox* m_procGroup = nullptr;
     QButtonGroup* m_procButtons = nullptr;

@@ -5,6 +5,8 @@
 
 namespace korvanta {
 
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
+
 PictureBox::PictureBox(const QString& objectName, QWidget* parent) : QWidget(parent)
 {
     setObjectName(objectName);
@@ -25,7 +27,6 @@ void PictureBox::setPicture(const QString& name)
     if (name == m_picture)
         return;
     m_picture = name;
-    setProperty("picture", name);
     if (name.isEmpty())
         m_renderer.load(QByteArray());
     else

@@ -9,8 +9,11 @@ namespace korvanta {
 // program's resources.
 class PictureBox : public QWidget {
     Q_OBJECT
+    // Settable from a form.
+    Q_PROPERTY(QString picture READ picture WRITE setPicture)
 public:
-    explicit PictureBox(const QString& objectName, QWidget* parent = nullptr);
+    explicit PictureBox(QWidget* parent = nullptr);
+    PictureBox(const QString& objectName, QWidget* parent);
 
     void setPicture(const QString& name);
     QString picture() const { return m_picture; }
