@@ -2,9 +2,8 @@
 
 #include "contexthelp.h"
 #include "guard.h"
-#include "windowparts.h"
+#include "ui_aboutbox.h"
 
-#include <QFrame>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,9 +12,14 @@
 
 namespace korvanta {
 
-ShadowLabel::ShadowLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+ShadowLabel::ShadowLabel(QWidget* parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
+}
+
+ShadowLabel::ShadowLabel(const QString& text, QWidget* parent) : ShadowLabel(parent)
+{
+    setText(text);
 }
 
 void ShadowLabel::paintEvent(QPaintEvent*)
@@ -32,7 +36,7 @@ void ShadowLabel::paintEvent(QPaintEvent*)
     painter.drawText(area, flags, text());
 }
 
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     QFont f = font();
@@ -51,80 +55,34 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
     QLabel::mouseReleaseEvent(event);
 }
 
-namespace {
-
-ShadowLabel* shadowLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
-{
-    auto* label = new ShadowLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
-LinkLabel* linkLabel(QWidget* parent, const QString& name, const QString& text, const QString& hint,
-                     const QRect& geometry)
-{
-    auto* label = new LinkLabel(text, parent);
-    label->setObjectName(name);
-    label->setToolTip(hint);
-    label->setGeometry(geometry);
-    return label;
-}
-
-} // namespace
-
 TAboutBox::TAboutBox(const Facilities& facilities, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_facilities(facilities)
 {
-    setObjectName(QStringLiteral("TAboutBox"));
-    setWindowTitle(QStringLiteral("О программе..."));
-    setFixedSize(300, 204);
-    setHelpContext(this, 1);
+    // Pixel sizes are beyond a form: the box's font is set before the form builds the labels in it.
     QFont boxFont = font();
     boxFont.setPixelSize(11);
     setFont(boxFont);
+    Ui::AboutBox ui;
+    ui.setupUi(this);
 
-    auto* image = new QLabel(this);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(8, 8, 105, 97);
-    image->setScaledContents(true);
-    image->setPixmap(QIcon(QStringLiteral(":/pictures/Image1.svg")).pixmap(QSize(105, 97)));
+    // Rendered at the label's size rather than scaled from the picture's own.
+    ui.Image1->setPixmap(QIcon(QStringLiteral(":/pictures/Image1.svg")).pixmap(QSize(105, 97)));
 
-    auto* frame = new QFrame(this);
-    frame->setObjectName(QStringLiteral("Bevel1"));
-    frame->setFrameShape(QFrame::Panel);
-    frame->setFrameShadow(QFrame::Sunken);
-    frame->setGeometry(117, 8, 179, 152);
-
-    auto* title = shadowLabel(frame, QStringLiteral("RxLabel5"), QStringLiteral("KORVANTA "), QRect(8, 6, 165, 22));
     QFont titleFont(QStringLiteral("Arial"));
     titleFont.setPixelSize(16);
     titleFont.setBold(true);
-    title->setFont(titleFont);
-    QPalette titlePalette = title->palette();
+    ui.RxLabel5->setFont(titleFont);
+    QPalette titlePalette = ui.RxLabel5->palette();
     titlePalette.setColor(QPalette::WindowText, Qt::blue);
-    title->setPalette(titlePalette);
+    ui.RxLabel5->setPalette(titlePalette);
 
-    shadowLabel(frame, QStringLiteral("RxLabel1"), QStringLiteral("Version 4.51"), QRect(8, 30, 165, 15));
-    auto* rights = shadowLabel(frame, QStringLiteral("RxLabel2"),
-                               QStringLiteral("© 2004–2026 KORVANTA. Все права защищены."), QRect(8, 47, 165, 28));
-    rights->setWordWrap(true);
-    shadowLabel(frame, QStringLiteral("RxLabel3"), QStringLiteral("E-mail:"), QRect(8, 79, 165, 15));
-    m_label4 = linkLabel(frame, QStringLiteral("Label4"), QStringLiteral("support@korvanta.example"),
-                         QStringLiteral("Написать письмо разработчику..."), QRect(8, 95, 165, 15));
-    shadowLabel(frame, QStringLiteral("RxLabel4"), QStringLiteral("Web:"), QRect(8, 115, 165, 15));
-    m_label5 = linkLabel(frame, QStringLiteral("Label5"), QStringLiteral("http://www.korvanta.example"),
-                         QStringLiteral("Официальный сайт программы..."), QRect(8, 131, 165, 15));
-
-    auto* ok = makeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("OK"), QStringLiteral("ok"),
-                          QRect(112, 168, 77, 27));
-    ok->setDefault(true);
-
+    m_label4 = ui.Label4;
+    m_label5 = ui.Label5;
     connect(m_label4, &LinkLabel::clicked, this, &TAboutBox::Label4Click);
     connect(m_label5, &LinkLabel::clicked, this, &TAboutBox::Label5Click);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     installContextHelp(this, m_facilities.help);
 }

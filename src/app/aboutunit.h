@@ -11,6 +11,7 @@ namespace korvanta {
 class ShadowLabel : public QLabel {
     Q_OBJECT
 public:
+    explicit ShadowLabel(QWidget* parent = nullptr);
     explicit ShadowLabel(const QString& text, QWidget* parent = nullptr);
 
 protected:
@@ -21,7 +22,7 @@ protected:
 class LinkLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit LinkLabel(const QString& text, QWidget* parent = nullptr);
+    explicit LinkLabel(QWidget* parent = nullptr);
 
 signals:
     void clicked();

@@ -6,26 +6,18 @@
 #include "qtprinter.h"
 #include "shipment.h"
 #include "summary.h"
+#include "ui_resform.h"
 #include "windowparts.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QFontDatabase>
-#include <QFrame>
-#include <QIcon>
-#include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
-#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 
 namespace korvanta {
 
 namespace {
-
-constexpr int ClientWidth = 466;
-constexpr int ClientHeight = 375;
 
 const QString WindowFamily = QStringLiteral("MS Sans Serif");
 
@@ -56,43 +48,25 @@ TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* pare
                           Qt::CustomizeWindowHint),
       m_state(state), m_facilities(facilities)
 {
-    setObjectName(QStringLiteral("TResForm"));
-    setWindowTitle(QStringLiteral("Итого..."));
-    setHelpContext(this, 17);
+    // The fonts depend on what is installed: they are set here, the window's before the form builds
+    // its controls.
     setFont(windowFont());
-    setFixedSize(ClientWidth, ClientHeight);
-
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QStringLiteral("Bevel1"));
-    bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    bevel->setGeometry(8, 8, 449, 265);
-
-    m_printBtn = makeButton(this, QStringLiteral("PrintBtn"), QStringLiteral("Печатать"), QStringLiteral("print"),
-                            QRect(160, 344, 137, 25));
-    // Printing ships the order: only the button itself starts it, never Return or Enter.
-    m_printBtn->setAutoDefault(false);
-    m_printBtn->setDefault(false);
+    Ui::ResForm ui;
+    ui.setupUi(this);
+    m_printBtn = ui.PrintBtn;
+    m_resEdit = ui.ResEdit;
+    m_checkBox1 = ui.CheckBox1;
     connect(m_printBtn, &QPushButton::clicked, this, &TResForm::PrintBtnClick);
 
-    m_resEdit = new QTextEdit(this);
-    m_resEdit->setObjectName(QStringLiteral("ResEdit"));
-    m_resEdit->setGeometry(8, 8, 449, 329);
-    m_resEdit->setReadOnly(true);
     m_resEdit->setFont(orderFont());
-    m_resEdit->setAcceptRichText(false);
-    m_resEdit->setFrameShape(QFrame::NoFrame);
-    m_resEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The text stands on the window's colour, not on an edit's.
     QPalette palette = m_resEdit->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
     m_resEdit->setPalette(palette);
 
-    m_checkBox1 = new QCheckBox(QStringLiteral("Отгрузка"), this);
-    m_checkBox1->setObjectName(QStringLiteral("CheckBox1"));
-    m_checkBox1->setChecked(true);
-    m_checkBox1->setEnabled(false);
-    m_checkBox1->setGeometry(24, 352, std::max(73, m_checkBox1->sizeHint().width()), 17);
+    // Wide enough for its text in whatever font the window got.
+    m_checkBox1->resize(std::max(m_checkBox1->width(), m_checkBox1->sizeHint().width()), m_checkBox1->height());
 
-    QWidget::setTabOrder(m_printBtn, m_resEdit);
     m_printBtn->setFocus();
 }
 
