@@ -40,7 +40,8 @@ namespace {
 
 constexpr int ClientWidth = 732;
 constexpr int ClientHeight = 440;
-// The right-hand column of buttons stands at the same place on every page.
+// The right-hand column of buttons stands at the same place on every page: a category page's help
+// button where the General page's form (forms/generalsheet.ui) has its own.
 constexpr int RightColumnX = 592;
 constexpr int RightColumnWidth = 124;
 constexpr int ButtonHeight = 25;
@@ -124,8 +125,8 @@ template <typename F> void TFormMain::handle(F&& handler)
     refresh();
 }
 
-// The General page's widgets, places, texts and tab order are its form's; here the page is wired
-// to the state.
+// The General page's widgets, places, texts and tab order are its form's (forms/generalsheet.ui);
+// here the page is wired to the state.
 void TFormMain::buildGeneralSheet()
 {
     auto* sheet = new QWidget;
