@@ -37,6 +37,11 @@ struct Shop : TestShop {
     const SelectionPair& pair(Cat c) const { return state.order.computer[c]; }
     const CategoryView& view(Cat c) const { return state.pages.view(c); }
     const PageView& page(Page p) const { return state.pages.pageView(p); }
+    // The item as the order holds it, its price, and whether its page warns of no stock.
+    QStringList chosen(Cat c) const
+    {
+        return {pair(c).item, pair(c).price, page(category(c).page).warningVisible ? "warning" : "in stock"};
+    }
 };
 
 // What a category shows and stores: a failed choice must leave all of it as it was.
@@ -93,11 +98,9 @@ private slots:
         shop.state.procGroupClick(0);
         shop.state.sheetEnter(Page::Proc);
         shop.state.boxChange(Cat::Proc, 1);
-        QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("Core i3"));
-        QCOMPARE(shop.pair(Cat::Proc).price, price);
+        QCOMPARE(shop.chosen(Cat::Proc), (QStringList{"Core i3", price, "in stock"}));
         QCOMPARE(shop.view(Cat::Proc).priceLabel, price + QStringLiteral(" у.е."));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("4 ядра / 8 потоков"));
-        QVERIFY(!shop.page(Page::Proc).warningVisible);
         QCOMPARE(shop.page(Page::Proc).picture, QStringLiteral("Image31"));
         QVERIFY(shop.state.order.computer.isChosen(Cat::Proc));
     }
@@ -198,9 +201,7 @@ private slots:
         QVERIFY(shop.page(Page::Other).warningVisible);
         shop.state.boxChange(Cat::Key, 1);
         QVERIFY(shop.state.order.computer.isChosen(Cat::Key));
-        QCOMPARE(shop.pair(Cat::Key).item, QStringLiteral("нет "));
-        QCOMPARE(shop.pair(Cat::Key).price, QStringLiteral("12,00"));
-        QVERIFY(!shop.page(Page::Other).warningVisible);
+        QCOMPARE(shop.chosen(Cat::Key), (QStringList{"нет ", "12,00", "in stock"}));
     }
 
     void stockWarning_data()
@@ -348,10 +349,8 @@ private slots:
                    {record("Офис", "300", "2", "первый"), record("Офис", "350", "0", "второй")});
         shop.state.sheetEnter(Page::Base);
         shop.state.boxChange(Cat::Base, 1);
-        QCOMPARE(shop.pair(Cat::Base).item, QStringLiteral("Офис"));
-        QCOMPARE(shop.pair(Cat::Base).price, QStringLiteral("350"));
+        QCOMPARE(shop.chosen(Cat::Base), (QStringList{"Офис", "350", "warning"}));
         QCOMPARE(shop.view(Cat::Base).itemLabel, QStringLiteral("второй"));
-        QVERIFY(shop.page(Page::Base).warningVisible);
         // Base models have no picture of their own.
         QCOMPARE(shop.page(Page::Base).picture, QStringLiteral("Image2"));
     }
@@ -366,23 +365,17 @@ private slots:
         shop.state.numBoxChange(1);
         QCOMPARE(shop.state.order.computer.RAMCount, quint16(2));
         shop.state.boxChange(Cat::RAM, 1);
-        QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("DDR4 8GB - 2шт."));
-        QCOMPARE(shop.pair(Cat::RAM).price, money("60.00", decimal));
+        QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 2шт.", money("60.00", decimal), "warning"}));
         QCOMPARE(shop.view(Cat::RAM).priceLabel, money("60.00", decimal) + QStringLiteral(" у.е."));
         QCOMPARE(shop.view(Cat::RAM).itemLabel, QStringLiteral("3200 МГц"));
-        QVERIFY(shop.page(Page::RAM).warningVisible);
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image81"));
 
         shop.state.numBoxChange(0);
         QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
-        QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("DDR4 8GB - 1шт."));
-        QCOMPARE(shop.pair(Cat::RAM).price, money("30.00", decimal));
-        QVERIFY(!shop.page(Page::RAM).warningVisible);
+        QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 1шт.", money("30.00", decimal), "in stock"}));
 
         shop.state.numBoxChange(3);
-        QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("DDR4 8GB - 4шт."));
-        QCOMPARE(shop.pair(Cat::RAM).price, money("120.00", decimal));
-        QVERIFY(shop.page(Page::RAM).warningVisible);
+        QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 4шт.", money("120.00", decimal), "warning"}));
     }
 
     void convertedMemoryPrice_data() { decimals(); }
@@ -442,9 +435,7 @@ private slots:
 
         // The count applies to the next item chosen.
         shop.state.boxChange(Cat::RAM, 1);
-        QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("DDR4 - 3шт."));
-        QCOMPARE(shop.pair(Cat::RAM).price, QStringLiteral("90,00"));
-        QVERIFY(shop.page(Page::RAM).warningVisible);
+        QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 - 3шт.", "90,00", "warning"}));
 
         // With the first entry chosen only the count changes.
         shop.state.boxChange(Cat::RAM, 0);
@@ -474,9 +465,7 @@ private slots:
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image33"));
         shop.state.num1BoxChange(3);
         QCOMPARE(shop.state.order.computer.Fun1Count, quint16(4));
-        QCOMPARE(shop.pair(Cat::Fun1).item, QStringLiteral("Arctic 120 - 4шт."));
-        QCOMPARE(shop.pair(Cat::Fun1).price, QStringLiteral("18,00"));
-        QVERIFY(shop.page(Page::RAM).warningVisible);
+        QCOMPARE(shop.chosen(Cat::Fun1), (QStringList{"Arctic 120 - 4шт.", "18,00", "warning"}));
         // The memory count is separate.
         QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
         // A quantity change keeps the item label and the picture.
@@ -579,10 +568,8 @@ private slots:
         shop.state.sheetEnter(Page::Proc);
         shop.state.procGroupClick(1);
         shop.state.boxChange(Cat::Proc, 0);
-        QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("Ryzen 5"));
-        QCOMPARE(shop.pair(Cat::Proc).price, QStringLiteral("140"));
+        QCOMPARE(shop.chosen(Cat::Proc), (QStringList{"Ryzen 5", "140", "warning"}));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("AMD"));
-        QVERIFY(shop.page(Page::Proc).warningVisible);
         shop.state.procGroupClick(0);
         shop.state.boxChange(Cat::Proc, 0);
         QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("i5"));
@@ -616,11 +603,9 @@ private slots:
 
         QCOMPARE(failureOf([&] { shop.state.boxChange(Cat::Mouse, 1); }),
                  QStringLiteral("List index out of bounds (12)"));
-        QCOMPARE(shop.pair(Cat::Mouse).item, QStringLiteral("Mouse"));
-        QCOMPARE(shop.pair(Cat::Mouse).price, QStringLiteral("10,00"));
+        QCOMPARE(shop.chosen(Cat::Mouse), (QStringList{"Mouse", "10,00", "warning"}));
         QCOMPARE(shop.view(Cat::Mouse).itemLabel, QStringLiteral("оптическая"));
         QCOMPARE(shop.view(Cat::Mouse).priceLabel, QStringLiteral("10,00 руб."));
-        QVERIFY(shop.page(Page::Other).warningVisible);
         QCOMPARE(shop.page(Page::Other).picture, QStringLiteral("Image61"));
     }
 
