@@ -256,87 +256,80 @@ private slots:
         QVERIFY(cat.view(Cat::Mat).box.items.isEmpty());
     }
 
-    void missingPlatformFileEmptiesAllThreeLists()
+    // A file of the page cannot be read: the lists before it stay, but for a platform page, whose
+    // lists go together; the rest are emptied, the page stays unloaded and every entry tries again.
+    void missingFileStopsThePage_data()
     {
+        QTest::addColumn<Page>("page");
+        QTest::addColumn<int>("platform");
+        QTest::addColumn<bool>("reset"); // loaded, a choice made, then reset before the file went
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QList<Cat>>("kept");
+        QTest::addRow("video page, second file") << Page::Video << -1 << false << "Sound.dat" << QList<Cat>{Cat::Video};
+        QTest::addRow("processor page, other platform's boards")
+            << Page::Proc << 0 << true << "Mat_amd.dat" << QList<Cat>{};
+        QTest::addRow("extras page after a reset")
+            << Page::Dop << -1 << true << "Dop1.dat" << QList<Cat>{Cat::OS, Cat::PO};
+    }
+
+    void missingFileStopsThePage()
+    {
+        QFETCH(Page, page);
+        QFETCH(int, platform);
+        QFETCH(bool, reset);
+        QFETCH(QString, missing);
+        QFETCH(QList<Cat>, kept);
         Shop shop;
         Shelf cat(shop.folder);
-        cat.procGroup = 0;
-        cat.enterPage(Page::Proc);
-        QCOMPARE(cat.view(Cat::Proc).box.items, shop.listed("Proc_int.dat", 2));
-        cat.view(Cat::Proc).box.choose(0);
-
-        shop.remove(QStringLiteral("Mat_amd.dat"));
-        cat.clearLoadedFlags();
-        const QString message = failureOf([&] { cat.enterPage(Page::Proc); });
-        const QString prefix =
-            QStringLiteral("Cannot open file \"%1\". ").arg(shop.dir.absoluteFilePath(QStringLiteral("Mat_amd.dat")));
-        QVERIFY2(message.startsWith(prefix), qPrintable(message));
-        for (Cat c : {Cat::Proc, Cat::Mat, Cat::Fun}) {
-            QVERIFY2(cat.view(c).box.items.isEmpty(), qPrintable(category(c).key));
-            QCOMPARE(cat.view(c).box.index, -1);
-            QCOMPARE(cat.view(c).box.editText, category(c).title);
+        cat.procGroup = platform;
+        const auto& cats = korvanta::page(page).categories;
+        if (reset) {
+            cat.enterPage(page);
+            for (Cat c : cats) {
+                cat.view(c).box.choose(1);
+                cat.view(c).itemLabel = QStringLiteral("x");
+            }
+            cat.clearLoadedFlags();
         }
-        QCOMPARE(cat.list(Cat::Mat, 1).count(), 0);
-        QCOMPARE(cat.list(Cat::Fun, 0).count(), 0);
-        QVERIFY(!cat.pageView(Page::Proc).loaded);
+        shop.remove(missing);
+        const QString message = failureOf([&] { cat.enterPage(page); });
+        const QString prefix = QStringLiteral("Cannot open file \"%1\". ").arg(shop.dir.absoluteFilePath(missing));
+        QVERIFY2(message.startsWith(prefix), qPrintable(message));
+        for (Cat c : cats) {
+            const CategoryView& v = cat.view(c);
+            if (kept.contains(c)) {
+                QCOMPARE(v.box.items, shop.listed(category(c).files.first(), 2));
+                continue;
+            }
+            QVERIFY2(v.box.items.isEmpty(), qPrintable(category(c).key));
+            QCOMPARE(v.box.index, -1);
+            QCOMPARE(v.box.editText, category(c).title);
+            QVERIFY(v.itemLabel.isEmpty());
+        }
+        // The page's files are read in order: the missing one and those after it are not held.
+        bool after = false;
+        for (Cat c : cats)
+            for (int list = 0; list < category(c).files.size(); ++list) {
+                after = after || category(c).files.at(list) == missing;
+                if (after)
+                    QVERIFY2(cat.list(c, list).count() == 0, qPrintable(category(c).files.at(list)));
+            }
         QVERIFY(!cat.anyPageLoaded());
 
-        // The next entry tries again, and succeeds once the file is back.
-        QVERIFY(!failureOf([&] { cat.enterPage(Page::Proc); }).isEmpty());
-        shop.write(QStringLiteral("Mat_amd.dat"), 1);
-        cat.enterPage(Page::Proc);
-        QVERIFY(cat.pageView(Page::Proc).loaded);
-        QCOMPARE(cat.view(Cat::Proc).box.items, shop.listed("Proc_int.dat", 2));
-        QCOMPARE(cat.view(Cat::Fun).box.items, shop.listed("Fun.dat", 2));
-        QCOMPARE(cat.list(Cat::Mat, 1).count(), 7);
-    }
-
-    void missingFileStopsLoadingInOrder()
-    {
-        Shop shop;
-        Shelf cat(shop.folder);
-        shop.remove(QStringLiteral("Sound.dat"));
-        const QString message = failureOf([&] { cat.enterPage(Page::Video); });
-        QVERIFY2(message.startsWith(QStringLiteral("Cannot open file \"%1\". ")
-                                        .arg(shop.dir.absoluteFilePath(QStringLiteral("Sound.dat")))),
-                 qPrintable(message));
-        QCOMPARE(cat.view(Cat::Video).box.items, shop.listed("Video.dat", 2));
-        for (Cat c : {Cat::Sound, Cat::Speak, Cat::Game}) {
-            QVERIFY(cat.view(c).box.items.isEmpty());
-            QCOMPARE(cat.view(c).box.editText, category(c).title);
-            QCOMPARE(cat.list(c, 0).count(), 0);
+        // The next entry fails again; once the file is back it reads every file of the page anew.
+        QVERIFY(!failureOf([&] { cat.enterPage(page); }).isEmpty());
+        shop.write(missing, 3);
+        const QString first = cat.fileFor(cats.front());
+        shop.write(first, 4);
+        cat.enterPage(page);
+        QVERIFY(cat.pageView(page).loaded);
+        for (Cat c : cats) {
+            const QString file = cat.fileFor(c);
+            QCOMPARE(cat.view(c).box.items, shop.listed(file, file == first ? 4 : file == missing ? 3 : 2));
         }
-        QVERIFY(!cat.pageView(Page::Video).loaded);
-
-        // The next entry reloads all four, the video list included.
-        shop.write(QStringLiteral("Sound.dat"), 3);
-        shop.write(QStringLiteral("Video.dat"), 4);
-        cat.enterPage(Page::Video);
-        QVERIFY(cat.pageView(Page::Video).loaded);
-        QCOMPARE(cat.view(Cat::Video).box.items, shop.listed("Video.dat", 4));
-        QCOMPARE(cat.view(Cat::Sound).box.items, shop.listed("Sound.dat", 3));
-        QCOMPARE(cat.view(Cat::Speak).box.items, shop.listed("Speak.dat", 2));
-        QCOMPARE(cat.view(Cat::Game).box.items, shop.listed("Game.dat", 2));
-    }
-
-    void failedReloadAfterResetDropsOldLists()
-    {
-        Shop shop;
-        Shelf cat(shop.folder);
-        cat.enterPage(Page::Dop);
-        cat.view(Cat::Dop2).box.choose(1);
-        cat.view(Cat::Dop2).itemLabel = QStringLiteral("x");
-        shop.remove(QStringLiteral("Dop1.dat"));
-        cat.clearLoadedFlags();
-        QVERIFY(!failureOf([&] { cat.enterPage(Page::Dop); }).isEmpty());
-        QCOMPARE(cat.view(Cat::OS).box.items, shop.listed("Os.dat", 2));
-        QCOMPARE(cat.view(Cat::PO).box.items, shop.listed("Po.dat", 2));
-        for (Cat c : {Cat::Dop1, Cat::Dop2}) {
-            QVERIFY(cat.view(c).box.items.isEmpty());
-            QCOMPARE(cat.view(c).box.index, -1);
-            QCOMPARE(cat.list(c, 0).count(), 0);
-            QVERIFY(cat.view(c).itemLabel.isEmpty());
-        }
+        const Cat owner =
+            *std::find_if(cats.begin(), cats.end(), [&](Cat c) { return category(c).files.contains(missing); });
+        QCOMPARE(cat.list(owner, int(category(owner).files.indexOf(missing))).count(), 3 * RecordLines);
     }
 
     void emptyAndShortFilesGiveNoItems()
