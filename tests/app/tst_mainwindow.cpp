@@ -135,14 +135,14 @@ private slots:
         f.open(1, Page::Proc);
         QVERIFY(f.items(Cat::Proc).isEmpty());
         QVERIFY(f.items(Cat::Mat).isEmpty());
-        QCOMPARE(f.items(Cat::Fun).size(), recordCount(loadPriceList(f.path(QStringLiteral("Fun.dat")))));
+        QCOMPARE(f.items(Cat::Fun).size(), recordCount(f.list(QStringLiteral("Fun.dat"))));
         QCOMPARE(f.window->choiceList(Cat::Proc)->currentText(), QStringLiteral("Процессоры"));
 
         QTest::mouseClick(f.child<QRadioButton>(QStringLiteral("ProcGroupItem0")), Qt::LeftButton);
-        const PriceList intel = loadPriceList(f.path(QStringLiteral("Proc_int.dat")));
+        const PriceList intel = f.list(QStringLiteral("Proc_int.dat"));
         QCOMPARE(f.items(Cat::Proc).size(), recordCount(intel));
         QCOMPARE(f.items(Cat::Proc).at(1), intel.at(7));
-        QCOMPARE(f.items(Cat::Mat).size(), recordCount(loadPriceList(f.path(QStringLiteral("Mat_int.dat")))));
+        QCOMPARE(f.items(Cat::Mat).size(), recordCount(f.list(QStringLiteral("Mat_int.dat"))));
     }
 
     void choosingAnItemShowsDescriptionPriceAndWarning()
