@@ -148,11 +148,9 @@ private slots:
     void choosingAnItemShowsDescriptionPriceAndWarning()
     {
         Fixture f;
-        f.write(QStringLiteral("Video.dat"), {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                                              record(QStringLiteral("GeForce RTX 4060"), QStringLiteral("310,5"),
-                                                     QStringLiteral("0"), QStringLiteral("8 ГБ GDDR6")),
-                                              record(QStringLiteral("Radeon RX 7600"), QStringLiteral("270"),
-                                                     QStringLiteral("4"), QStringLiteral("8 ГБ, 2 вентилятора"))});
+        f.write(QStringLiteral("Video.dat"),
+                {record("нет", "0", "0"), record("GeForce RTX 4060", "310,5", "0", "8 ГБ GDDR6"),
+                 record("Radeon RX 7600", "270", "4", "8 ГБ, 2 вентилятора")});
         f.open(1, Page::Video);
         f.window->choiceList(Cat::Video)->setCurrentIndex(1);
         QCOMPARE(f.labelText("VideoLabel"), QStringLiteral("8 ГБ GDDR6"));
@@ -182,9 +180,7 @@ private slots:
     {
         Fixture f;
         f.write(QStringLiteral("Ram.dat"),
-                {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                 record(QStringLiteral("DDR4 8 ГБ"), QStringLiteral("30"), QStringLiteral("5"), QStringLiteral("3200")),
-                 record(QStringLiteral("DDR4 16 ГБ"), QStringLiteral("45.5"), QStringLiteral("5"))});
+                {record("нет", "0", "0"), record("DDR4 8 ГБ", "30", "5", "3200"), record("DDR4 16 ГБ", "45.5", "5")});
         f.open(1, Page::RAM);
         QComboBox* box = f.window->choiceList(Cat::RAM);
         box->setCurrentIndex(1);
@@ -205,8 +201,7 @@ private slots:
         QVERIFY(Qt::mightBeRichText(markup));
         Fixture f;
         f.write(QStringLiteral("Monitor.dat"),
-                {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                 record(QStringLiteral("<u>Dell</u>"), QStringLiteral("<i>150</i>"), QStringLiteral("2"), markup)});
+                {record("нет", "0", "0"), record("<u>Dell</u>", "<i>150</i>", "2", markup)});
         f.open(0, Page::Mon);
         f.window->choiceList(Cat::Mon)->setCurrentIndex(1);
         QCOMPARE(f.labelText("MonLabel"), markup);
@@ -341,13 +336,9 @@ private slots:
     void typedTextOffersMatchesAndPicksTheirOwnPosition()
     {
         Fixture f;
-        f.write(
-            QStringLiteral("Monitor.dat"),
-            {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-             record(QStringLiteral("Samsung 24"), QStringLiteral("150"), QStringLiteral("2"), QStringLiteral("first")),
-             record(QStringLiteral("LG 27"), QStringLiteral("200"), QStringLiteral("2"), QStringLiteral("lg")),
-             record(QStringLiteral("Samsung 24"), QStringLiteral("160"), QStringLiteral("5"),
-                    QStringLiteral("second"))});
+        f.write(QStringLiteral("Monitor.dat"),
+                {record("нет", "0", "0"), record("Samsung 24", "150", "2", "first"), record("LG 27", "200", "2", "lg"),
+                 record("Samsung 24", "160", "5", "second")});
         f.open(0, Page::Mon);
         QComboBox* box = f.window->choiceList(Cat::Mon);
         QCompleter* completer = box->completer();
@@ -382,7 +373,7 @@ private slots:
         const QStringList names = generatedNames(700);
         QList<QStringList> records;
         for (const QString& name : names)
-            records.append(record(name, QStringLiteral("1"), QStringLiteral("1"), name + QStringLiteral(" описание")));
+            records.append(record(name, "1", "1", name + " описание"));
         f.write(QStringLiteral("Monitor.dat"), records);
         f.open(0, Page::Mon);
         QComboBox* box = f.window->choiceList(Cat::Mon);
@@ -408,9 +399,7 @@ private slots:
     void memoryPageQuantities()
     {
         Fixture f;
-        f.write(QStringLiteral("Ram.dat"),
-                {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                 record(QStringLiteral("DDR5 16 ГБ"), QStringLiteral("30"), QStringLiteral("1"))});
+        f.write(QStringLiteral("Ram.dat"), {record("нет", "0", "0"), record("DDR5 16 ГБ", "30", "1")});
         f.open(1, Page::RAM);
         QComboBox* num = f.child<QComboBox>(QStringLiteral("NumBox"));
         QCOMPARE(num->currentText(), QStringLiteral("1"));
@@ -756,7 +745,7 @@ private slots:
         Fixture f;
         QList<QStringList> records;
         for (int i = 0; i < 20000; ++i)
-            records.append(record(QStringLiteral("Товар %1").arg(i), QStringLiteral("1"), QStringLiteral("1")));
+            records.append(record(QStringLiteral("Товар %1").arg(i), "1", "1"));
         f.write(QStringLiteral("Os.dat"), records);
         f.open(0, Page::Dop);
         QComboBox* box = f.window->choiceList(Cat::OS);

@@ -28,8 +28,7 @@ const QString Status = QStringLiteral("Статус: ОТГРУЖЕНО");
 // Every price list holds the none entry and "<stem> модель А" at 10.5 with 5 in stock.
 QList<QStringList> oneModel(const QString& file)
 {
-    return {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-            record(TestShop::stem(file) + QStringLiteral(" модель А"), QStringLiteral("10.5"), QStringLiteral("5"))};
+    return {record("нет", "0", "0"), record(TestShop::stem(file) + " модель А", "10.5", "5")};
 }
 
 struct Fixture : TestShop {

@@ -25,7 +25,7 @@ QList<QStringList> records(const QString& prefix, int n)
 {
     QList<QStringList> out;
     for (const QString& name : names(prefix, n))
-        out.append(record(name, QString::number(10 * (out.size() + 1)), QStringLiteral("5")));
+        out.append(record(name, QString::number(10 * (out.size() + 1)), "5"));
     return out;
 }
 

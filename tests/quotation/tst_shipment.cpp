@@ -358,7 +358,7 @@ private slots:
         Shop shop;
         QList<QStringList> records;
         for (int i = 0; i < 200; ++i)
-            records << record(QStringLiteral("Винчестер %1").arg(i), QStringLiteral("55.5"), QStringLiteral("9"));
+            records << record(QStringLiteral("Винчестер %1").arg(i), "55.5", "9");
         writeList(shop.dir, QStringLiteral("Vint.dat"), records);
         const QByteArray old = shop.bytes(QStringLiteral("Vint.dat"));
         QVERIFY(old.size() > 8192);
@@ -411,7 +411,7 @@ private slots:
         const QString file = category(cat).files.at(0);
         QList<QStringList> records = TestShop::smallRecords(file);
         records[1][4] = stockNow;
-        records.append(record(QStringLiteral("Новинка"), QStringLiteral("30"), QStringLiteral("2")));
+        records.append(record("Новинка", "30", "2"));
         writeList(shop.dir, file, records);
         shop.print();
         QCOMPARE(shop.stockInFile(file, 1), stockAfter);
