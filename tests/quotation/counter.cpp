@@ -19,7 +19,7 @@ using namespace korvanta;
 namespace {
 
 const QStringList Watched = {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")};
-constexpr int StockOfRecord1 = 7 + StockLine;
+constexpr int StockOfRecord1 = RecordLines + StockLine;
 
 int ship(const QString& folder, int times)
 {

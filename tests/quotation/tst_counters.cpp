@@ -21,9 +21,8 @@ private slots:
     {
         const TestShop shop;
         for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")})
-            shop.write(name, {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
-                              record(name + QStringLiteral(" A"), QStringLiteral("10"), QStringLiteral("1000")),
-                              record(name + QStringLiteral(" B"), QStringLiteral("20"), QStringLiteral("3"))});
+            shop.write(name,
+                       {record("нет", "0", "0"), record(name + " A", "10", "1000"), record(name + " B", "20", "3")});
         const QString stop = shop.path(QStringLiteral("stop"));
 
         QProcess reader;
