@@ -117,15 +117,6 @@ const std::array<Cat, CategoryCount>& summaryOrder()
     return a;
 }
 
-const std::array<Cat, CategoryCount>& selectionOrder()
-{
-    static const std::array<Cat, CategoryCount> a = {
-        Cat::Base, Cat::Nout,  Cat::Proc,  Cat::Mat,   Cat::Fun,  Cat::RAM, Cat::Fun1, Cat::Case, Cat::Vint,  Cat::CD,
-        Cat::Disk, Cat::Fdd,   Cat::Video, Cat::Sound, Cat::Game, Cat::Net, Cat::Mod,  Cat::Key,  Cat::Mouse, Cat::Mon,
-        Cat::Prn,  Cat::Speak, Cat::Scan,  Cat::UPS,   Cat::OS,   Cat::PO,  Cat::Dop1, Cat::Dop2};
-    return a;
-}
-
 bool categoryByKey(const QString& key, Cat& out)
 {
     for (const CategoryInfo& info : categories()) {

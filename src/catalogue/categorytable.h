@@ -78,9 +78,6 @@ const std::array<Page, PageCount>& allPages();
 // The order in which the order text lists and ships categories (Disk before CD, Scan before Speak).
 const std::array<Cat, CategoryCount>& summaryOrder();
 
-// The record field order of the selection (Sound, Game, ... Prn, Speak, Scan).
-const std::array<Cat, CategoryCount>& selectionOrder();
-
 // Finds a category by its key ("Proc"); returns false when there is none.
 bool categoryByKey(const QString& key, Cat& out);
 
