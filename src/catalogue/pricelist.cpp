@@ -12,7 +12,13 @@ int recordCount(const PriceList& list)
 
 QString recordLine(const PriceList& list, int record, int field)
 {
-    return list.at(record * RecordLines + field);
+    return list.at(PriceRecord::lineOf(record, field));
+}
+
+QString recordLineOrEmpty(const PriceList& list, int record, int field)
+{
+    const int line = PriceRecord::lineOf(record, field);
+    return line < list.count() ? list.at(line) : QString();
 }
 
 void setRecordStock(PriceList& list, int record, const QString& stock)

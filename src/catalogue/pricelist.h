@@ -16,6 +16,8 @@ enum RecordField { NameLine = 0, PriceLine = 1, StockLine = 4, DescriptionLine =
 int recordCount(const PriceList& list);
 // Line `field` of record `record`; throws "List index out of bounds (n)" past the end.
 QString recordLine(const PriceList& list, int record, int field);
+// The same, but empty when a short last record lacks the line.
+QString recordLineOrEmpty(const PriceList& list, int record, int field);
 
 // One record of a price list, field by field. A field past the list's end throws as recordLine does.
 class PriceRecord {
@@ -31,7 +33,7 @@ public:
     QString description() const { return recordLine(*m_list, m_record, DescriptionLine); }
 
     // The line of field `field` of record `record` in the file.
-    static int lineOf(int record, RecordField field) { return record * RecordLines + field; }
+    static int lineOf(int record, int field) { return record * RecordLines + field; }
 
 private:
     const PriceList* m_list;

@@ -34,13 +34,10 @@ QString fieldTitle(ItemField field)
 PriceItem itemAt(const PriceList& list, int record)
 {
     if (record < 0 || record >= recordCount(list))
-        throw Error(QStringLiteral("List index out of bounds (%1)").arg(record * RecordLines));
+        throw Error(QStringLiteral("List index out of bounds (%1)").arg(PriceRecord::lineOf(record, NameLine)));
     PriceItem item;
-    for (int f = 0; f < ItemFieldCount; ++f) {
-        const int line = record * RecordLines + f;
-        if (line < list.count())
-            item.lines[size_t(f)] = list.at(line);
-    }
+    for (int f = 0; f < ItemFieldCount; ++f)
+        item.lines[size_t(f)] = recordLineOrEmpty(list, record, f);
     return item;
 }
 
@@ -86,7 +83,7 @@ void throwIfProblem(ItemField field, const QString& text, QChar decimal)
 // Line `field` of `record`, added as empty lines when a short last record lacks it.
 void setLine(PriceList& list, int record, ItemField field, const QString& text)
 {
-    const int line = record * RecordLines + int(field);
+    const int line = PriceRecord::lineOf(record, int(field));
     while (list.count() <= line)
         list.append(QString());
     list.replace(line, text);
@@ -94,8 +91,7 @@ void setLine(PriceList& list, int record, ItemField field, const QString& text)
 
 QString lineOrEmpty(const PriceList& list, int record, ItemField field)
 {
-    const int line = record * RecordLines + int(field);
-    return line < list.count() ? list.at(line) : QString();
+    return recordLineOrEmpty(list, record, int(field));
 }
 
 // The stock after a change from `before` to `after` made on what the owner saw, applied to the
@@ -132,7 +128,7 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
                                     .arg(file)
                                     .arg(displayRecordNumber(change.record))
                                     .arg(change.name));
-                const QString now = list.at(change.record * RecordLines);
+                const QString now = recordLine(list, change.record, NameLine);
                 if (now != change.name)
                     throw Error(QStringLiteral("В файле «%1» запись %2 называется теперь «%3», а не «%4»: её "
                                                "изменили в другой копии программы. Файл не изменён.")
@@ -153,7 +149,7 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
                 }
             }
             for (StockChange& s : stock) {
-                s.name = list.at(s.record * RecordLines);
+                s.name = recordLine(list, s.record, NameLine);
                 s.price = lineOrEmpty(list, s.record, ItemField::Price);
             }
         },

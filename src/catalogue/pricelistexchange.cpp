@@ -233,12 +233,10 @@ private:
 
         // Only the lines the sheet has columns for are decoded.
         PriceItem item;
-        item[ItemField::Name] = current->at(record * RecordLines);
-        for (ItemField f : SheetFields) {
-            const int line = record * RecordLines + int(f);
-            if (f != ItemField::Name && m_fieldCol[size_t(f)] >= 0 && line < current->count())
-                item[f] = current->at(line);
-        }
+        item[ItemField::Name] = recordLine(*current, record, NameLine);
+        for (ItemField f : SheetFields)
+            if (f != ItemField::Name && m_fieldCol[size_t(f)] >= 0)
+                item[f] = recordLineOrEmpty(*current, record, int(f));
         ItemChange change{file, record, item[ItemField::Name], {}};
         bool refused = false;
         for (ItemField f : SheetFields) {

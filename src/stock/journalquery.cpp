@@ -34,8 +34,8 @@ int dateKey(const QDate& date)
 
 bool isNumeric(int column)
 {
-    return column == OrderColumn || column == RecordColumn || column == QuantityColumn || column == BeforeColumn
-           || column == AfterColumn;
+    return column == OrderColumn || column == RecordColumn || column == QuantityColumn || column == BeforeColumn ||
+           column == AfterColumn;
 }
 
 // Letter case folded in cp1251 bytes, so that texts sort without decoding them: Latin and
@@ -52,15 +52,13 @@ QByteArray foldedBytes(QByteArray text)
     return text;
 }
 
-template <typename Key>
-void sortByKey(std::vector<qsizetype>& rows, std::vector<Key>& keys, bool ascending)
+template <typename Key> void sortByKey(std::vector<qsizetype>& rows, std::vector<Key>& keys, bool ascending)
 {
     std::vector<size_t> order(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return ascending ? keys[a] < keys[b] : keys[b] < keys[a]; });
     std::vector<qsizetype> sorted(rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         sorted[i] = rows[order[i]];
@@ -84,8 +82,8 @@ std::vector<qsizetype> selectRows(const JournalReader& reader, const JournalFilt
             if (date < from || date > to)
                 continue;
         }
-        if (!filter.customer.isEmpty()
-            && !reader.field(i, CustomerColumn).contains(filter.customer, Qt::CaseInsensitive))
+        if (!filter.customer.isEmpty() &&
+            !reader.field(i, CustomerColumn).contains(filter.customer, Qt::CaseInsensitive))
             continue;
         if (!filter.item.isEmpty() && !reader.field(i, NameColumn).contains(filter.item, Qt::CaseInsensitive))
             continue;
@@ -154,8 +152,7 @@ std::vector<ListItem> listItems(const QString& path)
         const QString name = recordLine(list, r, NameLine);
         if (name == NoneEntry)
             continue;
-        const int line = r * RecordLines + StockLine;
-        items.push_back({r, name, line < list.count() ? list.at(line) : QString()});
+        items.push_back({r, name, recordLineOrEmpty(list, r, StockLine)});
     }
     return items;
 }

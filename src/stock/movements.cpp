@@ -22,11 +22,15 @@ void checkName(const PriceList& list, const ItemRef& item)
 {
     if (item.record < 0 || item.record >= recordCount(list))
         throw Error(QStringLiteral("В файле \"%1\" нет записи %2 («%3»). Ничего не изменено.")
-                        .arg(item.fileName).arg(displayRecordNumber(item.record)).arg(item.name));
+                        .arg(item.fileName)
+                        .arg(displayRecordNumber(item.record))
+                        .arg(item.name));
     const QString actual = recordLine(list, item.record, NameLine);
     if (actual != item.name)
         throw Error(QStringLiteral("В файле \"%1\" на месте записи %2 теперь «%3», а не «%4». Ничего не изменено.")
-                        .arg(item.fileName).arg(displayRecordNumber(item.record)).arg(actual, item.name));
+                        .arg(item.fileName)
+                        .arg(displayRecordNumber(item.record))
+                        .arg(actual, item.name));
 }
 
 // Stock counts are 32-bit numbers in the files; a count beyond that would not read back.
@@ -34,13 +38,27 @@ long long checkedCount(long long count, const ItemRef& item)
 {
     if (count < INT_MIN || count > INT_MAX)
         throw Error(QStringLiteral("Количество %1 для «%2» (файл \"%3\") слишком велико. Ничего не изменено.")
-                        .arg(count).arg(item.name, item.fileName));
+                        .arg(count)
+                        .arg(item.name, item.fileName));
     return count;
 }
 
-int stockLineOf(int record)
+// The row of one record's count going from `before` to `after`.
+JournalRow movementRow(const Actor& actor, const QString& operation, const ItemRef& item, const PriceList& list,
+                       long long before, long long after)
 {
-    return record * RecordLines + StockLine;
+    JournalRow row;
+    row.workplace = actor.workplace;
+    row.customer = actor.customer;
+    row.operation = operation;
+    row.fileName = item.fileName;
+    row.record = item.record;
+    row.name = item.name;
+    row.quantity = after - before;
+    row.priceText = PriceRecord(list, item.record).price();
+    row.stockBefore = before;
+    row.stockAfter = after;
+    return row;
 }
 
 // One movement of one record, journaled under the list's lock.
@@ -53,19 +71,10 @@ long long moveOne(Journal& journal, const ItemRef& item, const QString& operatio
         journal.listPath(item.fileName),
         [&](PriceList& list) {
             checkName(list, item);
-            const long long before = textToInt(list.at(stockLineOf(item.record)));
+            const long long before = textToInt(PriceRecord(list, item.record).stock());
             const long long after = checkedCount(newCount(before), item);
-            list.replace(stockLineOf(item.record), intToText(after));
-            row.workplace = actor.workplace;
-            row.customer = actor.customer;
-            row.operation = operation;
-            row.fileName = item.fileName;
-            row.record = item.record;
-            row.name = item.name;
-            row.quantity = after - before;
-            row.priceText = recordLine(list, item.record, PriceLine);
-            row.stockBefore = before;
-            row.stockAfter = after;
+            setRecordStock(list, item.record, intToText(after));
+            row = movementRow(actor, operation, item, list, before, after);
         },
         [&](const PriceList&) { order = journal.append({row}); });
     return order;
@@ -151,9 +160,12 @@ int returnItems(Journal& journal, long long order, const std::vector<ItemRef>& l
                     found = &l;
             if (!found)
                 throw Error(QStringLiteral("В заказе № %1 нет строки «%2» (файл \"%3\", запись %4).")
-                                .arg(order).arg(ref.name, ref.fileName).arg(displayRecordNumber(ref.record)));
+                                .arg(order)
+                                .arg(ref.name, ref.fileName)
+                                .arg(displayRecordNumber(ref.record)));
             if (found->returned)
-                throw Error(QStringLiteral("Строка «%1» заказа № %2 уже возвращена.").arg(found->shipped.name).arg(order));
+                throw Error(
+                    QStringLiteral("Строка «%1» заказа № %2 уже возвращена.").arg(found->shipped.name).arg(order));
             picked.push_back(found->shipped);
         }
         return picked;
@@ -175,9 +187,9 @@ int returnItems(Journal& journal, long long order, const std::vector<ItemRef>& l
                 for (const JournalRow& shipped : pick(orderLines(JournalReader::load(journal.path()), order), file)) {
                     const ItemRef item{shipped.fileName, shipped.record, shipped.name};
                     checkName(list, item);
-                    const long long before = textToInt(list.at(stockLineOf(item.record)));
+                    const long long before = textToInt(PriceRecord(list, item.record).stock());
                     const long long after = checkedCount(before + shipped.quantity, item);
-                    list.replace(stockLineOf(item.record), intToText(after));
+                    setRecordStock(list, item.record, intToText(after));
                     JournalRow row = shipped;
                     row.date.clear();
                     row.time.clear();
@@ -226,9 +238,9 @@ std::vector<Discrepancy> reconcile(const Journal& journal, const JournalReader& 
             continue; // a list that is gone has nothing to compare
         }
         for (const auto& [record, stock] : records) {
-            if (record < 0 || record >= recordCount(list) || stockLineOf(record) >= list.count())
+            if (record < 0 || record >= recordCount(list) || PriceRecord::lineOf(record, StockLine) >= list.count())
                 continue;
-            const QString text = list.at(stockLineOf(record));
+            const QString text = PriceRecord(list, record).stock();
             const auto count = tryTextToInt(text);
             if (count && *count == stock)
                 continue;
@@ -246,22 +258,11 @@ bool acceptFileCount(Journal& journal, const Discrepancy& d, const Actor& actor)
         const PriceList list = loadPriceList(path);
         const ItemRef item{d.fileName, d.record, d.name};
         checkName(list, item);
-        const long long count = textToInt(list.at(stockLineOf(d.record)));
+        const long long count = textToInt(PriceRecord(list, d.record).stock());
         const auto known = lastStockAfter(JournalReader::load(journal.path()), d.fileName, d.record);
         if (known && *known == count)
             return;
-        JournalRow row;
-        row.workplace = actor.workplace;
-        row.customer = actor.customer;
-        row.operation = CorrectionOp;
-        row.fileName = d.fileName;
-        row.record = d.record;
-        row.name = d.name;
-        row.stockBefore = known.value_or(count);
-        row.stockAfter = count;
-        row.quantity = row.stockAfter - row.stockBefore;
-        row.priceText = recordLine(list, d.record, PriceLine);
-        journal.append({row});
+        journal.append({movementRow(actor, CorrectionOp, item, list, known.value_or(count), count)});
         accepted = true;
     });
     return accepted;
