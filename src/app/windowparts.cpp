@@ -1,5 +1,6 @@
 #include "windowparts.h"
 
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +26,16 @@ void centreOnScreen(QWidget* window)
         const QRect frame = window->frameGeometry();
         window->move(available.center() - QPoint(frame.width() / 2, frame.height() / 2));
     }
+}
+
+BusyCursor::BusyCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace korvanta

@@ -17,4 +17,13 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
 // Moves the window, frame included, to the middle of the available area of its screen.
 void centreOnScreen(QWidget* window);
 
+// Shows the busy cursor for as long as it lives, so that a failure midway gives the cursor back.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 } // namespace korvanta

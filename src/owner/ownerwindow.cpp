@@ -5,6 +5,7 @@
 #include "pricelistjournal.h"
 #include "pricelistwindows.h"
 #include "stockdialogs.h"
+#include "windowparts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
-#include <QScopeGuard>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -36,15 +36,24 @@ namespace {
 QString widestText(int column)
 {
     switch (column) {
-    case OrderColumn: return QStringLiteral("000000");
-    case DateColumn: return QStringLiteral("00.00.0000");
-    case TimeColumn: return QStringLiteral("00:00:00");
-    case WorkplaceColumn: return QStringLiteral("anna@kassa1");
-    case CustomerColumn: return QStringLiteral("Смирнова А.В.");
-    case OperationColumn: return QStringLiteral("отгрузка");
-    case FileColumn: return QStringLiteral("Proc_int.dat");
-    case PriceColumn: return QStringLiteral("1234,00");
-    default: return QString();
+    case OrderColumn:
+        return QStringLiteral("000000");
+    case DateColumn:
+        return QStringLiteral("00.00.0000");
+    case TimeColumn:
+        return QStringLiteral("00:00:00");
+    case WorkplaceColumn:
+        return QStringLiteral("anna@kassa1");
+    case CustomerColumn:
+        return QStringLiteral("Смирнова А.В.");
+    case OperationColumn:
+        return QStringLiteral("отгрузка");
+    case FileColumn:
+        return QStringLiteral("Proc_int.dat");
+    case PriceColumn:
+        return QStringLiteral("1234,00");
+    default:
+        return QString();
     }
 }
 
@@ -63,29 +72,29 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     tools->setObjectName(QStringLiteral("Actions"));
     tools->setMovable(false);
     tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    QAction* receive = tools->addAction(QStringLiteral("Приход..."), this, &OwnerWindow::openReceive);
-    receive->setObjectName(QStringLiteral("ReceiveAction"));
-    receive->setToolTip(QStringLiteral("Оприходовать поступивший товар"));
-    QAction* giveBack = tools->addAction(QStringLiteral("Возврат..."), this, &OwnerWindow::openReturn);
-    giveBack->setObjectName(QStringLiteral("ReturnAction"));
-    giveBack->setToolTip(QStringLiteral("Принять возврат заказа целиком или отдельных строк"));
-    QAction* reconcileAction = tools->addAction(QStringLiteral("Сверка..."), this, &OwnerWindow::openReconcile);
-    reconcileAction->setObjectName(QStringLiteral("ReconcileAction"));
-    reconcileAction->setToolTip(QStringLiteral("Сравнить количество в прайс-листах с журналом"));
+    const auto addTool = [&](const QString& text, const char* name, void (OwnerWindow::*slot)(),
+                             const QString& tip = QString()) {
+        QAction* action = tools->addAction(text, this, slot);
+        action->setObjectName(QString::fromLatin1(name));
+        if (!tip.isEmpty())
+            action->setToolTip(tip);
+        return action;
+    };
+    addTool(QStringLiteral("Приход..."), "ReceiveAction", &OwnerWindow::openReceive,
+            QStringLiteral("Оприходовать поступивший товар"));
+    addTool(QStringLiteral("Возврат..."), "ReturnAction", &OwnerWindow::openReturn,
+            QStringLiteral("Принять возврат заказа целиком или отдельных строк"));
+    addTool(QStringLiteral("Сверка..."), "ReconcileAction", &OwnerWindow::openReconcile,
+            QStringLiteral("Сравнить количество в прайс-листах с журналом"));
     tools->addSeparator();
-    QAction* items = tools->addAction(QStringLiteral("Прайс-листы..."), this, &OwnerWindow::openItemEditor);
-    items->setObjectName(QStringLiteral("ItemsAction"));
-    items->setToolTip(QStringLiteral("Изменить товары прайс-листов, установить остаток, добавить товар"));
-    QAction* exportAction = tools->addAction(QStringLiteral("Экспорт в таблицу..."), this, &OwnerWindow::exportPriceLists);
-    exportAction->setObjectName(QStringLiteral("ExportAction"));
-    exportAction->setToolTip(QStringLiteral("Выгрузить все прайс-листы в один файл CSV для электронной таблицы"));
-    QAction* importAction = tools->addAction(QStringLiteral("Импорт из таблицы..."), this, &OwnerWindow::importPriceLists);
-    importAction->setObjectName(QStringLiteral("ImportAction"));
-    importAction->setToolTip(QStringLiteral("Загрузить изменённую таблицу CSV: сначала показываются все изменения"));
+    addTool(QStringLiteral("Прайс-листы..."), "ItemsAction", &OwnerWindow::openItemEditor,
+            QStringLiteral("Изменить товары прайс-листов, установить остаток, добавить товар"));
+    addTool(QStringLiteral("Экспорт в таблицу..."), "ExportAction", &OwnerWindow::exportPriceLists,
+            QStringLiteral("Выгрузить все прайс-листы в один файл CSV для электронной таблицы"));
+    addTool(QStringLiteral("Импорт из таблицы..."), "ImportAction", &OwnerWindow::importPriceLists,
+            QStringLiteral("Загрузить изменённую таблицу CSV: сначала показываются все изменения"));
     tools->addSeparator();
-    QAction* refreshAction = tools->addAction(QStringLiteral("Обновить"), this, &OwnerWindow::refresh);
-    refreshAction->setObjectName(QStringLiteral("RefreshAction"));
-    refreshAction->setShortcut(QKeySequence::Refresh);
+    addTool(QStringLiteral("Обновить"), "RefreshAction", &OwnerWindow::refresh)->setShortcut(QKeySequence::Refresh);
 
     // Filters.
     auto* filters = new QGroupBox(QStringLiteral("Отбор"), this);
@@ -155,7 +164,8 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     const QFontMetrics metrics = m_view->fontMetrics();
     for (int c = 0; c < ColumnCount; ++c)
         m_view->setColumnWidth(c, std::max(metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()),
-                                           metrics.horizontalAdvance(widestText(c))) + 14);
+                                           metrics.horizontalAdvance(widestText(c))) +
+                                      14);
     // The item's name takes whatever width is left.
     m_view->horizontalHeader()->setSectionResizeMode(NameColumn, QHeaderView::Stretch);
 
@@ -198,9 +208,10 @@ void OwnerWindow::filterSoon()
 void OwnerWindow::refresh()
 {
     guarded(m_report, [this] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_model->load(m_journal.path());
-        QApplication::restoreOverrideCursor();
+        {
+            const BusyCursor busy;
+            m_model->load(m_journal.path());
+        }
         showStatus();
     });
 }
@@ -216,9 +227,10 @@ void OwnerWindow::applyFilter()
     filter.customer = m_customer->text().trimmed();
     filter.item = m_item->text().trimmed();
     filter.operation = m_operation->currentData().toString();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_model->setFilter(filter);
-    QApplication::restoreOverrideCursor();
+    {
+        const BusyCursor busy;
+        m_model->setFilter(filter);
+    }
     showStatus();
 }
 
@@ -297,13 +309,13 @@ void OwnerWindow::openItemEditor()
 void OwnerWindow::exportPriceLists()
 {
     guarded(m_report, [this] {
-        const QString proposed = QDir(m_journal.directory()).filePath(
-            QStringLiteral("Прайс-листы %1.csv").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        const QString proposed = QDir(m_journal.directory())
+                                     .filePath(QStringLiteral("Прайс-листы %1.csv")
+                                                   .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
         const QString path = m_files->saveFile(QStringLiteral("Экспорт прайс-листов в таблицу"), proposed);
         if (path.isEmpty())
             return;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        const BusyCursor busy;
         exportPriceListsToFile(m_journal.directory(), path);
         showStatus(QStringLiteral("Прайс-листы выгружены в %1.").arg(QDir::toNativeSeparators(path)));
     });
@@ -313,14 +325,13 @@ void OwnerWindow::importPriceLists()
 {
     bool written = false;
     guarded(m_report, [&] {
-        const QString path =
-            m_files->openFile(QStringLiteral("Импорт прайс-листов из таблицы"), QDir(m_journal.directory()).absolutePath());
+        const QString path = m_files->openFile(QStringLiteral("Импорт прайс-листов из таблицы"),
+                                               QDir(m_journal.directory()).absolutePath());
         if (path.isEmpty())
             return;
         ImportPlan plan;
         {
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+            const BusyCursor busy;
             plan = planImportFile(path, m_journal.directory(), m_decimal);
         }
         ImportPreview preview(plan, path, this);

@@ -19,17 +19,19 @@ namespace {
 
 const QString LeftoverMark = QStringLiteral(".korvanta-new-");
 
+} // namespace
+
 bool syncToDisk(QFile& file)
 {
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_LINUX)
+    return ::fdatasync(file.handle()) == 0; // the bytes and the length, not the times
+#elif defined(Q_OS_UNIX)
     return ::fsync(file.handle()) == 0;
 #else
     Q_UNUSED(file);
     return true;
 #endif
 }
-
-} // namespace
 
 QString replaceFile(const QString& fileName, const QByteArray& bytes)
 {
@@ -80,7 +82,8 @@ void removeLeftovers(const QString& fileName)
 {
     const QFileInfo info(fileName);
     QDir dir = info.absoluteDir();
-    const QStringList names = dir.entryList({info.fileName() + LeftoverMark + QStringLiteral("*")}, QDir::Files | QDir::Hidden);
+    const QStringList names =
+        dir.entryList({info.fileName() + LeftoverMark + QStringLiteral("*")}, QDir::Files | QDir::Hidden);
     for (const QString& name : names)
         if (isLeftoverOf(fileName, name))
             dir.remove(name);

@@ -3,7 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace korvanta {
+
+// Puts what was written to the open file on the disk (its bytes and length); false when the
+// system could not.
+bool syncToDisk(QFile& file);
 
 // Every file the programs replace goes through here: the new content is written to a temporary
 // file beside the old one, flushed to the disk and renamed over it in one step, so a crash, a full

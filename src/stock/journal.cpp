@@ -1,10 +1,11 @@
 #include "journal.h"
 
+#include "atomicfile.h"
 #include "cp1251.h"
 #include "csv.h"
-#include "journalreader.h"
 #include "error.h"
 #include "filelock.h"
+#include "journalreader.h"
 #include "pricelistediting.h"
 
 #include <QDateTime>
@@ -32,10 +33,10 @@ const QString CorrectionOp = QStringLiteral("правка");
 const QStringList& columnTitles()
 {
     static const QStringList titles{
-        QStringLiteral("№ заказа"), QStringLiteral("Дата"), QStringLiteral("Время"),
+        QStringLiteral("№ заказа"),      QStringLiteral("Дата"),     QStringLiteral("Время"),
         QStringLiteral("Рабочее место"), QStringLiteral("Заказчик"), QStringLiteral("Операция"),
-        QStringLiteral("Файл"), QStringLiteral("Запись"), QStringLiteral("Товар"),
-        QStringLiteral("Количество"), QStringLiteral("Цена"), QStringLiteral("Было"),
+        QStringLiteral("Файл"),          QStringLiteral("Запись"),   QStringLiteral("Товар"),
+        QStringLiteral("Количество"),    QStringLiteral("Цена"),     QStringLiteral("Было"),
         QStringLiteral("Стало")};
     return titles;
 }
@@ -57,20 +58,10 @@ std::optional<long long> toNumber(const QString& text)
     return ok ? std::optional<long long>(value) : std::nullopt;
 }
 
-void syncToDisk(QFile& file)
-{
-#if defined(Q_OS_LINUX)
-    ::fdatasync(file.handle()); // the appended bytes and the new length, not the times
-#elif defined(Q_OS_UNIX)
-    ::fsync(file.handle());
-#else
-    Q_UNUSED(file);
-#endif
-}
-
 Error writeError(const QString& path, const QString& reason)
 {
-    return Error(QStringLiteral("Не удалось записать журнал \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), reason));
+    return Error(
+        QStringLiteral("Не удалось записать журнал \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), reason));
 }
 
 // A crash in the middle of an append leaves a last row without its line end (or, in a row edited
@@ -121,8 +112,8 @@ void setTornTailAside(QFile& file, qint64& size, const QString& tornPath)
     file.seek(cut);
     const QByteArray torn = file.read(size - cut);
     QFile aside(tornPath);
-    if (!aside.open(QIODevice::WriteOnly | QIODevice::Append) || aside.write(torn + "\r\n") != torn.size() + 2
-        || !aside.flush())
+    if (!aside.open(QIODevice::WriteOnly | QIODevice::Append) || aside.write(torn + "\r\n") != torn.size() + 2 ||
+        !aside.flush())
         throw writeError(tornPath, aside.errorString());
     syncToDisk(aside);
     aside.close();
@@ -172,9 +163,19 @@ long long highestOrder(QFile& file, qint64 size)
 
 QStringList JournalRow::fields() const
 {
-    return {QString::number(order), date, time, oneLine(workplace), oneLine(customer), operation,
-            oneLine(fileName), QString::number(displayRecordNumber(record)), oneLine(name), QString::number(quantity),
-            oneLine(priceText), QString::number(stockBefore), QString::number(stockAfter)};
+    return {QString::number(order),
+            date,
+            time,
+            oneLine(workplace),
+            oneLine(customer),
+            operation,
+            oneLine(fileName),
+            QString::number(displayRecordNumber(record)),
+            oneLine(name),
+            QString::number(quantity),
+            oneLine(priceText),
+            QString::number(stockBefore),
+            QString::number(stockAfter)};
 }
 
 std::optional<JournalRow> JournalRow::fromFields(const QStringList& fields)

@@ -122,6 +122,17 @@ private slots:
         QCOMPARE(window.model().index(0, NameColumn).data().toString(), QStringLiteral("Key A"));
     }
 
+    void failedRefreshGivesTheCursorBack()
+    {
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        QVERIFY(QFile::remove(shop.journal.path()));
+        QVERIFY(QDir().mkdir(shop.journal.path())); // a journal that exists but cannot be read
+        window.refresh();
+        QCOMPARE(shop.errors.reported.size(), 1);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
     void dialogs()
     {
         OwnerShop shop;
