@@ -348,6 +348,18 @@ private slots:
         QCOMPARE(failureOf([&] { base.cell(8, 1); }), OutOfRange);
         QCOMPARE(failureOf([&] { base.cell(1, 5); }), OutOfRange);
     }
+    // The seller's and the owner's accounts share the folder: saving keeps the file's permissions.
+    void savingKeepsPermissions()
+    {
+        ClientBase base = loaded(crlf(Ivanov));
+        const QFile::Permissions shared =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(path(), shared));
+        base.setCell(1, 2, QStringLiteral("555-00-00"));
+        base.save();
+        QCOMPARE(QFileInfo(path()).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), shared);
+        QCOMPARE(readBytes(path()), crlf({Ivanov[0], "555-00-00", Ivanov[2], Ivanov[3]}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClientBase)

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace korvanta;
 using namespace korvanta::testing;
 
@@ -71,6 +73,29 @@ private slots:
         for (const QChar c : typed)
             QVERIFY2(finder.find(QString(c)) == plainSearch(names, QString(c)),
                      qPrintable(QString::number(c.unicode(), 16)));
+    }
+
+    // Typing a name key by key, in one finder, keeps that name among the offers at every key, the
+    // last key included; the first and the last entry of the list are the edges of the folded block.
+    void typingAWholeNameKeepsIt_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::newRow("first entry") << 0;
+        QTest::newRow("in the middle") << 250;
+        QTest::newRow("a name listed twice") << 6;
+        QTest::newRow("last entry") << 499;
+    }
+
+    void typingAWholeNameKeepsIt()
+    {
+        QFETCH(int, position);
+        const QStringList names = generatedNames(500);
+        const QString name = names.at(position);
+        NameFinder finder(itemsOf(names));
+        for (int typed = 1; typed <= name.size(); ++typed) {
+            const std::vector<int>& found = finder.find(name.left(typed));
+            QVERIFY2(std::binary_search(found.begin(), found.end(), position), qPrintable(name.left(typed)));
+        }
     }
 
     void findEqual_data()

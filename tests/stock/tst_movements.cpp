@@ -201,6 +201,90 @@ private slots:
         QCOMPARE(orders.size(), 2 * Rounds);
         QVERIFY(reconcile(shop.journal).empty());
     }
+    // Receiving on two lists at once in two processes: the lists' locks do not meet, so only the
+    // journal's own lock keeps the rows whole and their order numbers apart.
+    void twoListsJournaledAtOnce()
+    {
+        StockShop shop;
+        constexpr int Rounds = 60;
+        const pid_t child = fork();
+        if (child == 0) {
+            int code = 0;
+            try {
+                for (int i = 0; i < Rounds; ++i)
+                    receiveGoods(shop.journal, item(QStringLiteral("Ram.dat")), 1, Owner);
+            } catch (...) {
+                code = 1;
+            }
+            _exit(code);
+        }
+        for (int i = 0; i < Rounds; ++i)
+            receiveGoods(shop.journal, item(QStringLiteral("Ups.dat")), 1, Owner);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+        const JournalReader reader = shop.reader();
+        QCOMPARE(reader.size(), 2 * Rounds);
+        QCOMPARE(reader.tornBytes(), 0);
+        QSet<long long> orders;
+        QMap<QString, long long> stock{{QStringLiteral("Ram.dat"), 5}, {QStringLiteral("Ups.dat"), 5}};
+        for (qsizetype i = 0; i < reader.size(); ++i) {
+            const auto row = reader.row(i);
+            QVERIFY(row);
+            QCOMPARE(row->stockBefore, stock[row->fileName]);
+            stock[row->fileName] = row->stockAfter;
+            orders.insert(row->order);
+        }
+        QCOMPARE(orders.size(), 2 * Rounds);
+        QCOMPARE(stock, (QMap<QString, long long>{{QStringLiteral("Ram.dat"), 5 + Rounds},
+                                                  {QStringLiteral("Ups.dat"), 5 + Rounds}}));
+        QVERIFY(reconcile(shop.journal).empty());
+    }
+
+    // A count that is no number is a difference too; accepting a file's count takes the journal's
+    // last row of that list's record, not of the same record number in another list.
+    void reconciliationOfUnreadableAndSameNumberedRecords()
+    {
+        StockShop shop;
+        receiveGoods(shop.journal, item(QStringLiteral("Ups.dat")), 2, Owner);
+        receiveGoods(shop.journal, item(QStringLiteral("Key.dat")), 1, Owner);
+        shop.write(QStringLiteral("Key.dat"), {record("нет", "0", "0"), record("Key A", "10", "много")});
+        shop.write(QStringLiteral("Ups.dat"), {record("нет", "0", "0"), record("Ups A", "10", "9")});
+        const std::vector<Discrepancy> found = reconcile(shop.journal);
+        QCOMPARE(found.size(), size_t(2));
+        QCOMPARE(found[0].fileName, QStringLiteral("Key.dat"));
+        QCOMPARE(found[0].fileStock, QStringLiteral("много"));
+        QCOMPARE(found[0].journalStock, 6LL);
+        QCOMPARE(found[1].fileName, QStringLiteral("Ups.dat"));
+
+        // Meanwhile record 1 of another list is journaled; the Ups row still follows Ups's own.
+        receiveGoods(shop.journal, item(QStringLiteral("Ram.dat")), 4, Owner);
+        QVERIFY(acceptFileCount(shop.journal, found[1], Owner));
+        const auto row = shop.reader().row(3);
+        QCOMPARE(row->fileName, QStringLiteral("Ups.dat"));
+        QCOMPARE(row->operation, CorrectionOp);
+        QCOMPARE(row->stockBefore, 7LL);
+        QCOMPARE(row->stockAfter, 9LL);
+        QCOMPARE(row->quantity, 2LL);
+        QCOMPARE(reconcile(shop.journal).size(), size_t(1));
+    }
+
+    // A shared folder of two accounts: a replaced list and the appended journal keep the file's
+    // permissions, so the other account can still write them.
+    void replacedFilesKeepTheirPermissions()
+    {
+        StockShop shop;
+        receiveGoods(shop.journal, item(QStringLiteral("Ups.dat")), 1, Owner);
+        const QFile::Permissions shared =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther;
+        for (const QString& file : {shop.path(QStringLiteral("Ups.dat")), shop.journal.path()})
+            QVERIFY(QFile::setPermissions(file, shared));
+        receiveGoods(shop.journal, item(QStringLiteral("Ups.dat")), 1, Owner);
+        for (const QString& file : {shop.path(QStringLiteral("Ups.dat")), shop.journal.path()})
+            QCOMPARE(QFileInfo(file).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), shared);
+        QCOMPARE(shop.stockOf(QStringLiteral("Ups.dat"), 1), QStringLiteral("7"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMovements)
