@@ -325,7 +325,7 @@ bool parseValueLine(const QString& line, Entry& entry)
             name += c;
             return true;
         };
-        const auto onByte = [&](uchar b) { name += QChar(b); };
+        const auto onByte = [&](uchar b) { name += QChar(char16_t(b)); };
         qsizetype pos = parseQuoted(line, 0, onChar, onByte);
         if (pos < 0)
             return false;
