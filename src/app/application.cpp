@@ -12,6 +12,7 @@
 #include "qtprinter.h"
 #include "resunit.h"
 #include "settingsstore.h"
+#include "shopwatcher.h"
 
 #include <QGuiApplication>
 
@@ -55,6 +56,13 @@ Application::Application(const Options& options)
     m_main->setDialogs(m_about, m_res, m_clients, m_add);
     QObject::connect(m_clients, &TClienBox::customerChosen, m_main.get(), &TFormMain::setCustomer);
 
+    // The price lists others change: the pages and the order follow them.
+    m_watcher = new ShopWatcher(options.directory, 1000, m_main.get());
+    for (Cat c : allCategories())
+        for (const QString& file : category(c).files)
+            m_watcher->follow(file);
+    QObject::connect(m_watcher, &ShopWatcher::changed, m_main.get(), &TFormMain::ShopChanged);
+
     // Waiting for another copy's lock of a shared file shows the busy cursor.
     FileLock::setWaitObserver([](bool waiting) {
         // The platform shows the cursor at once; no events are run while a shipment is midway.
@@ -64,9 +72,9 @@ Application::Application(const Options& options)
             QGuiApplication::restoreOverrideCursor();
     });
 
-    for (QWidget* window : {static_cast<QWidget*>(m_main.get()), static_cast<QWidget*>(m_about),
-                            static_cast<QWidget*>(m_res), static_cast<QWidget*>(m_clients),
-                            static_cast<QWidget*>(m_add)})
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_main.get()), static_cast<QWidget*>(m_about), static_cast<QWidget*>(m_res),
+          static_cast<QWidget*>(m_clients), static_cast<QWidget*>(m_add)})
         installContextHelp(window, m_facilities.help);
 }
 

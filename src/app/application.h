@@ -17,6 +17,7 @@ class TClienBox;
 class TAddBox;
 class QtPrinter;
 class QtHelp;
+class ShopWatcher;
 
 // The whole program: the main window and its four dialogs, created once each in start-up order,
 // and the Qt side of the platform. Tests build it with their own facilities and folders.
@@ -41,6 +42,7 @@ public:
     const Facilities& facilities() const { return m_facilities; }
     // The program's own help window; null when the options brought a help of their own.
     QtHelp* qtHelp() const { return m_qtHelp.get(); }
+    ShopWatcher& watcher() const { return *m_watcher; }
 
 private:
     QtMessageBox m_qtMessageBox;
@@ -56,6 +58,7 @@ private:
     TResForm* m_res = nullptr;
     TClienBox* m_clients = nullptr;
     TAddBox* m_add = nullptr;
+    ShopWatcher* m_watcher = nullptr;
 };
 
 } // namespace korvanta

@@ -2,11 +2,13 @@
 
 #include "contexthelp.h"
 #include "guard.h"
+#include "shopwatcher.h"
 #include "windowparts.h"
 
 #include <QHeaderView>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
@@ -121,6 +123,13 @@ TClienBox::TClienBox(const Facilities& facilities, QWidget* parent, const QStrin
     connect(fixed, &QHeaderView::sectionMoved, this, &TClienBox::ClGridRowMoved);
     connect(chooseBtn, &QPushButton::clicked, this, &TClienBox::ChooseBtnClick);
     connect(saveBtn, &QPushButton::clicked, this, &TClienBox::SaveBtnClick);
+
+    m_ask = [this](const QString& question) {
+        return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
+    };
+    m_watcher = new ShopWatcher(directory, 1000, this);
+    m_watcher->follow(ClientBase::fileName());
+    connect(m_watcher, &ShopWatcher::changed, this, &TClienBox::ClientsFileChanged);
     connect(m_addBtn, &QPushButton::clicked, this, &TClienBox::AddBtnClick);
     connect(m_delBtn, &QPushButton::clicked, this, &TClienBox::DelBtnClick);
 
@@ -146,6 +155,25 @@ void TClienBox::showEvent(QShowEvent* event)
 void TClienBox::FormShow()
 {
     guarded(m_facilities.errorReport, [&] { m_base.load(); });
+    refresh();
+}
+
+void TClienBox::ClientsFileChanged()
+{
+    // Only an open window shows the base; one question at a time.
+    if (!isVisible() || m_asking)
+        return;
+    m_asking = true;
+    guarded(m_facilities.errorReport, [&] {
+        const auto now = m_base.savedElsewhere();
+        if (now && m_ask && m_ask(ClientBase::savedElsewhereQuestion())) {
+            commitEditing();
+            // The file may have changed again while the question stood.
+            if (const auto latest = m_base.savedElsewhere())
+                m_base.takeSavedElsewhere(*latest);
+        }
+    });
+    m_asking = false;
     refresh();
 }
 

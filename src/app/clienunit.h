@@ -4,6 +4,7 @@
 #include "facilities.h"
 
 #include <QDialog>
+#include <functional>
 
 class QPushButton;
 class QTableWidget;
@@ -11,6 +12,7 @@ class QTableWidget;
 namespace korvanta {
 
 class ClientGrid;
+class ShopWatcher;
 
 // The client base window "База клиентов": the customers of "clients.dat" in an editable grid. The
 // grid mirrors the rows of the ClientBase; its fixed column is the vertical header, by which rows
@@ -25,6 +27,12 @@ public:
     const ClientBase& clientBase() const { return m_base; }
 
     void ChooseBtnClick();
+
+    // Another copy saved the client base while the window is open: the salesperson is asked
+    // whether to show it (through `ask`, a yes/no question).
+    void ClientsFileChanged();
+    void setQuestion(std::function<bool(const QString&)> ask) { m_ask = std::move(ask); }
+    ShopWatcher& watcher() const { return *m_watcher; }
 
 signals:
     // "Выбрать": the full name of the current row, for the main window's customer field.
@@ -52,6 +60,9 @@ private:
     QPushButton* m_addBtn = nullptr;
     QPushButton* m_delBtn = nullptr;
     bool m_refreshing = false;
+    ShopWatcher* m_watcher = nullptr;
+    std::function<bool(const QString&)> m_ask;
+    bool m_asking = false;
 };
 
 } // namespace korvanta

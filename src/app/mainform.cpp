@@ -386,6 +386,27 @@ void TFormMain::onPageChanged(int index)
     }
 }
 
+std::optional<Page> TFormMain::shownPage() const
+{
+    for (Page p : allPages())
+        if (sheet(p) == m_pageControl->currentWidget())
+            return p;
+    return std::nullopt;
+}
+
+void TFormMain::ShopChanged()
+{
+    // The summary window checks the order's lists itself, at its showing and before printing.
+    if (m_result && m_result->isVisible())
+        return;
+    handle([&] {
+        const QStringList told = m_state.followShop(shownPage());
+        if (m_facilities.messageBox)
+            for (const QString& text : told)
+                m_facilities.messageBox->showError(text);
+    });
+}
+
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_generalSheet) {

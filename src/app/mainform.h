@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QComboBox;
@@ -48,6 +49,10 @@ public:
 
     // Shows every part of the state in the widgets.
     void refresh();
+
+    // Another copy (or any program) changed files of the shop: the shown page and the order
+    // follow, and the salesperson is told what changed in the order.
+    void ShopChanged();
 
 private:
     // The handlers, as the window's events call them.
@@ -101,6 +106,7 @@ private:
     QComboBox* buildChoiceList(Cat c, QWidget* parent);
     void refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision, const ChoiceList& list);
     void onPageChanged(int index);
+    std::optional<Page> shownPage() const;
 
     MainState& m_state;
     Facilities m_facilities;

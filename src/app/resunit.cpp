@@ -85,9 +85,19 @@ void TResForm::showLines()
 void TResForm::FormShow()
 {
     guarded(m_facilities.errorReport, [&] {
+        // The order shows its lists as they are now; what changed in it is told once the window
+        // stands on the screen.
+        const QStringList told = m_state.followOrder();
         const Summary summary = summarize(m_state.order);
         m_lines = summary.lines;
         showLines();
+        if (!told.isEmpty()) {
+            QTimer::singleShot(0, this, [this, told] {
+                if (m_facilities.messageBox)
+                    for (const QString& text : told)
+                        m_facilities.messageBox->showError(text);
+            });
+        }
         if (summary.failure) {
             // Told once the window stands on the screen with the lines so far.
             QTimer::singleShot(0, this, [this, failure = *summary.failure] {
@@ -114,7 +124,14 @@ void TResForm::PrintBtnClick()
     guarded(m_facilities.errorReport, [&] {
         appendStatusLines(m_lines);
         showLines();
-        printAndShip(m_state, m_lines, m_facilities.printer, m_facilities.messageBox);
+        try {
+            printAndShip(m_state, m_lines, m_facilities.printer, m_facilities.messageBox);
+        } catch (const OrderChangedError&) {
+            // Nothing was printed: the window shows the order as the lists now make it.
+            m_lines = summarize(m_state.order).lines;
+            showLines();
+            throw;
+        }
         close = true;
     });
     if (close)

@@ -2,8 +2,10 @@
 
 #include "categorytable.h"
 #include "pricelist.h"
+#include "shopwatcher.h"
 
 #include <array>
+#include <optional>
 
 namespace korvanta {
 
@@ -30,6 +32,17 @@ public:
     // Puts a price list read anew in place of that list; nothing when there is none.
     void replaceRecords(Cat c, PriceList content);
 
+    // True when file `list` of the category was read and not forgotten since.
+    bool isRead(Cat c, int list) const { return m_read[size_t(idx(c))][size_t(list)]; }
+    // The file of a list read before, as it is now, when it differs from memory: judged by the
+    // file's stamp, or with `compareContent` by reading it and comparing its bytes. Empty when the
+    // list is as read (or was never read).
+    std::optional<PriceList> changedOnDisk(Cat c, int list, bool compareContent = false);
+    // Puts the file's present content in place of that list.
+    void replaceList(Cat c, int list, PriceList content);
+    // How many times a price-list file was read: what following the shop costs.
+    int reads() const { return m_reads; }
+
     // The file of that list, or empty when there is none.
     QString fileFor(Cat c) const;
     QString pathOf(const QString& fileName) const;
@@ -41,6 +54,11 @@ private:
 
     QString m_directory;
     std::array<std::array<PriceList, 2>, CategoryCount> m_lists;
+    // The stamp of each list's file when it was read, taken before reading so that a change made
+    // meanwhile is seen at the next look.
+    std::array<std::array<FileStamp, 2>, CategoryCount> m_stamps{};
+    std::array<std::array<bool, 2>, CategoryCount> m_read{};
+    int m_reads = 0;
 };
 
 } // namespace korvanta

@@ -139,6 +139,14 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
             for (const ItemChange& change : changes) {
                 for (const FieldChange& f : change.fields) {
                     if (f.field != ItemField::Stock) {
+                        // Another copy's change of the same field is never written over unseen.
+                        const QString now = lineOrEmpty(list, change.record, f.field);
+                        if (now != f.before && now != f.after)
+                            throw Error(QStringLiteral("В файле «%1» у записи %2 («%3») поле «%4» изменили в другой "
+                                                       "копии программы: было «%5», теперь «%6». Файл не изменён.")
+                                            .arg(file)
+                                            .arg(displayRecordNumber(change.record))
+                                            .arg(change.name, fieldTitle(f.field), f.before, now));
                         setLine(list, change.record, f.field, f.after);
                         continue;
                     }

@@ -2,8 +2,8 @@
 
 #include "cp1251.h"
 #include "error.h"
-#include "linetext.h"
 #include "filelock.h"
+#include "linetext.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -242,6 +242,34 @@ bool ClientBase::save()
         setCurrentRow(m_currentRow);
     });
     return merged;
+}
+
+std::optional<std::vector<ClientBase::Row>> ClientBase::savedElsewhere() const
+{
+    if (!QFileInfo(m_filePath).isFile())
+        return std::nullopt;
+    std::vector<Row> now;
+    try {
+        now = rowsOf(loadTextFile(m_filePath));
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    if (now == m_fileRows)
+        return std::nullopt;
+    return now;
+}
+
+void ClientBase::takeSavedElsewhere(const std::vector<Row>& now)
+{
+    m_rows = m_rows == m_fileRows ? now : mergeRows(m_fileRows, m_rows, now);
+    m_fileRows = now;
+    setCurrentRow(m_currentRow);
+}
+
+QString ClientBase::savedElsewhereQuestion()
+{
+    return QStringLiteral("База клиентов сохранена в другой копии программы, пока было открыто это окно. "
+                          "Показать её? Ваши несохранённые изменения останутся.");
 }
 
 void ClientBase::addRow()

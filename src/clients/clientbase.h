@@ -75,6 +75,16 @@ public:
     static std::vector<Row> mergeRows(const std::vector<Row>& base, const std::vector<Row>& ours,
                                       const std::vector<Row>& theirs);
 
+    // The customers the file holds now, when another copy saved it since this grid read or wrote
+    // it; nothing otherwise (nor when the file cannot be read: saving will say why).
+    std::optional<std::vector<Row>> savedElsewhere() const;
+    // Shows what another copy saved (`now`, from savedElsewhere): the grid becomes the file's
+    // customers with this grid's own changes merged in as a save merges them, and a later save
+    // merges against `now`.
+    void takeSavedElsewhere(const std::vector<Row>& now);
+    // Asked when another copy saved the file while the window is open.
+    static QString savedElsewhereQuestion();
+
     // AddBtnClick: one empty row at the end.
     void addRow();
     // DelBtnClick: removes the last row, whichever is current; the title row stays.

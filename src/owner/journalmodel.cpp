@@ -13,6 +13,17 @@ void JournalModel::load(const QString& path)
     setReader(JournalReader::load(path));
 }
 
+int JournalModel::follow(const QString& path, int shownRow)
+{
+    // Rows are only ever appended, so a journal row keeps its index across reloads.
+    const qsizetype kept = shownRow >= 0 && size_t(shownRow) < m_rows.size() ? m_rows[size_t(shownRow)] : -1;
+    load(path);
+    if (kept < 0)
+        return -1;
+    const auto at = std::find(m_rows.begin(), m_rows.end(), kept);
+    return at == m_rows.end() ? -1 : int(at - m_rows.begin());
+}
+
 void JournalModel::setReader(JournalReader reader)
 {
     beginResetModel();
@@ -78,8 +89,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return m_reader.field(m_rows[size_t(index.row())], column);
     if (role == Qt::TextAlignmentRole) {
-        const bool number = column == OrderColumn || column == RecordColumn || column == QuantityColumn
-                            || column == PriceColumn || column == BeforeColumn || column == AfterColumn;
+        const bool number = column == OrderColumn || column == RecordColumn || column == QuantityColumn ||
+                            column == PriceColumn || column == BeforeColumn || column == AfterColumn;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     return {};

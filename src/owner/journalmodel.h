@@ -16,6 +16,9 @@ public:
 
     // Shows the journal at `path` again from its file, keeping the filter and the order.
     void load(const QString& path);
+    // The same for a journal that others append to: returns the table row that now shows the
+    // journal row table row `shownRow` showed before (-1 when none did or none does).
+    int follow(const QString& path, int shownRow);
     void setReader(stock::JournalReader reader);
     void setFilter(const stock::JournalFilter& filter);
     const stock::JournalFilter& filter() const { return m_filter; }

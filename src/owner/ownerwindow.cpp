@@ -4,6 +4,7 @@
 #include "guard.h"
 #include "pricelistjournal.h"
 #include "pricelistwindows.h"
+#include "shopwatcher.h"
 #include "stockdialogs.h"
 #include "windowparts.h"
 
@@ -198,6 +199,25 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
 
     resize(1240, 680);
     refresh();
+
+    // The counters' sales show up while the window is open.
+    m_watcher = new ShopWatcher(m_journal.directory(), 1000, this);
+    m_watcher->follow(QFileInfo(m_journal.path()).fileName());
+    connect(m_watcher, &ShopWatcher::changed, this, &OwnerWindow::followJournal);
+}
+
+void OwnerWindow::followJournal()
+{
+    guarded(m_report, [this] {
+        const QModelIndex current = m_view->currentIndex();
+        const int row = m_model->follow(m_journal.path(), current.isValid() ? current.row() : -1);
+        if (row >= 0) {
+            const QModelIndex now = m_model->index(row, std::max(current.column(), 0));
+            m_view->selectionModel()->setCurrentIndex(now,
+                                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        showStatus();
+    });
 }
 
 void OwnerWindow::filterSoon()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "journal.h"
 #include "filechooser.h"
+#include "journal.h"
 #include "journalmodel.h"
 #include "qtfacilities.h"
 
@@ -18,6 +18,7 @@ class QTimer;
 namespace korvanta {
 
 class ErrorReport;
+class ShopWatcher;
 
 // The owner's main window: the journal of the shop folder as a table with its filters, and the
 // ways to receive goods, take back an order and reconcile the price lists with the journal.
@@ -33,6 +34,9 @@ public:
 
     // Reads the journal again from its file.
     void refresh();
+    // Rows other copies appended: shown at once, the filter, the order and the selected row kept.
+    void followJournal();
+    ShopWatcher& watcher() const { return *m_watcher; }
     // Takes the filter from the filter fields at once.
     void applyFilter();
     void resetFilter();
@@ -71,6 +75,7 @@ private:
     QComboBox* m_operation;
     QLabel* m_count;
     QTimer* m_filterTimer;
+    ShopWatcher* m_watcher;
 };
 
 } // namespace korvanta

@@ -2,6 +2,7 @@
 
 #include "guard.h"
 #include "pricelistjournal.h"
+#include "shopwatcher.h"
 #include "stockdialogs.h"
 
 #include <QAbstractTableModel>
@@ -102,7 +103,17 @@ ItemEditor::ItemEditor(Journal& journal, QChar decimal, ErrorReport* report, QWi
     layout->addLayout(top);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_form);
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("NoticeLabel"));
+    m_notice->setWordWrap(true);
+    m_notice->hide();
+    layout->addWidget(m_notice);
     layout->addLayout(buttons);
+
+    auto* watcher = new ShopWatcher(journal.directory(), 1000, this);
+    for (int i = 0; i < m_lists->count(); ++i)
+        watcher->follow(m_lists->itemData(i).toString());
+    connect(watcher, &ShopWatcher::changed, this, &ItemEditor::listChangedElsewhere);
 
     m_question = [this](const QString& name) {
         const auto answer = QMessageBox::question(
@@ -194,6 +205,7 @@ void ItemEditor::chooseItem(int record)
 
 void ItemEditor::loadList()
 {
+    m_notice->hide();
     m_list.clear();
     {
         const QSignalBlocker block(m_table);
@@ -226,6 +238,35 @@ void ItemEditor::loadList()
         m_table->setCurrentCell(0, 1);
         showItem(0);
     }
+}
+
+void ItemEditor::listChangedElsewhere(const QString& fileName)
+{
+    if (fileName != m_file)
+        return;
+    // The editor's own save is no change from elsewhere: the list shown is the file then.
+    bool same = false;
+    guarded(m_report, [&] {
+        const PriceList now = loadPriceList(m_journal.listPath(m_file));
+        same = recordCount(now) == int(m_list.size());
+        for (int r = 0; same && r < int(m_list.size()); ++r)
+            same = itemAt(now, r) == m_list[size_t(r)];
+    });
+    if (same)
+        return;
+    if (isDirty()) {
+        // Saving writes only the owner's fields and refuses one that the other copy changed too.
+        m_notice->setText(QStringLiteral("Прайс-лист «%1» изменён в другой копии программы. Ваши изменения ещё не "
+                                         "сохранены; поле, изменённое и там, при сохранении не перезаписывается.")
+                              .arg(fileName));
+    } else {
+        const int record = m_record;
+        guarded(m_report, [this] { loadList(); });
+        chooseItem(record);
+        m_notice->setText(
+            QStringLiteral("Прайс-лист «%1» изменён в другой копии программы и показан заново.").arg(fileName));
+    }
+    m_notice->show();
 }
 
 // `record` -1: no item chosen, the form is empty and closed.

@@ -57,6 +57,8 @@ signals:
 
 private:
     void loadList();
+    // Another copy changed the list shown: shown again unless the owner is midway through a change.
+    void listChangedElsewhere(const QString& fileName);
     void listChosen();
     void rowChosen(int row);
     // True when the form may be left: nothing unsaved, saved now, or dropped.
@@ -79,6 +81,7 @@ private:
     QGroupBox* m_form;
     std::array<QLineEdit*, ItemFieldCount> m_fields{};
     QLabel* m_problem;
+    QLabel* m_notice;
     QPushButton* m_save;
 };
 

@@ -4,6 +4,7 @@
 #include "error.h"
 #include "pagetable.h"
 #include "settingspersistence.h"
+#include "summary.h"
 
 namespace korvanta {
 
@@ -80,7 +81,111 @@ void MainState::sheetEnter(Page p)
         pages.numBox.choose(0);
         pages.num1Box.choose(0);
     }
+    if (pages.pageView(p).loaded) {
+        // A page read before shows its lists as they are now.
+        const QStringList told = followShop(p);
+        if (m_facilities.messageBox)
+            for (const QString& text : told)
+                m_facilities.messageBox->showError(text);
+        return;
+    }
     pages.enterPage(p, catalogue);
+}
+
+QStringList MainState::followShop(std::optional<Page> shown)
+{
+    return followLists(shown, false, false);
+}
+
+QStringList MainState::followOrder()
+{
+    return followLists(std::nullopt, true, true);
+}
+
+QStringList MainState::followLists(std::optional<Page> shown, bool orderOnly, bool compareContent)
+{
+    QStringList told;
+    for (Cat c : summaryOrder()) {
+        const Page p = category(c).page;
+        if (!pages.pageView(p).loaded)
+            continue; // read again in full at the page's next entry
+        const bool chosen = order.computer.isChosen(c);
+        if (!chosen && (orderOnly || shown != p))
+            continue;
+        for (int list = 0; list < category(c).files.size(); ++list) {
+            // Of an order's platform list only the chosen one counts.
+            if (orderOnly && catalogue.records(c) != &catalogue.list(c, list))
+                continue;
+            if (std::optional<PriceList> now = catalogue.changedOnDisk(c, list, compareContent))
+                takeChangedList(c, list, std::move(*now), told);
+        }
+    }
+    return told;
+}
+
+void MainState::takeChangedList(Cat c, int list, PriceList content, QStringList& told)
+{
+    const bool shownList = catalogue.records(c) == &catalogue.list(c, list);
+    CategoryView& v = pages.view(c);
+    const int position = v.box.index;
+    const QString shownName = shownList && position >= 0 ? QString(v.box.items.at(position)) : QString();
+    const SelectionPair before = order.computer[c];
+    const bool wasChosen = order.computer.isChosen(c);
+    catalogue.replaceList(c, list, std::move(content));
+    if (!shownList)
+        return;
+    pages.relist(c, catalogue);
+    if (position < 0)
+        return;
+
+    const QString fileName = catalogue.fileFor(c);
+    auto drop = [&](const QString& why) {
+        shipmentFollowUp().choiceDropped(c);
+        if (wasChosen)
+            told << why;
+    };
+    if (position >= v.box.items.size() || v.box.items.at(position) != shownName) {
+        drop(QStringLiteral("Прайс-лист \"%1\" изменён: на месте товара \"%2\" теперь другая запись. "
+                            "Товар исключён из заказа; выберите его заново.")
+                 .arg(fileName, shownName));
+        return;
+    }
+    // The record still carries the name: the choice stays, with what the record says now. The page
+    // keeps its picture, and its warning when another list's choice set it.
+    const PageView pageBefore = pages.pageView(category(c).page);
+    const int warningFrom = m_warningFrom[size_t(idx(category(c).page))];
+    try {
+        showChoice(c, position);
+    } catch (const Error& e) {
+        drop(QStringLiteral("Прайс-лист \"%1\" изменён, и товар \"%2\" в нём прочитать нельзя (%3). Товар "
+                            "исключён из заказа; выберите его заново.")
+                 .arg(fileName, shownName, e.message()));
+        return;
+    }
+    PageView& pv = pages.pageView(category(c).page);
+    pv.picture = pageBefore.picture;
+    if (warningFrom != idx(c)) {
+        pv.warningVisible = pageBefore.warningVisible;
+        m_warningFrom[size_t(idx(category(c).page))] = warningFrom;
+    }
+    const SelectionPair& after = order.computer[c];
+    if (wasChosen && after.price != before.price)
+        // The unit ends the sentence: "у.е." and "руб." bring their own full stop.
+        told << QStringLiteral("Цена товара \"%1\" изменилась: была %2, теперь %3")
+                    .arg(after.item, before.price + unitSuffix(), after.price + unitSuffix());
+}
+
+void MainState::checkOrderBeforePrint(const QStringList& lines)
+{
+    const QStringList told = followOrder();
+    const QStringList text = composeSummary(order);
+    if (told.isEmpty() && lines.mid(0, text.size()) == text)
+        return;
+    QString message = QStringLiteral("Прайс-листы изменились после того, как был составлен заказ.");
+    for (const QString& line : told)
+        message += QLatin1Char(' ') + line;
+    message += QStringLiteral(" Заказ не напечатан и не отгружен: проверьте его и нажмите \"Печатать\" ещё раз.");
+    throw OrderChangedError(message);
 }
 
 void MainState::procGroupClick(int index)
@@ -266,7 +371,9 @@ ShipmentFollowUp MainState::shipmentFollowUp()
 void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
                   const ShipmentRecorder& recorder)
 {
-    printAndShip(state.order, state.catalogue, lines, printer, messageBox, recorder, state.shipmentFollowUp());
+    ShipmentFollowUp followUp = state.shipmentFollowUp();
+    followUp.beforePrint = [&state, &lines] { state.checkOrderBeforePrint(lines); };
+    printAndShip(state.order, state.catalogue, lines, printer, messageBox, recorder, followUp);
 }
 
 void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,

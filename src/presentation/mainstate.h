@@ -2,12 +2,15 @@
 
 #include "catalogue.h"
 #include "categorypages.h"
+#include "error.h"
 #include "facilities.h"
 #include "order.h"
 #include "settingspersistence.h"
 #include "shipment.h"
 
 #include <QRandomGenerator>
+
+#include <optional>
 
 namespace korvanta {
 
@@ -36,6 +39,13 @@ extern const QString DigitsOnlyMessage; // "Вводите только цифр
 // the user has to type.
 QString digitsOnlyMessage(QChar decimal);
 extern const QString JournalFile; // "Log.xls"
+
+// Printing refused because a list of the order changed since the summary was composed: nothing was
+// printed or shipped, and the order now holds the lists as they are.
+class OrderChangedError : public Error {
+public:
+    using Error::Error;
+};
 
 // The main window's state and behaviour without a screen: the order it builds, the price lists,
 // what the pages and the General page show. Handlers carry the window's names and throw Error for
@@ -81,6 +91,19 @@ public:
     // (and drop the choice of a record that no longer carries its name).
     ShipmentFollowUp shipmentFollowUp();
 
+    // Takes in the lists that others changed since this copy read them: those of the page `shown`
+    // and those holding a chosen item; the others wait for their page's entry. Each is relisted,
+    // a choice whose record still carries its name is shown with the record's price, stock and
+    // description, another choice is dropped. Returns what the salesperson is to be told: each
+    // chosen item whose price changed (from what to what) or whose choice was dropped.
+    QStringList followShop(std::optional<Page> shown);
+    // The same for the lists of the order only, each read whole and compared with memory.
+    QStringList followOrder();
+    // Just before printing `lines`: the lists of the order are read as they are now; when one
+    // changed what the order holds, or `lines` are not the order's text any more, throws
+    // OrderChangedError telling what changed, the order holding the lists as they are.
+    void checkOrderBeforePrint(const QStringList& lines);
+
     void rubBoxClick(bool checked);
     void kursEditChange(const QString& text);
     void valEditChange(const QString& text);
@@ -99,6 +122,8 @@ public:
     QString unitSuffix() const;
 
 private:
+    QStringList followLists(std::optional<Page> shown, bool orderOnly, bool compareContent);
+    void takeChangedList(Cat c, int list, PriceList content, QStringList& told);
     void showChoice(Cat c, int index);
     void quantityChange(Cat c, int index);
     void chooseQuantity(Cat c, int position, bool fullChoice);

@@ -101,6 +101,8 @@ void printAndShip(Order& order, Catalogue& catalogue, const QStringList& lines, 
 {
     if (!printer || !printer->setup())
         return;
+    if (followUp.beforePrint)
+        followUp.beforePrint();
     try {
         printer->print(lines, PrintJobTitle);
     } catch (const std::exception&) {

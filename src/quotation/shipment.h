@@ -41,6 +41,9 @@ struct ShipmentFollowUp {
     // The chosen record no longer carries the chosen name; the choice is dropped and the list
     // holds the file as it is.
     std::function<void(Cat)> choiceDropped;
+    // Called once the printer dialog is accepted, before anything is printed: throws to refuse
+    // the print when the order no longer matches its lists.
+    std::function<void()> beforePrint;
 };
 
 // Lowers the stock of every chosen item in its price list, category by category in the order of

@@ -258,10 +258,16 @@ bool acceptFileCount(Journal& journal, const Discrepancy& d, const Actor& actor)
         const PriceList list = loadPriceList(path);
         const ItemRef item{d.fileName, d.record, d.name};
         checkName(list, item);
-        const long long count = textToInt(PriceRecord(list, d.record).stock());
+        const QString stockNow = PriceRecord(list, d.record).stock();
+        const long long count = textToInt(stockNow);
         const auto known = lastStockAfter(JournalReader::load(journal.path()), d.fileName, d.record);
         if (known && *known == count)
             return;
+        // The owner accepts the count the reconciliation showed, not one that came since.
+        if (stockNow != d.fileStock)
+            throw Error(QStringLiteral("Остаток товара \"%1\" в файле \"%2\" изменился после сверки: было %3, теперь "
+                                       "%4. Количество не принято; сверка показана заново.")
+                            .arg(d.name, d.fileName, d.fileStock, stockNow));
         journal.append({movementRow(actor, CorrectionOp, item, list, known.value_or(count), count)});
         accepted = true;
     });

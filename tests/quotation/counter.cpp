@@ -2,15 +2,21 @@
 //   counter ship <folder> <times>   chooses record 1 of "Proc_int.dat" and "Mat_int.dat" and ships
 //                                   that order <times> times;
 //   counter read <folder> <stop>    reads both lists over and over until the file <stop> exists,
-//                                   and fails on any read that is not a whole list.
+//                                   and fails on any read that is not a whole list;
+//   counter edit <folder> <file> <record> <field> <text>
+//                                   the owner's change of one field (ItemField number) of a record;
+//   counter receive <folder> <file> <record> <quantity> <times>
+//                                   receives goods <times> times, a journal row each.
 #include "conversions.h"
 #include "error.h"
 #include "mainstate.h"
+#include "movements.h"
+#include "pricelistediting.h"
 #include "shipment.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 
 #include <cstdio>
 
@@ -63,6 +69,29 @@ int read(const QString& folder, const QString& stop)
     return 0;
 }
 
+int edit(const QStringList& args)
+{
+    const QString folder = args.at(2);
+    const QString file = args.at(3);
+    const int record = args.at(4).toInt();
+    const PriceItem seen = itemAt(loadPriceList(QDir(folder).filePath(file)), record);
+    PriceItem edited = seen;
+    edited[ItemField(args.at(5).toInt())] = args.at(6);
+    editItem(folder, file, record, seen, edited, QLatin1Char(','));
+    return 0;
+}
+
+int receive(const QStringList& args)
+{
+    stock::Journal journal(args.at(2));
+    const QString file = args.at(3);
+    const int record = args.at(4).toInt();
+    const QString name = recordLine(loadPriceList(QDir(args.at(2)).filePath(file)), record, NameLine);
+    for (int i = 0; i < args.at(6).toInt(); ++i)
+        stock::receiveGoods(journal, {file, record, name}, args.at(5).toLongLong(), stock::Actor{});
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -74,10 +103,15 @@ int main(int argc, char** argv)
             return ship(args.at(2), args.at(3).toInt());
         if (args.size() == 4 && args.at(1) == QLatin1String("read"))
             return read(args.at(2), args.at(3));
+        if (args.size() == 7 && args.at(1) == QLatin1String("edit"))
+            return edit(args);
+        if (args.size() == 7 && args.at(1) == QLatin1String("receive"))
+            return receive(args);
     } catch (const Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: counter ship <folder> <times> | read <folder> <stop>\n");
+    std::fprintf(stderr, "usage: counter ship <folder> <times> | read <folder> <stop> | edit <folder> <file> <record> "
+                         "<field> <text> | receive <folder> <file> <record> <quantity> <times>\n");
     return 3;
 }

@@ -1,6 +1,9 @@
 // Several counters on one shop folder: copies of the program shipping the same items at once.
-#include "pricelist.h"
-#include "testshop.h"
+#include "conversions.h"
+#include "journalreader.h"
+#include "ordershop.h"
+#include "pricelistediting.h"
+#include "summary.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -10,6 +13,20 @@
 
 using namespace korvanta;
 using namespace korvanta::testing;
+
+namespace {
+
+// The owner's program in another process changes one field of a record.
+void ownerEdits(const QString& folder, const QString& file, int record, ItemField field, const QString& text)
+{
+    QProcess owner;
+    owner.start(QStringLiteral(KORVANTA_COUNTER),
+                {QStringLiteral("edit"), folder, file, QString::number(record), QString::number(int(field)), text});
+    if (!owner.waitForFinished(60000) || owner.exitCode() != 0)
+        qFatal("the owner's edit failed: %s", owner.readAllStandardError().constData());
+}
+
+} // namespace
 
 class TestCounters : public QObject {
     Q_OBJECT
@@ -53,6 +70,76 @@ private slots:
         QCOMPARE(shop.dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*korvanta-new*")},
                                     QDir::Files | QDir::Hidden),
                  QStringList());
+    }
+
+    void printFollowsAnotherCopysChange_data()
+    {
+        QTest::addColumn<ItemField>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("afterSummary"); // the change comes while the summary is open
+        QTest::addColumn<bool>("told");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("printedLine");
+        QTest::addColumn<QString>("stockAfter");
+        const QString old = QStringLiteral("DDR3 4Gb Hynix - 2шт.:  30,00 у.е.");
+        const QString raised = QStringLiteral("DDR3 4Gb Hynix - 2шт.:  38,00 у.е.");
+        for (const bool after : {false, true}) {
+            const char* when = after ? ", summary open" : ", before the summary";
+            QTest::addRow("price%s", when) << ItemField::Price << "19" << after << !after << after << raised << "8";
+            QTest::addRow("name%s", when)
+                << ItemField::Name << "DDR3 4Gb Samsung" << after << !after << after << QString() << "10";
+            QTest::addRow("stock%s", when) << ItemField::Stock << "1" << after << false << false << old << "-1";
+        }
+    }
+    // One copy holds an order of two "DDR3 4Gb Hynix"; the owner's program, another process,
+    // changes the item. The summary tells of the change, and the print carries only what the list
+    // holds when it is printed: a change after the summary refuses the print until it is shown.
+    void printFollowsAnotherCopysChange()
+    {
+        QFETCH(ItemField, field);
+        QFETCH(QString, text);
+        QFETCH(bool, afterSummary);
+        QFETCH(bool, told);
+        QFETCH(bool, refused);
+        QFETCH(QString, printedLine);
+        QFETCH(QString, stockAfter);
+        OrderShop shop;
+        const QString ram = QStringLiteral("Ram.dat");
+        if (!afterSummary)
+            ownerEdits(shop.folder, ram, 1, field, text);
+        // What the summary window does at its showing.
+        QCOMPARE(!shop.state.followOrder().isEmpty(), told);
+        QStringList lines = composeSummary(shop.state.order);
+        if (afterSummary)
+            ownerEdits(shop.folder, ram, 1, field, text);
+        bool wasRefused = false;
+        try {
+            printBtnClick(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
+        } catch (const OrderChangedError&) {
+            wasRefused = true;
+            QCOMPARE(shop.fakes.printer.printed.size(), 0);
+            lines = composeSummary(shop.state.order);
+            printBtnClick(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
+        }
+        QCOMPARE(wasRefused, refused);
+        QCOMPARE(shop.fakes.printer.printed.size(), 1);
+        const QStringList printed = shop.fakes.printer.printed.first();
+        QCOMPARE(printed.filter(QStringLiteral("2шт.")),
+                 printedLine.isEmpty() ? QStringList() : QStringList{printedLine});
+
+        // The price printed is the list's price now, and the journal says the same.
+        const PriceList now = shop.list(ram);
+        QCOMPARE(recordLine(now, 1, StockLine), stockAfter);
+        const stock::JournalReader journal = stock::JournalReader::load(shop.path(QStringLiteral("journal.csv")));
+        if (!printedLine.isEmpty()) {
+            const QString amount =
+                formatMoney(textToFloat(recordLine(now, 1, PriceLine), QLatin1Char(',')) * 2, QLatin1Char(','));
+            QVERIFY(printedLine.contains(amount));
+            QCOMPARE(journal.size(), 1);
+            QCOMPARE(journal.row(0)->priceText, amount);
+        } else {
+            QCOMPARE(journal.size(), 0);
+        }
     }
 };
 
