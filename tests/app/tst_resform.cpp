@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QProcess>
@@ -344,6 +345,9 @@ private slots:
                 auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
                 if (!dialog)
                     return;
+                // To a file even where the print system has printers of its own.
+                if (auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers")))
+                    printers->setCurrentIndex(printers->count() - 1);
                 // Everything the dialog offers, its options unfolded.
                 for (auto* button : dialog->findChildren<QPushButton*>())
                     if (button->text().contains(QStringLiteral(">>")))
