@@ -33,14 +33,6 @@ QFont windowFont()
     return QApplication::font();
 }
 
-// The order's own font, 13 pixels high, in which it is also printed.
-QFont orderFont()
-{
-    QFont font = QFontDatabase::hasFamily(WindowFamily) ? QFont(WindowFamily) : QApplication::font();
-    font.setPixelSize(13);
-    return font;
-}
-
 } // namespace
 
 TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* parent)

@@ -1,9 +1,11 @@
 #include "ownerwindow.h"
 
 #include "conversions.h"
+#include "error.h"
 #include "guard.h"
 #include "pricelistjournal.h"
 #include "pricelistwindows.h"
+#include "printedorder.h"
 #include "shopwatcher.h"
 #include "stockdialogs.h"
 #include "windowparts.h"
@@ -87,6 +89,8 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
             QStringLiteral("Принять возврат заказа целиком или отдельных строк"));
     addTool(QStringLiteral("Сверка..."), "ReconcileAction", &OwnerWindow::openReconcile,
             QStringLiteral("Сравнить количество в прайс-листах с журналом"));
+    addTool(QStringLiteral("Копия заказа..."), "CopyAction", &OwnerWindow::printSelectedCopy,
+            QStringLiteral("Напечатать выбранный заказ ещё раз, с пометкой «КОПИЯ», без отгрузки"));
     tools->addSeparator();
     addTool(QStringLiteral("Прайс-листы..."), "ItemsAction", &OwnerWindow::openItemEditor,
             QStringLiteral("Изменить товары прайс-листов, установить остаток, добавить товар"));
@@ -94,6 +98,8 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
             QStringLiteral("Выгрузить все прайс-листы в один файл CSV для электронной таблицы"));
     addTool(QStringLiteral("Импорт из таблицы..."), "ImportAction", &OwnerWindow::importPriceLists,
             QStringLiteral("Загрузить изменённую таблицу CSV: сначала показываются все изменения"));
+    addTool(QStringLiteral("Шапка заказа..."), "HeadingAction", &OwnerWindow::openHeading,
+            QStringLiteral("Название, адрес, телефон и ИНН магазина над каждым печатным заказом"));
     tools->addSeparator();
     addTool(QStringLiteral("Обновить"), "RefreshAction", &OwnerWindow::refresh)->setShortcut(QKeySequence::Refresh);
 
@@ -120,6 +126,11 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     m_item->setObjectName(QStringLiteral("ItemEdit"));
     m_item->setPlaceholderText(QStringLiteral("часть названия"));
     m_item->setClearButtonEnabled(true);
+    m_order = new QLineEdit(filters);
+    m_order->setObjectName(QStringLiteral("OrderFilterEdit"));
+    m_order->setPlaceholderText(QStringLiteral("№"));
+    m_order->setClearButtonEnabled(true);
+    m_order->setMaximumWidth(110);
     m_operation = new QComboBox(filters);
     m_operation->setObjectName(QStringLiteral("OperationBox"));
     m_operation->addItem(QStringLiteral("все"), QString());
@@ -135,6 +146,8 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     row->addWidget(m_toCheck);
     row->addWidget(m_to);
     row->addSpacing(12);
+    row->addWidget(new QLabel(QStringLiteral("Заказ:"), filters));
+    row->addWidget(m_order);
     row->addWidget(new QLabel(QStringLiteral("Заказчик:"), filters));
     row->addWidget(m_customer, 2);
     row->addWidget(new QLabel(QStringLiteral("Товар:"), filters));
@@ -193,6 +206,7 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     connect(m_to, &QDateEdit::dateChanged, this, &OwnerWindow::filterSoon);
     connect(m_customer, &QLineEdit::textChanged, this, &OwnerWindow::filterSoon);
     connect(m_item, &QLineEdit::textChanged, this, &OwnerWindow::filterSoon);
+    connect(m_order, &QLineEdit::textChanged, this, &OwnerWindow::filterSoon);
     connect(m_operation, &QComboBox::currentIndexChanged, this, &OwnerWindow::applyFilter);
     connect(reset, &QPushButton::clicked, this, &OwnerWindow::resetFilter);
     connect(m_view, &QTableView::doubleClicked, this, &OwnerWindow::openReturn);
@@ -247,6 +261,9 @@ void OwnerWindow::applyFilter()
     filter.customer = m_customer->text().trimmed();
     filter.item = m_item->text().trimmed();
     filter.operation = m_operation->currentData().toString();
+    // A number not yet understood (half typed) keeps no row rather than all of them.
+    if (!m_order->text().trimmed().isEmpty())
+        filter.order = orderNumberFromText(m_order->text()).value_or(-1);
     {
         const BusyCursor busy;
         m_model->setFilter(filter);
@@ -256,13 +273,14 @@ void OwnerWindow::applyFilter()
 
 void OwnerWindow::resetFilter()
 {
-    const QSignalBlocker b1(m_fromCheck), b2(m_toCheck), b3(m_customer), b4(m_item), b5(m_operation);
+    const QSignalBlocker b1(m_fromCheck), b2(m_toCheck), b3(m_customer), b4(m_item), b5(m_operation), b6(m_order);
     m_fromCheck->setChecked(false);
     m_toCheck->setChecked(false);
     m_from->setEnabled(false);
     m_to->setEnabled(false);
     m_customer->clear();
     m_item->clear();
+    m_order->clear();
     m_operation->setCurrentIndex(0);
     applyFilter();
 }
@@ -294,10 +312,54 @@ void OwnerWindow::openReturn()
         refresh();
         showStatus(message);
     });
+    connect(&dialog, &ReturnDialog::copyWanted, this, [this](long long order) { printCopy(order); });
     const auto row = m_model->journalRow(m_view->currentIndex().row());
     if (row)
         dialog.showOrder(row->order);
     dialog.exec();
+}
+
+void OwnerWindow::setPrinter(Printer* printer)
+{
+    m_printer = printer;
+}
+
+void OwnerWindow::openHeading()
+{
+    HeadingDialog dialog(m_journal.directory(), m_report, this);
+    if (dialog.exec() == QDialog::Accepted)
+        showStatus(QStringLiteral("Шапка заказа сохранена."));
+}
+
+void OwnerWindow::printSelectedCopy()
+{
+    printCopy();
+}
+
+void OwnerWindow::printCopy(long long order)
+{
+    guarded(m_report, [&] {
+        if (order <= 0) {
+            const auto row = m_model->journalRow(m_view->currentIndex().row());
+            if (!row)
+                throw Error(QStringLiteral("Выберите в журнале строку заказа, копию которого нужно напечатать."));
+            order = row->order;
+        }
+        const QStringList lines = orderCopy(m_journal, order, m_decimal);
+        Printer* printer = m_printer;
+        if (!printer) {
+            if (!m_qtPrinter)
+                m_qtPrinter = std::make_unique<QtPrinter>();
+            m_qtPrinter->setParent(this);
+            m_qtPrinter->setFont(orderFont());
+            m_qtPrinter->setPdfName(QStringLiteral("Заказ № %1 (копия)").arg(order));
+            printer = m_qtPrinter.get();
+        }
+        if (!printer->setup())
+            return;
+        printer->print(lines, QStringLiteral("Заказ № %1 (копия)").arg(order));
+        showStatus(QStringLiteral("Копия заказа № %1 напечатана.").arg(order));
+    });
 }
 
 void OwnerWindow::openReconcile()

@@ -4,8 +4,11 @@
 #include "journal.h"
 #include "journalmodel.h"
 #include "qtfacilities.h"
+#include "qtprinter.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -53,8 +56,17 @@ public:
 
     // Another file dialog, e.g. a test's; null: the Qt one.
     void setFileChooser(FileChooser* chooser);
+    // Another printer, e.g. a test's; null: the Qt one.
+    void setPrinter(Printer* printer);
+
+    // The shop's heading above every printed order.
+    void openHeading();
+    // Prints order `order` again from the journal, marked as a copy; nothing is shipped or
+    // journaled. Without a number: the order of the selected row.
+    void printCopy(long long order = 0);
 
 private:
+    void printSelectedCopy();
     void showStatus(const QString& message = QString());
     void filterSoon();
 
@@ -63,6 +75,8 @@ private:
     ErrorReport* m_report;
     QtFileChooser m_qtFiles;
     FileChooser* m_files;
+    std::unique_ptr<QtPrinter> m_qtPrinter;
+    Printer* m_printer = nullptr;
     QChar m_decimal;
     JournalModel* m_model;
     QTableView* m_view;
@@ -72,6 +86,7 @@ private:
     QDateEdit* m_to;
     QLineEdit* m_customer;
     QLineEdit* m_item;
+    QLineEdit* m_order;
     QComboBox* m_operation;
     QLabel* m_count;
     QTimer* m_filterTimer;

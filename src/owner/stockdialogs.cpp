@@ -5,6 +5,7 @@
 #include "guard.h"
 #include "journalquery.h"
 #include "pricelistediting.h"
+#include "printedorder.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -144,9 +147,10 @@ ReturnDialog::ReturnDialog(Journal& journal, ErrorReport* report, QWidget* paren
     setObjectName(QStringLiteral("ReturnDialog"));
     setWindowTitle(QStringLiteral("Возврат товара"));
     resize(760, 360);
-    m_orderBox = new QSpinBox(this);
-    m_orderBox->setObjectName(QStringLiteral("OrderBox"));
-    m_orderBox->setRange(1, 999999999);
+    m_orderEdit = new QLineEdit(this);
+    m_orderEdit->setObjectName(QStringLiteral("OrderEdit"));
+    m_orderEdit->setPlaceholderText(QStringLiteral("как на бумаге: «Заказ № 123»"));
+    m_orderEdit->setMinimumWidth(220);
     auto* find = new QPushButton(QStringLiteral("Показать заказ"), this);
     find->setObjectName(QStringLiteral("FindBtn"));
     find->setDefault(true);
@@ -161,16 +165,20 @@ ReturnDialog::ReturnDialog(Journal& journal, ErrorReport* report, QWidget* paren
     m_returnChecked->setObjectName(QStringLiteral("ReturnCheckedBtn"));
     m_returnAll = new QPushButton(QStringLiteral("Вернуть весь заказ"), this);
     m_returnAll->setObjectName(QStringLiteral("ReturnAllBtn"));
+    m_copy = new QPushButton(QStringLiteral("Копия"), this);
+    m_copy->setObjectName(QStringLiteral("CopyBtn"));
+    m_copy->setToolTip(QStringLiteral("Напечатать заказ ещё раз, с пометкой «КОПИЯ», без отгрузки"));
     auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Заказ №"), this));
-    top->addWidget(m_orderBox);
+    top->addWidget(m_orderEdit);
     top->addWidget(find);
     top->addStretch();
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_returnChecked);
     bottom->addWidget(m_returnAll);
+    bottom->addWidget(m_copy);
     bottom->addStretch();
     bottom->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -179,19 +187,34 @@ ReturnDialog::ReturnDialog(Journal& journal, ErrorReport* report, QWidget* paren
     layout->addWidget(m_table);
     layout->addLayout(bottom);
 
-    connect(find, &QPushButton::clicked, this, [this] { showOrder(m_orderBox->value()); });
+    connect(find, &QPushButton::clicked, this, &ReturnDialog::showTypedOrder);
+    connect(m_orderEdit, &QLineEdit::returnPressed, this, &ReturnDialog::showTypedOrder);
+    connect(m_copy, &QPushButton::clicked, this, [this] { emit copyWanted(m_order); });
     connect(m_returnChecked, &QPushButton::clicked, this, &ReturnDialog::returnChecked);
     connect(m_returnAll, &QPushButton::clicked, this, &ReturnDialog::returnAll);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     m_returnChecked->setEnabled(false);
     m_returnAll->setEnabled(false);
+    m_copy->setEnabled(false);
+}
+
+void ReturnDialog::showTypedOrder()
+{
+    const auto order = orderNumberFromText(m_orderEdit->text());
+    if (!order) {
+        if (m_report)
+            m_report->report(QStringLiteral("Номер заказа «%1» не понят: введите число, как в строке «Заказ № …».")
+                                 .arg(m_orderEdit->text().trimmed()));
+        return;
+    }
+    showOrder(*order);
 }
 
 void ReturnDialog::showOrder(long long order)
 {
     guarded(m_report, [&] {
         m_order = order;
-        m_orderBox->setValue(int(order));
+        m_orderEdit->setText(QString::number(order));
         m_lines = orderLines(JournalReader::load(m_journal.path()), order);
         m_table->setRowCount(int(m_lines.size()));
         int out = 0;
@@ -223,6 +246,7 @@ void ReturnDialog::showOrder(long long order)
                                  .arg(out));
         m_returnChecked->setEnabled(out > 0);
         m_returnAll->setEnabled(out > 0);
+        m_copy->setEnabled(!m_lines.empty());
     });
 }
 
@@ -331,6 +355,47 @@ void ReconcileDialog::acceptSelected()
     if (accepted > 0)
         emit countsAccepted(QStringLiteral("Сверка: принято количество из файла для %1 записей.").arg(accepted));
     check();
+}
+
+} // namespace korvanta
+
+namespace korvanta {
+
+// ---- Шапка заказа
+
+HeadingDialog::HeadingDialog(const QString& shopFolder, ErrorReport* report, QWidget* parent)
+    : QDialog(parent), m_folder(shopFolder), m_report(report)
+{
+    setObjectName(QStringLiteral("HeadingDialog"));
+    setWindowTitle(QStringLiteral("Шапка заказа"));
+    resize(520, 260);
+    auto* about = new QLabel(QStringLiteral("Эти строки печатаются над каждым заказом на всех кассах: название "
+                                            "магазина, адрес, телефон, ИНН. Пусто — заказ печатается без шапки."),
+                             this);
+    about->setWordWrap(true);
+    m_edit = new QPlainTextEdit(this);
+    m_edit->setObjectName(QStringLiteral("HeadingEdit"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(about);
+    layout->addWidget(m_edit);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &HeadingDialog::save);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    guarded(m_report, [this] { m_edit->setPlainText(loadHeading(m_folder).join(QLatin1Char('\n'))); });
+}
+
+void HeadingDialog::setText(const QString& text)
+{
+    m_edit->setPlainText(text);
+}
+
+void HeadingDialog::save()
+{
+    guarded(m_report, [this] {
+        saveHeading(m_folder, m_edit->toPlainText().split(QLatin1Char('\n')));
+        accept();
+    });
 }
 
 } // namespace korvanta

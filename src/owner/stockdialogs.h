@@ -6,6 +6,8 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
@@ -57,6 +59,8 @@ public:
     ReturnDialog(stock::Journal& journal, ErrorReport* report, QWidget* parent = nullptr);
 
     void showOrder(long long order);
+    // The order whose number the field holds, typed as the paper shows it ("Заказ № 123").
+    void showTypedOrder();
     // Takes back the ticked rows, or every row still out.
     void returnChecked();
     void returnAll();
@@ -64,6 +68,8 @@ public:
 
 signals:
     void returned(const QString& message);
+    // "Копия": the order shown is to be printed again, without shipping.
+    void copyWanted(long long order);
 
 private:
     void doReturn(const std::vector<stock::ItemRef>& lines);
@@ -72,11 +78,28 @@ private:
     ErrorReport* m_report;
     long long m_order = 0;
     std::vector<stock::OrderLine> m_lines;
-    QSpinBox* m_orderBox;
+    QLineEdit* m_orderEdit;
     QLabel* m_about;
     QTableWidget* m_table;
     QPushButton* m_returnChecked;
     QPushButton* m_returnAll;
+    QPushButton* m_copy;
+};
+
+// The shop's heading above every printed order: a few lines of the shop's own details.
+class HeadingDialog : public QDialog {
+    Q_OBJECT
+public:
+    HeadingDialog(const QString& shopFolder, ErrorReport* report, QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    // Writes the heading; on success the dialog closes.
+    void save();
+
+private:
+    QString m_folder;
+    ErrorReport* m_report;
+    QPlainTextEdit* m_edit;
 };
 
 // Сверка: records whose count in the file is not the journal's, and accepting the file's count.

@@ -7,6 +7,7 @@
 #include "filelock.h"
 #include "movements.h"
 #include "order.h"
+#include "printedorder.h"
 
 #include <optional>
 
@@ -32,6 +33,16 @@ int soldQuantity(const Computer& computer, Cat c)
     return 1;
 }
 
+// The price of one piece: the line's amount shared out over its count, unrounded, so that the
+// count of pieces taken back comes to the amount charged for them to the kopeck.
+QString unitPriceText(const QString& amount, int quantity, QChar decimal)
+{
+    if (quantity == 1)
+        return amount;
+    const auto value = tryTextToFloat(amount, decimal);
+    return value ? stock::journalNumber(*value / quantity, decimal) : amount;
+}
+
 bool carriesName(const PriceList& list, int record, const QString& name)
 {
     const PriceRecord r(list, record);
@@ -42,9 +53,11 @@ bool carriesName(const PriceList& list, int record, const QString& name)
 
 void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recorder, const ShipmentFollowUp& followUp)
 {
+    int linePosition = 0; // as the order text counts its item lines
     for (Cat c : summaryOrder()) {
         if (!order.computer.isChosen(c))
             continue;
+        ++linePosition;
         if (!catalogue.records(c))
             continue; // processor or motherboard without a platform
         const QString fileName = catalogue.fileFor(c);
@@ -77,8 +90,12 @@ void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recor
                     catalogue.replaceRecords(c, written);
                     if (followUp.listReplaced)
                         followUp.listReplaced(c);
-                    if (recorder)
-                        recorder(ShippedItem{fileName, record, name, quantity, order.computer[c].price, before, after});
+                    if (recorder) {
+                        const SelectionPair& sold = order.computer[c];
+                        recorder(ShippedItem{fileName, record, name, quantity, sold.price, before, after, sold.item,
+                                             unitPriceText(sold.price, quantity, order.decimal()), sold.price,
+                                             linePosition});
+                    }
                 });
         } catch (const LockError& e) {
             // "Try later" alone would invite printing the order again, which ships the lists
@@ -96,6 +113,48 @@ void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recor
     }
 }
 
+namespace {
+
+// The number this print carries on paper and in the journal, taken once the user confirmed the
+// printer dialog.
+long long reserveOrderNumber(const Catalogue& catalogue)
+{
+    return stock::Journal(catalogue.directory()).reserveOrder();
+}
+
+// The heading, the lines and the number; a failed print is told and the order ships all the same.
+void printOrder(const Catalogue& catalogue, const QStringList& lines, long long number, Printer* printer,
+                MessageBox* messageBox)
+{
+    try {
+        printer->print(paperText(loadHeading(catalogue.directory()), lines, number), PrintJobTitle);
+    } catch (const std::exception&) {
+        if (messageBox)
+            messageBox->showError(PrintErrorMessage);
+    }
+}
+
+// Every shipped item journaled as one order under `number`, with what the order charged.
+void shipUnderNumber(Order& order, Catalogue& catalogue, long long number, const ShipmentRecorder& recorder,
+                     const ShipmentFollowUp& followUp)
+{
+    if (recorder) {
+        shipOrder(order, catalogue, recorder, followUp);
+        return;
+    }
+    stock::ShipmentJournal journal(catalogue.directory(), order.customer);
+    journal.setOrder(number, orderTerms(order));
+    shipOrder(
+        order, catalogue,
+        [&journal](const ShippedItem& s) {
+            journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter,
+                            s.orderLine, s.unitPrice, s.amount, s.linePosition});
+        },
+        followUp);
+}
+
+} // namespace
+
 void printAndShip(Order& order, Catalogue& catalogue, const QStringList& lines, Printer* printer,
                   MessageBox* messageBox, const ShipmentRecorder& recorder, const ShipmentFollowUp& followUp)
 {
@@ -103,24 +162,9 @@ void printAndShip(Order& order, Catalogue& catalogue, const QStringList& lines, 
         return;
     if (followUp.beforePrint)
         followUp.beforePrint();
-    try {
-        printer->print(lines, PrintJobTitle);
-    } catch (const std::exception&) {
-        if (messageBox)
-            messageBox->showError(PrintErrorMessage);
-    }
-    if (recorder) {
-        shipOrder(order, catalogue, recorder, followUp);
-        return;
-    }
-    // One print is one order of the shop's journal; its number is taken with the first sold item.
-    stock::ShipmentJournal journal(catalogue.directory(), order.customer);
-    shipOrder(
-        order, catalogue,
-        [&journal](const ShippedItem& s) {
-            journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter});
-        },
-        followUp);
+    const long long number = reserveOrderNumber(catalogue);
+    printOrder(catalogue, lines, number, printer, messageBox);
+    shipUnderNumber(order, catalogue, number, recorder, followUp);
 }
 
 } // namespace korvanta

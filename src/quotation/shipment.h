@@ -30,6 +30,12 @@ struct ShippedItem {
     QString priceText; // the price text the order printed for the item
     long long stockBefore;
     long long stockAfter;
+    // The item's line of the printed order: its text, the unit price and the line's amount in the
+    // order's unit, and its position among the item lines (1: the first).
+    QString orderLine;
+    QString unitPrice;
+    QString amount;
+    int linePosition;
 };
 // Called for each price list right after it was replaced, while its lock is still held.
 using ShipmentRecorder = std::function<void(const ShippedItem&)>;
@@ -58,11 +64,12 @@ struct ShipmentFollowUp {
 void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recorder = {},
                const ShipmentFollowUp& followUp = {});
 
-// What follows the status lines: the printer dialog, the print job and the shipment. A cancelled
-// dialog prints and ships nothing; a failed print is told in the message box and the order is
-// shipped all the same. A failed shipment is thrown. Every shipped item is journaled in the shop
-// folder's journal.csv as one order, with the customer field; a `recorder` given takes the
-// journal's place.
+// What follows the status lines: the printer dialog, the order's number reserved, the print job
+// (the shop's heading above the lines, the number below them) and the shipment. A cancelled
+// dialog prints and ships nothing and uses no number; a failed print is told in the message box
+// and the order is shipped all the same, under its number. A failed shipment is thrown. Every
+// shipped item is journaled in the shop folder's journal.csv under that number, with the
+// customer field and what the order charged; a `recorder` given takes the journal's place.
 void printAndShip(Order& order, Catalogue& catalogue, const QStringList& lines, Printer* printer,
                   MessageBox* messageBox, const ShipmentRecorder& recorder = {}, const ShipmentFollowUp& followUp = {});
 

@@ -11,52 +11,72 @@ const QString SummarySeparator(54, QLatin1Char('_'));
 namespace {
 
 // Appends line by line to `lines`, so that a failure leaves the lines added before it.
-void compose(const Order& state, QStringList& lines)
+void compose(const OrderText& text, QStringList& lines)
 {
-    const OrderDate& date = state.orderDate;
-    lines.append(QStringLiteral("Заказ выполнен: %1.%2.%3").arg(date.day).arg(date.month).arg(date.year));
+    lines.append(QStringLiteral("Заказ выполнен: ") + text.date);
     lines.append(SummarySeparator);
 
-    // The chosen prices were taken in the unit the settings name now: a change of unit drops them.
-    const QString suffix = unitSuffix(state.settings);
-    const QChar decimal = state.decimal();
     double sum = 0;
-    for (Cat c : summaryOrder()) {
-        if (!state.computer.isChosen(c))
-            continue;
-        const SelectionPair& pair = state.computer[c];
-        lines.append(pair.item + QStringLiteral(":  ") + pair.price + suffix);
-        sum = sum + textToFloat(pair.price, decimal);
+    for (const auto& [item, price] : text.items) {
+        lines.append(item + QStringLiteral(":  ") + price + text.suffix);
+        sum = sum + textToFloat(price, text.decimal);
     }
     lines.append(SummarySeparator);
 
-    const double total = (state.settings.add / 100 + 1) * sum;
-    lines.append(QStringLiteral("Итого...    ") + formatMoney(total, decimal) + suffix);
-    if (state.settings.ndse) {
-        const double vat = total * state.settings.nds / 100;
-        lines.append(QStringLiteral("НДС...        ") + formatMoney(vat, decimal) + suffix);
-        const double grand = (state.settings.nds / 100 + 1) * total;
-        lines.append(QStringLiteral("Всего...    ") + formatMoney(grand, decimal) + suffix);
+    const double total = (text.add / 100 + 1) * sum;
+    lines.append(QStringLiteral("Итого...    ") + formatMoney(total, text.decimal) + text.suffix);
+    if (text.ndse) {
+        const double vat = total * text.nds / 100;
+        lines.append(QStringLiteral("НДС...        ") + formatMoney(vat, text.decimal) + text.suffix);
+        const double grand = (text.nds / 100 + 1) * total;
+        lines.append(QStringLiteral("Всего...    ") + formatMoney(grand, text.decimal) + text.suffix);
     }
 }
 
 } // namespace
 
-Summary summarize(const Order& state)
+QString orderDateText(const OrderDate& date)
+{
+    return QStringLiteral("%1.%2.%3").arg(date.day).arg(date.month).arg(date.year);
+}
+
+OrderText orderText(const Order& state)
+{
+    OrderText text;
+    text.date = orderDateText(state.orderDate);
+    for (Cat c : summaryOrder()) {
+        if (state.computer.isChosen(c))
+            text.items.emplace_back(state.computer[c].item, state.computer[c].price);
+    }
+    // The chosen prices were taken in the unit the settings name now: a change of unit drops them.
+    text.suffix = unitSuffix(state.settings);
+    text.add = state.settings.add;
+    text.ndse = state.settings.ndse;
+    text.nds = state.settings.nds;
+    text.decimal = state.decimal();
+    return text;
+}
+
+Summary summarize(const OrderText& text)
 {
     Summary summary;
     try {
-        compose(state, summary.lines);
+        compose(text, summary.lines);
     } catch (const Error& e) {
         summary.failure = e.message();
     }
     return summary;
 }
 
+Summary summarize(const Order& state)
+{
+    return summarize(orderText(state));
+}
+
 QStringList composeSummary(const Order& state)
 {
     QStringList lines;
-    compose(state, lines);
+    compose(orderText(state), lines);
     return lines;
 }
 

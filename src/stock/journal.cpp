@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -25,6 +26,7 @@ namespace korvanta::stock {
 
 const QString JournalFile = QStringLiteral("journal.csv");
 const QString TornFile = QStringLiteral("journal-torn.csv");
+const QString CounterFile = QStringLiteral("journal-number.txt");
 const QString ShipmentOp = QStringLiteral("отгрузка");
 const QString ReturnOp = QStringLiteral("возврат");
 const QString ReceiptOp = QStringLiteral("приход");
@@ -33,11 +35,14 @@ const QString CorrectionOp = QStringLiteral("правка");
 const QStringList& columnTitles()
 {
     static const QStringList titles{
-        QStringLiteral("№ заказа"),      QStringLiteral("Дата"),     QStringLiteral("Время"),
-        QStringLiteral("Рабочее место"), QStringLiteral("Заказчик"), QStringLiteral("Операция"),
-        QStringLiteral("Файл"),          QStringLiteral("Запись"),   QStringLiteral("Товар"),
-        QStringLiteral("Количество"),    QStringLiteral("Цена"),     QStringLiteral("Было"),
-        QStringLiteral("Стало")};
+        QStringLiteral("№ заказа"),      QStringLiteral("Дата"),          QStringLiteral("Время"),
+        QStringLiteral("Рабочее место"), QStringLiteral("Заказчик"),      QStringLiteral("Операция"),
+        QStringLiteral("Файл"),          QStringLiteral("Запись"),        QStringLiteral("Товар"),
+        QStringLiteral("Количество"),    QStringLiteral("Цена"),          QStringLiteral("Было"),
+        QStringLiteral("Стало"),         QStringLiteral("Строка заказа"), QStringLiteral("Цена за ед."),
+        QStringLiteral("Сумма"),         QStringLiteral("Единица"),       QStringLiteral("Курс"),
+        QStringLiteral("Наценка, %"),    QStringLiteral("НДС, %"),        QStringLiteral("Дата заказа"),
+        QStringLiteral("Строка №")};
     return titles;
 }
 
@@ -159,7 +164,50 @@ long long highestOrder(QFile& file, qint64 size)
     }
 }
 
+// One more than every number the journal's last rows and the counter hold; the counter then
+// holds it. A counter that is missing or unreadable is seeded from the journal.
+long long takeNumber(QFile& journal, qint64 size, const QString& counterPath)
+{
+    long long counted = 0;
+    QFile counter(counterPath);
+    if (counter.open(QIODevice::ReadOnly))
+        counted = std::max(0LL, counter.readAll().trimmed().toLongLong());
+    const long long next = std::max(counted, size > 0 ? highestOrder(journal, size) : 0) + 1;
+    const QString failure = replaceFile(counterPath, QByteArray::number(next) + "\r\n");
+    if (!failure.isEmpty())
+        throw writeError(counterPath, failure);
+    return next;
+}
+
 } // namespace
+
+QString journalNumber(double value, QChar decimal, bool showSeparator)
+{
+    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    if (showSeparator && !text.contains(QLatin1Char('.')) && !text.contains(QLatin1Char('e')) &&
+        !text.contains(QLatin1Char('n'))) // nan, inf
+        text += QStringLiteral(".0");
+    text.replace(QLatin1Char('.'), decimal);
+    return text;
+}
+
+std::optional<double> readJournalNumber(const QString& text)
+{
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = plain.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+QChar decimalOf(const JournalRow& row, QChar fallback)
+{
+    for (const QString* text : {&row.rate, &row.unitPrice, &row.amount})
+        for (QChar c : *text)
+            if (c == QLatin1Char(',') || c == QLatin1Char('.'))
+                return c;
+    return fallback;
+}
 
 QStringList JournalRow::fields() const
 {
@@ -175,12 +223,22 @@ QStringList JournalRow::fields() const
             QString::number(quantity),
             oneLine(priceText),
             QString::number(stockBefore),
-            QString::number(stockAfter)};
+            QString::number(stockAfter),
+            oneLine(orderLine),
+            unitPrice,
+            oneLine(amount),
+            oneLine(unit),
+            rate,
+            markup,
+            vat,
+            orderDate,
+            linePosition > 0 ? QString::number(linePosition) : QString()};
 }
 
 std::optional<JournalRow> JournalRow::fromFields(const QStringList& fields)
 {
-    if (fields.size() < ColumnCount)
+    // Rows written before the charged columns existed end after BaseColumnCount.
+    if (fields.size() < BaseColumnCount)
         return std::nullopt;
     const auto order = toNumber(fields[OrderColumn]);
     const auto record = toNumber(fields[RecordColumn]);
@@ -203,6 +261,16 @@ std::optional<JournalRow> JournalRow::fromFields(const QStringList& fields)
     row.priceText = fields[PriceColumn];
     row.stockBefore = *before;
     row.stockAfter = *after;
+    const auto text = [&](int column) { return column < fields.size() ? fields[column] : QString(); };
+    row.orderLine = text(OrderLineColumn);
+    row.unitPrice = text(UnitPriceColumn);
+    row.amount = text(AmountColumn);
+    row.unit = text(UnitColumn);
+    row.rate = text(RateColumn);
+    row.markup = text(MarkupColumn);
+    row.vat = text(VatColumn);
+    row.orderDate = text(OrderDateColumn);
+    row.linePosition = int(toNumber(text(LinePositionColumn)).value_or(0));
     return row;
 }
 
@@ -240,6 +308,24 @@ QString Journal::tornPath() const
     return listPath(TornFile);
 }
 
+QString Journal::counterPath() const
+{
+    return listPath(CounterFile);
+}
+
+long long Journal::reserveOrder()
+{
+    long long order = 0;
+    withFileLock(path(), [&] {
+        QFile file(path());
+        // A journal not yet there counts as empty; the counter is enough.
+        if (file.exists() && !file.open(QIODevice::ReadOnly))
+            throw writeError(path(), file.errorString());
+        order = takeNumber(file, file.isOpen() ? file.size() : 0, counterPath());
+    });
+    return order;
+}
+
 long long Journal::append(std::vector<JournalRow> rows)
 {
     if (rows.empty())
@@ -253,7 +339,8 @@ long long Journal::append(std::vector<JournalRow> rows)
         setTornTailAside(file, size, tornPath());
 
         const QDateTime now = QDateTime::currentDateTime();
-        const long long next = highestOrder(file, size) + 1;
+        const bool numbered = std::all_of(rows.begin(), rows.end(), [](const JournalRow& r) { return r.order != 0; });
+        const long long next = numbered ? 0 : takeNumber(file, size, counterPath());
         QByteArray bytes;
         if (size == 0)
             bytes += csv::row(columnTitles());

@@ -74,7 +74,10 @@ std::vector<qsizetype> selectRows(const JournalReader& reader, const JournalFilt
     const int from = filter.from.isNull() ? 0 : dateKey(filter.from);
     const int to = filter.to.isNull() ? 99999999 : dateKey(filter.to);
     const QByteArray operation = cp1251::encode(filter.operation);
+    const QByteArray order = QByteArray::number(filter.order);
     for (qsizetype i = 0; i < reader.size(); ++i) {
+        if (filter.order != 0 && reader.fieldBytes(i, OrderColumn) != order)
+            continue;
         if (!filter.operation.isEmpty() && reader.fieldBytes(i, OperationColumn) != operation)
             continue;
         if (from > 0 || to < 99999999) {

@@ -15,10 +15,12 @@ struct JournalFilter {
     QString customer;    // part of the customer field, any letter case
     QString item;        // part of the item name, any letter case
     QString operation;   // exact; empty: all
+    long long order = 0; // the order number; 0: all
 
     bool isEmpty() const
     {
-        return from.isNull() && to.isNull() && customer.isEmpty() && item.isEmpty() && operation.isEmpty();
+        return from.isNull() && to.isNull() && customer.isEmpty() && item.isEmpty() && operation.isEmpty() &&
+               order == 0;
     }
 };
 

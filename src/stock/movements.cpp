@@ -80,6 +80,16 @@ long long moveOne(Journal& journal, const ItemRef& item, const QString& operatio
     return order;
 }
 
+// A return's "Сумма": the unit price times the quantity taken back. Rows without a unit price
+// (written before the journal had one) keep theirs.
+QString returnedAmount(const JournalRow& shipped, long long quantity)
+{
+    const auto unit = readJournalNumber(shipped.unitPrice);
+    if (!unit)
+        return shipped.amount;
+    return formatMoney(*unit * double(quantity), decimalOf(shipped, systemDecimalSeparator()));
+}
+
 std::optional<long long> lastStockAfter(const JournalReader& reader, const QString& fileName, int record)
 {
     const QByteArray file = cp1251::encode(QFileInfo(fileName).fileName());
@@ -191,6 +201,7 @@ int returnItems(Journal& journal, long long order, const std::vector<ItemRef>& l
                     const long long after = checkedCount(before + shipped.quantity, item);
                     setRecordStock(list, item.record, intToText(after));
                     JournalRow row = shipped;
+                    row.amount = returnedAmount(shipped, shipped.quantity);
                     row.date.clear();
                     row.time.clear();
                     row.workplace = actor.workplace;
@@ -298,6 +309,15 @@ void ShipmentJournal::record(const Item& item)
     row.priceText = item.priceText;
     row.stockBefore = item.stockBefore;
     row.stockAfter = item.stockAfter;
+    row.orderLine = item.orderLine;
+    row.unitPrice = item.unitPrice;
+    row.amount = item.amount;
+    row.unit = m_terms.unit;
+    row.rate = m_terms.rate;
+    row.markup = m_terms.markup;
+    row.vat = m_terms.vat;
+    row.orderDate = m_terms.orderDate;
+    row.linePosition = item.linePosition;
     const long long order = m_journal->append({row});
     if (m_order == 0)
         m_order = order;

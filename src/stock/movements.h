@@ -50,9 +50,9 @@ int returnItems(Journal& journal, long long order, const std::vector<ItemRef>& l
 struct Discrepancy {
     QString fileName;
     int record = 0;
-    QString name;           // as the file has it now
+    QString name; // as the file has it now
     long long journalStock = 0;
-    QString fileStock;      // the file's text, which may not be a number
+    QString fileStock; // the file's text, which may not be a number
 };
 
 // Сверка: every journaled record whose file count differs from the journal, in file and record
@@ -64,9 +64,18 @@ std::vector<Discrepancy> reconcile(const Journal& journal, const JournalReader& 
 // difference is still there. Returns false when it is gone already.
 bool acceptFileCount(Journal& journal, const Discrepancy& discrepancy, const Actor& actor);
 
-// Rows of printing: one object per printed order. The first row takes the next order number;
-// the rows after it carry the same number. Call record() for each shipped item right after its
-// list was replaced, under the list's lock.
+// What a printed order charged, the same for all its rows (texts as the journal keeps them).
+struct OrderTerms {
+    QString unit;
+    QString rate;
+    QString markup;
+    QString vat; // empty: VAT not charged
+    QString orderDate;
+};
+
+// Rows of printing: one object per printed order. The rows carry the number reserved for the
+// print, or else the first row takes the next order number and the rows after it carry the same.
+// Call record() for each shipped item right after its list was replaced, under the list's lock.
 class ShipmentJournal {
 public:
     struct Item {
@@ -77,6 +86,11 @@ public:
         QString priceText;
         long long stockBefore = 0;
         long long stockAfter = 0;
+        // The item's line of the printed order: its text, unit price, amount and position.
+        QString orderLine;
+        QString unitPrice;
+        QString amount;
+        int linePosition = 0;
     };
 
     // The journal of `directory` (empty: the working folder).
@@ -84,10 +98,17 @@ public:
     // Another journal, e.g. one that fails on purpose.
     ShipmentJournal(Journal& journal, const QString& customer, const QString& workplace = currentWorkplace());
 
+    // The number reserved for the printed order, and what it charged.
+    void setOrder(long long order, const OrderTerms& terms)
+    {
+        m_order = order;
+        m_terms = terms;
+    }
     void record(const Item& item);
     long long orderNumber() const { return m_order; }
 
 private:
+    OrderTerms m_terms;
     std::unique_ptr<Journal> m_own;
     Journal* m_journal;
     QString m_customer;

@@ -3,7 +3,9 @@
 #include "error.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -70,8 +72,20 @@ QString documentsFolder()
 
 QString freshOrderFile(const QString& folder, const QDateTime& when)
 {
+    return freshPdfFile(folder, QStringLiteral("Заказ ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm")));
+}
+
+QFont orderFont()
+{
+    const QString family = QStringLiteral("MS Sans Serif");
+    QFont font = QFontDatabase::hasFamily(family) ? QFont(family) : QApplication::font();
+    font.setPixelSize(13);
+    return font;
+}
+
+QString freshPdfFile(const QString& folder, const QString& stem)
+{
     const QDir dir(folder);
-    const QString stem = QStringLiteral("Заказ ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm"));
     QString name = stem + QStringLiteral(".pdf");
     for (int n = 2; dir.exists(name); ++n)
         name = QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
@@ -99,7 +113,9 @@ bool QtPrinter::setup()
     p.setPrintRange(QPrinter::AllPages);
     p.setFromTo(0, 0);
     const QString folder = m_pdfFolder.isEmpty() ? documentsFolder() : m_pdfFolder;
-    OrderPrintDialog dialog(&p, m_parent, freshOrderFile(folder, QDateTime::currentDateTime()));
+    const QString proposed =
+        m_pdfName.isEmpty() ? freshOrderFile(folder, QDateTime::currentDateTime()) : freshPdfFile(folder, m_pdfName);
+    OrderPrintDialog dialog(&p, m_parent, proposed);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     // The whole order, whatever the print system was told before.

@@ -28,6 +28,8 @@ public:
     void setOutputPdf(const QString& path) { m_outputPdf = path; }
     // The folder in which the dialog proposes a PDF file of the order; empty: the user's documents.
     void setPdfFolder(const QString& folder) { m_pdfFolder = folder; }
+    // The name the proposed PDF file starts with; empty: "Заказ" and the date and time.
+    void setPdfName(const QString& stem) { m_pdfName = stem; }
 
     bool setup() override;
     // The lines, laid out over the printable area of as many pages as they need, as one job.
@@ -41,10 +43,16 @@ private:
     QFont m_font;
     QString m_outputPdf;
     QString m_pdfFolder;
+    QString m_pdfName;
 };
+
+// The order's own font, 13 pixels high, in which it is shown and printed.
+QFont orderFont();
 
 // A PDF file name for the order printed at `when` that no file in `folder` has yet:
 // "Заказ 2026-12-07 15-04.pdf", then "Заказ 2026-12-07 15-04 (2).pdf" and so on.
 QString freshOrderFile(const QString& folder, const QDateTime& when);
+// The same for a name of its own: "<stem>.pdf", then "<stem> (2).pdf" and so on.
+QString freshPdfFile(const QString& folder, const QString& stem);
 
 } // namespace korvanta

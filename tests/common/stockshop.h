@@ -27,8 +27,17 @@ struct StockShop : TestShop {
             },
             [&](const PriceList& list) {
                 const long long after = recordLine(list, record, StockLine).toLongLong();
-                order.record({filePath, record, recordLine(list, record, NameLine), quantity,
-                              recordLine(list, record, PriceLine), after + quantity, after});
+                order.record({filePath,
+                              record,
+                              recordLine(list, record, NameLine),
+                              quantity,
+                              recordLine(list, record, PriceLine),
+                              after + quantity,
+                              after,
+                              {},
+                              {},
+                              {},
+                              0});
             });
     }
 };

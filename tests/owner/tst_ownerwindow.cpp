@@ -6,6 +6,7 @@
 #include "fakes.h"
 #include "ownerwindow.h"
 #include "pricelistwindows.h"
+#include "printedorder.h"
 #include "stockdialogs.h"
 #include "stockshop.h"
 
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -58,8 +60,7 @@ struct FakeFileChooser : FileChooser {
 };
 
 // Runs `look` on the modal dialog `open` shows, once it shows, and returns what it saw there.
-template <typename Dialog>
-bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
+template <typename Dialog> bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
 {
     bool shown = false;
     QTimer::singleShot(0, [&] {
@@ -91,19 +92,26 @@ private slots:
     {
         QTest::addColumn<QString>("customer");
         QTest::addColumn<int>("operation"); // index in the operation list
+        QTest::addColumn<QString>("order"); // as typed from the paper
         QTest::addColumn<QList<long long>>("orders");
-        QTest::newRow("everything, newest first") << QString() << 0 << QList<long long>{3, 2, 1, 1};
-        QTest::newRow("customer") << QStringLiteral("иван") << 0 << QList<long long>{1, 1};
-        QTest::newRow("receiving") << QString() << 3 << QList<long long>{3};
-        QTest::newRow("nothing") << QStringLiteral("Сидоров") << 1 << QList<long long>{};
+        QTest::newRow("everything, newest first") << QString() << 0 << QString() << QList<long long>{3, 2, 1, 1};
+        QTest::newRow("customer") << QStringLiteral("иван") << 0 << QString() << QList<long long>{1, 1};
+        QTest::newRow("receiving") << QString() << 3 << QString() << QList<long long>{3};
+        QTest::newRow("nothing") << QStringLiteral("Сидоров") << 1 << QString() << QList<long long>{};
+        QTest::newRow("order as printed") << QString() << 0 << QStringLiteral("Заказ № 1") << QList<long long>{1, 1};
+        QTest::newRow("order number alone") << QString() << 0 << QStringLiteral("2") << QList<long long>{2};
+        QTest::newRow("order and operation") << QString() << 3 << QStringLiteral("2") << QList<long long>{};
+        QTest::newRow("number half typed") << QString() << 0 << QStringLiteral("№ 1 /") << QList<long long>{};
     }
     void journalTable()
     {
         QFETCH(QString, customer);
         QFETCH(int, operation);
+        QFETCH(QString, order);
         QFETCH(QList<long long>, orders);
         OwnerShop shop;
         OwnerWindow window(shop.tmp.path(), &shop.errors);
+        window.findChild<QLineEdit*>(QStringLiteral("OrderFilterEdit"))->setText(order);
         window.findChild<QLineEdit*>(QStringLiteral("CustomerEdit"))->setText(customer);
         window.findChild<QComboBox*>(QStringLiteral("OperationBox"))->setCurrentIndex(operation);
         window.applyFilter();
@@ -111,6 +119,109 @@ private slots:
         window.resetFilter();
         QCOMPARE(window.model().rowCount(), 4);
         QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // A copy of a past order from the journal view: the order's text rebuilt, marked, printed;
+    // nothing shipped and nothing journaled. A cancelled printer dialog prints nothing.
+    void copyFromTheJournalView_data()
+    {
+        QTest::addColumn<long long>("order");
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<int>("items"); // item lines of the order
+        QTest::newRow("two items") << 1LL << true << 2;
+        QTest::newRow("one item") << 2LL << true << 1;
+        QTest::newRow("dialog cancelled") << 1LL << false << 0;
+    }
+    void copyFromTheJournalView()
+    {
+        QFETCH(long long, order);
+        QFETCH(bool, confirm);
+        QFETCH(int, items);
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        FakePrinter printer;
+        printer.confirm = confirm;
+        window.setPrinter(&printer);
+        const auto before = shop.snapshot();
+        for (int row = 0; row < window.model().rowCount(); ++row)
+            if (window.model().journalRow(row)->order == order)
+                window.view()->setCurrentIndex(window.model().index(row, 0));
+        window.printCopy();
+        QVERIFY2(shop.errors.reported.isEmpty(), qPrintable(shop.errors.reported.join(QLatin1Char('\n'))));
+        QCOMPARE(printer.setups, 1);
+        QCOMPARE(shop.changedSince(before), QStringList()); // lists and journal as they were
+        if (!confirm) {
+            QVERIFY(printer.printed.isEmpty());
+            return;
+        }
+        QCOMPARE(printer.printed.size(), 1);
+        const QStringList paper = printer.printed.first();
+        QCOMPARE(paper.first(), QStringLiteral("КОПИЯ"));
+        QCOMPARE(paper.last(), QStringLiteral("Заказ № %1").arg(order));
+        QCOMPARE(paper.filter(QStringLiteral(" у.е.")).size(), items + 1); // and the total
+        QVERIFY(paper.contains(QStringLiteral("Статус: ОТГРУЖЕНО")));
+    }
+
+    void copyWithoutAnOrderIsRefused()
+    {
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        FakePrinter printer;
+        window.setPrinter(&printer);
+        window.view()->setCurrentIndex(window.model().index(0, 0)); // the receipt, order 3
+        window.printCopy();
+        window.printCopy(9);
+        QCOMPARE(shop.errors.reported, QStringList({QStringLiteral("В журнале нет отгрузки по заказу № 3."),
+                                                    QStringLiteral("В журнале нет отгрузки по заказу № 9.")}));
+        QCOMPARE(printer.setups, 0);
+    }
+
+    // "Возврат" finds the order by the number as the paper shows it, and offers its copy.
+    void returnByThePrintedNumber_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("lines"); // -1: not understood
+        QTest::newRow("as printed") << QStringLiteral("Заказ № 1") << 2;
+        QTest::newRow("number sign") << QStringLiteral("№2") << 1;
+        QTest::newRow("a receipt") << QStringLiteral("3") << 0;
+        QTest::newRow("not a number") << QStringLiteral("Заказ № первый") << -1;
+    }
+    void returnByThePrintedNumber()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, lines);
+        OwnerShop shop;
+        ReturnDialog giveBack(shop.journal, &shop.errors);
+        QSignalSpy copies(&giveBack, &ReturnDialog::copyWanted);
+        giveBack.findChild<QLineEdit*>(QStringLiteral("OrderEdit"))->setText(typed);
+        giveBack.showTypedOrder();
+        auto* copy = giveBack.findChild<QPushButton*>(QStringLiteral("CopyBtn"));
+        QCOMPARE(shop.errors.reported.size(), lines < 0 ? 1 : 0);
+        QCOMPARE(giveBack.lines()->rowCount(), std::max(lines, 0));
+        QCOMPARE(copy->isEnabled(), lines > 0);
+        if (lines > 0) {
+            copy->click();
+            QCOMPARE(copies.size(), 1);
+            QCOMPARE(copies.first().first().toLongLong(), orderNumberFromText(typed).value());
+        }
+    }
+
+    // The heading typed in the owner's dialog is what every counter prints above the order.
+    void headingEditor()
+    {
+        OwnerShop shop;
+        HeadingDialog dialog(shop.folder, &shop.errors);
+        dialog.setText(QStringLiteral("Компьютерный салон «Вектор»\nг. Тверь\n\n"));
+        dialog.save();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(loadHeading(shop.folder),
+                 QStringList({QStringLiteral("Компьютерный салон «Вектор»"), QStringLiteral("г. Тверь")}));
+        HeadingDialog again(shop.folder, &shop.errors);
+        again.setText(QStringLiteral("ИНН ✓"));
+        again.save();
+        QCOMPARE(again.result(), int(QDialog::Rejected));
+        QCOMPARE(shop.errors.reported.size(), 1);
+        QCOMPARE(loadHeading(shop.folder).size(), 2);
     }
 
     void sortByClickingAColumn()
@@ -232,11 +343,16 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("stored"); // Ram A's name in the file afterwards
         QTest::addColumn<QString>("shown");  // the name in the form afterwards
-        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2" << "Ram B";
-        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A" << "Ram B";
-        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
-        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2" << "нет";
-        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2"
+                              << "Ram B";
+        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A"
+                                 << "Ram B";
+        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A"
+                              << "Ram A2";
+        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2"
+                                          << "нет";
+        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A"
+                                          << "Ram A2";
     }
     void unsavedChangesAreAsked()
     {
@@ -299,11 +415,11 @@ private slots:
         QTest::addColumn<QStringList>("preview"); // "file|№|item|field|before|after"
         QTest::addColumn<QString>("refusal");
         const QStringList changes{"Ram.dat|2|Ram A|Цена|10|15", "Ram.dat|2|Ram A|Остаток|3|8"};
-        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n" << true << changes
-                                   << QString();
+        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n"
+                                   << true << changes << QString();
         QTest::newRow("cancelled") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\n" << false << changes << QString();
-        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n" << true << QStringList{}
-                                 << "Строка 3, столбец «Номер»";
+        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n"
+                                 << true << QStringList{} << "Строка 3, столбец «Номер»";
     }
     void importThroughThePreview()
     {
@@ -321,17 +437,18 @@ private slots:
         const int rows = window.model().rowCount();
 
         QStringList shown;
-        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); }, [&](ImportPreview* dialog) {
-            const QAbstractItemModel* table = dialog->changes()->model();
-            for (int r = 0; r < table->rowCount(); ++r) {
-                QStringList cells;
-                for (int c = 0; c < table->columnCount(); ++c)
-                    cells << table->index(r, c).data().toString();
-                shown << cells.join(QLatin1Char('|'));
-            }
-            if (confirm)
-                dialog->applyButton()->click();
-        });
+        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); },
+                                                     [&](ImportPreview* dialog) {
+                                                         const QAbstractItemModel* table = dialog->changes()->model();
+                                                         for (int r = 0; r < table->rowCount(); ++r) {
+                                                             QStringList cells;
+                                                             for (int c = 0; c < table->columnCount(); ++c)
+                                                                 cells << table->index(r, c).data().toString();
+                                                             shown << cells.join(QLatin1Char('|'));
+                                                         }
+                                                         if (confirm)
+                                                             dialog->applyButton()->click();
+                                                     });
         QCOMPARE(opened, refusal.isEmpty());
         QCOMPARE(shown, preview);
         QCOMPARE(shop.errors.reported.size(), refusal.isEmpty() ? 0 : 1);

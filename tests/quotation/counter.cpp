@@ -1,6 +1,9 @@
 // One counter of a shop for the test of several counters on one folder, driving the real core:
 //   counter ship <folder> <times>   chooses record 1 of "Proc_int.dat" and "Mat_int.dat" and ships
 //                                   that order <times> times;
+//   counter print <folder> <times> <name>  the same order printed and shipped <times> times, each
+//                                   for the customer "<name> <i>"; prints "<customer>;<last line
+//                                   of the paper>" for each;
 //   counter read <folder> <stop>    reads both lists over and over until the file <stop> exists,
 //                                   and fails on any read that is not a whole list;
 //   counter edit <folder> <file> <record> <field> <text>
@@ -13,6 +16,7 @@
 #include "movements.h"
 #include "pricelistediting.h"
 #include "shipment.h"
+#include "summary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,6 +40,30 @@ int ship(const QString& folder, int times)
     state.boxChange(Cat::Mat, 1);
     for (int i = 0; i < times; ++i)
         shipOrder(state);
+    return 0;
+}
+
+// The paper's last line is its number.
+struct PaperPrinter : Printer {
+    QString last;
+    bool setup() override { return true; }
+    void print(const QStringList& lines, const QString&) override { last = lines.last(); }
+};
+
+int print(const QString& folder, int times, const QString& name)
+{
+    MainState state(Facilities{}, QLatin1Char('.'), folder);
+    state.procGroupClick(0);
+    state.sheetEnter(Page::Proc);
+    state.boxChange(Cat::Proc, 1);
+    state.boxChange(Cat::Mat, 1);
+    PaperPrinter printer;
+    for (int i = 0; i < times; ++i) {
+        state.order.customer = QStringLiteral("%1 %2").arg(name).arg(i);
+        QStringList lines = composeSummary(state.order);
+        printBtnClick(state, lines, &printer, nullptr);
+        std::printf("%s;%s\n", qPrintable(state.order.customer), qPrintable(printer.last));
+    }
     return 0;
 }
 
@@ -101,6 +129,8 @@ int main(int argc, char** argv)
     try {
         if (args.size() == 4 && args.at(1) == QLatin1String("ship"))
             return ship(args.at(2), args.at(3).toInt());
+        if (args.size() == 5 && args.at(1) == QLatin1String("print"))
+            return print(args.at(2), args.at(3).toInt(), args.at(4));
         if (args.size() == 4 && args.at(1) == QLatin1String("read"))
             return read(args.at(2), args.at(3));
         if (args.size() == 7 && args.at(1) == QLatin1String("edit"))
@@ -111,7 +141,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: counter ship <folder> <times> | read <folder> <stop> | edit <folder> <file> <record> "
-                         "<field> <text> | receive <folder> <file> <record> <quantity> <times>\n");
+    std::fprintf(stderr, "usage: counter ship <folder> <times> | print <folder> <times> <name> | read <folder> <stop> | "
+                         "edit <folder> <file> <record> <field> <text> | receive <folder> <file> <record> <quantity> "
+                         "<times>\n");
     return 3;
 }

@@ -22,8 +22,15 @@ const QString Owner = QStringLiteral("owner@shop");
 QStringList described(const JournalReader& reader)
 {
     QStringList rows;
-    for (qsizetype i = 0; i < reader.size(); ++i)
-        rows << reader.fields(i).mid(CustomerColumn).join(QLatin1Char('|'));
+    for (qsizetype i = 0; i < reader.size(); ++i) {
+        const QStringList fields = reader.fields(i);
+        QString row = fields.mid(CustomerColumn, BaseColumnCount - CustomerColumn).join(QLatin1Char('|'));
+        // The owner's changes charge nothing: a printed order's columns stay empty.
+        const QStringList charged = fields.mid(BaseColumnCount);
+        if (charged.size() != ColumnCount - BaseColumnCount || !charged.join(QString()).isEmpty())
+            row += QStringLiteral(" charged: ") + charged.join(QLatin1Char('|'));
+        rows << row;
+    }
     return rows;
 }
 
@@ -72,10 +79,18 @@ private slots:
         QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("stock");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("name only") << "Ram A 16 ГБ" << "10" << "5" << QStringList{};
-        QTest::newRow("price only") << "Ram A" << "12,5" << "5" << QStringList{};
-        QTest::newRow("stock") << "Ram A" << "10" << "0" << QStringList{"|правка|Ram.dat|2|Ram A|-5|10|5|0"};
-        QTest::newRow("everything") << "Ram A+" << "11" << "7" << QStringList{"|правка|Ram.dat|2|Ram A+|2|11|5|7"};
+        QTest::newRow("name only") << "Ram A 16 ГБ"
+                                   << "10"
+                                   << "5" << QStringList{};
+        QTest::newRow("price only") << "Ram A"
+                                    << "12,5"
+                                    << "5" << QStringList{};
+        QTest::newRow("stock") << "Ram A"
+                               << "10"
+                               << "0" << QStringList{"|правка|Ram.dat|2|Ram A|-5|10|5|0"};
+        QTest::newRow("everything") << "Ram A+"
+                                    << "11"
+                                    << "7" << QStringList{"|правка|Ram.dat|2|Ram A+|2|11|5|7"};
     }
     void editJournalsOnlyStock()
     {
