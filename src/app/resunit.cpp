@@ -76,10 +76,18 @@ void TResForm::showLines()
 
 void TResForm::FormShow()
 {
+    // The order shows its lists as they are now; what changed in it is told once the window stands
+    // on the screen. A list that cannot be read is reported after the order as it stands is shown.
     guarded(m_facilities.errorReport, [&] {
-        // The order shows its lists as they are now; what changed in it is told once the window
-        // stands on the screen.
-        const QStringList told = m_state.followOrder();
+        QStringList told;
+        try {
+            told = m_state.followOrder();
+        } catch (const Error& e) {
+            QTimer::singleShot(0, this, [this, failure = e.message()] {
+                if (m_facilities.errorReport)
+                    m_facilities.errorReport->report(failure);
+            });
+        }
         const Summary summary = summarize(m_state.order);
         m_lines = summary.lines;
         showLines();

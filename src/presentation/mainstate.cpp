@@ -178,7 +178,8 @@ void MainState::takeChangedList(Cat c, int list, PriceList content, QStringList&
 void MainState::checkOrderBeforePrint(const QStringList& lines)
 {
     const QStringList told = followOrder();
-    const QStringList text = composeSummary(order);
+    // The lines as the summary window composes them, up to a line it cannot compose.
+    const QStringList text = summarize(order).lines;
     if (told.isEmpty() && lines.mid(0, text.size()) == text)
         return;
     QString message = QStringLiteral("Прайс-листы изменились после того, как был составлен заказ.");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "facilities.h"
 #include "error.h"
+#include "facilities.h"
 
 #include <QStringList>
 #include <functional>
@@ -21,11 +21,13 @@ struct FakeErrorReport : ErrorReport {
 };
 
 struct FakePrinter : Printer {
-    bool confirm = true;                // the user's answer in the printer dialog
-    QString failWith;                   // non-empty: the print job fails
+    bool confirm = true; // the user's answer in the printer dialog
+    QString failWith;    // non-empty: the print job fails
     int setups = 0;
     QList<QStringList> printed;
     QStringList titles;
+    // Runs while the job prints: another copy's change after the order's lists were checked.
+    std::function<void()> whilePrinting;
     bool setup() override
     {
         ++setups;
@@ -33,6 +35,8 @@ struct FakePrinter : Printer {
     }
     void print(const QStringList& lines, const QString& title) override
     {
+        if (whilePrinting)
+            whilePrinting();
         if (!failWith.isEmpty())
             throw Error(failWith);
         printed.append(lines);

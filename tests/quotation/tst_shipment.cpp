@@ -286,8 +286,11 @@ private slots:
         shop.choose({{Cat::RAM, 1}, {Cat::Case, 1}, {Cat::Mon, 1}});
         QList<QStringList> cases = Shop::smallRecords(QStringLiteral("Case.dat"));
         cases[1][4] = QStringLiteral("пять");
-        writeList(shop.dir, QStringLiteral("Case.dat"), cases);
-        const auto before = shop.aged();
+        TestShop::Snapshot before;
+        shop.fakes.printer.whilePrinting = [&] {
+            writeList(shop.dir, QStringLiteral("Case.dat"), cases);
+            before = shop.aged();
+        };
         QCOMPARE(failureOf([&] { shop.print(); }), QStringLiteral("'пять' is not a valid integer value"));
         QCOMPARE(shop.changedSince(before), QStringList({QStringLiteral("Ram.dat")}));
     }
@@ -299,9 +302,12 @@ private slots:
         Shop shop;
         shop.choose({{Cat::Case, 1}, {Cat::Vint, 1}, {Cat::Mon, 1}});
         shop.ageAll();
-        QVERIFY(QFile::remove(shop.path(QStringLiteral("Vint.dat"))));
-        QVERIFY(shop.dir.mkdir(QStringLiteral("Vint.dat")));
-        const auto before = shop.snapshot();
+        TestShop::Snapshot before;
+        shop.fakes.printer.whilePrinting = [&] {
+            QVERIFY(QFile::remove(shop.path(QStringLiteral("Vint.dat"))));
+            QVERIFY(shop.dir.mkdir(QStringLiteral("Vint.dat")));
+            before = shop.snapshot();
+        };
         const QString message = failureOf([&] { shop.print(); });
         const QString prefix = QStringLiteral("Cannot open file \"%1\". ")
                                    .arg(QFileInfo(shop.path(QStringLiteral("Vint.dat"))).absoluteFilePath());
@@ -423,7 +429,8 @@ private slots:
         QCOMPARE(shop.state->pages.pageView(category(cat).page).warningVisible, warning);
     }
 
-    // The record at the chosen place no longer carries the chosen name: that file stays as it is,
+    // The record at the chosen place no longer carries the chosen name when the order ships (changed
+    // while the job prints, after the check before printing): that file stays as it is,
     // the files before it stay shipped, the ones after are not, and the stale choice is dropped so
     // that the salesperson picks from the list as it now is.
     void changedRecordIsRefused_data()
@@ -442,8 +449,11 @@ private slots:
             disks.removeLast();
         else
             disks[2][0] = QStringLiteral("Vint C");
-        writeList(shop.dir, QStringLiteral("Vint.dat"), disks);
-        const auto before = shop.aged();
+        TestShop::Snapshot before;
+        shop.fakes.printer.whilePrinting = [&] {
+            writeList(shop.dir, QStringLiteral("Vint.dat"), disks);
+            before = shop.aged();
+        };
         QCOMPARE(failureOf([&] { shop.print(); }),
                  QStringLiteral("Прайс-лист \"Vint.dat\" изменён: на месте товара \"Vint B\" теперь другая запись. "
                                 "Этот товар и следующие товары заказа не отгружены; выберите товар заново."));
