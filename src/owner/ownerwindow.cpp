@@ -250,9 +250,8 @@ void OwnerWindow::resetFilter()
 void OwnerWindow::showStatus(const QString& message)
 {
     m_count->setText(QStringLiteral("Строк: %1 из %2   Журнал: %3")
-                         .arg(m_model->rowCount())
-                         .arg(m_model->totalRows())
-                         .arg(QDir::toNativeSeparators(QFileInfo(m_journal.path()).absoluteFilePath())));
+                         .arg(grouped(m_model->rowCount()), grouped(m_model->totalRows()),
+                              QDir::toNativeSeparators(QFileInfo(m_journal.path()).absoluteFilePath())));
     if (!message.isEmpty())
         statusBar()->showMessage(message, 15000);
 }
@@ -341,8 +340,7 @@ void OwnerWindow::importPriceLists()
         PriceListJournal rows(m_journal);
         const QStringList files = applyImport(plan, m_journal.directory(), rows.observer());
         QString message = QStringLiteral("Импорт: изменено товаров %1 в прайс-листах: %2.")
-                              .arg(plan.items.size())
-                              .arg(files.join(QStringLiteral(", ")));
+                              .arg(grouped(qsizetype(plan.items.size())), files.join(QStringLiteral(", ")));
         if (rows.orderNumber() > 0)
             message += QStringLiteral(" Остатки записаны в журнал, № %1.").arg(rows.orderNumber());
         showStatus(message);

@@ -105,12 +105,20 @@ ItemEditor::ItemEditor(Journal& journal, QChar decimal, ErrorReport* report, QWi
     layout->addLayout(buttons);
 
     m_question = [this](const QString& name) {
-        const auto answer = QMessageBox::question(
-            this, windowTitle(), QStringLiteral("Товар «%1» изменён. Сохранить изменения?").arg(name),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        return answer == QMessageBox::Save      ? Unsaved::Save
-               : answer == QMessageBox::Discard ? Unsaved::Discard
-                                                : Unsaved::Stay;
+        // Buttons named here: the standard Discard reads "Отклонить" in Russian, not what it does.
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        QStringLiteral("Товар «%1» изменён. Сохранить изменения?").arg(name), QMessageBox::NoButton,
+                        this);
+        box.setObjectName(QStringLiteral("UnsavedQuestion"));
+        QPushButton* saveButton = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+        QPushButton* stay = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        box.setDefaultButton(saveButton);
+        box.setEscapeButton(stay);
+        box.exec();
+        return box.clickedButton() == saveButton ? Unsaved::Save
+               : box.clickedButton() == discard  ? Unsaved::Discard
+                                                 : Unsaved::Stay;
     };
     connect(m_lists, &QComboBox::currentIndexChanged, this, &ItemEditor::listChosen);
     connect(m_table, &QTableWidget::currentCellChanged, this, &ItemEditor::rowChosen);

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -58,8 +59,7 @@ struct FakeFileChooser : FileChooser {
 };
 
 // Runs `look` on the modal dialog `open` shows, once it shows, and returns what it saw there.
-template <typename Dialog>
-bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
+template <typename Dialog> bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
 {
     bool shown = false;
     QTimer::singleShot(0, [&] {
@@ -159,7 +159,7 @@ private slots:
         reconcile.check();
         QCOMPARE(reconcile.table()->rowCount(), 1);
         QCOMPARE(reconcile.table()->item(0, 4)->text(), QStringLiteral("11"));
-        reconcile.acceptSelected();
+        reconcile.acceptAll();
         QCOMPARE(reconcile.table()->rowCount(), 0);
 
         window.refresh();
@@ -167,6 +167,134 @@ private slots:
         QCOMPARE(window.model().journalRow(0)->operation, CorrectionOp);
         QCOMPARE(window.model().journalRow(1)->operation, ReturnOp); // newest first, whatever its number
         QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // A quantity received is a whole number from 1 up, typed as it is: anything else is refused
+    // where it is typed, with the reason and the button disabled, and nothing is written.
+    void receiveTakesOnlyATypedQuantity_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("stockAfter"); // Video B's stock afterwards; -1: refused
+        QTest::newRow("a number") << "7" << 7;
+        QTest::newRow("spaces around") << " 12 " << 12;
+        QTest::newRow("the limit") << "1000000" << 1000000;
+        QTest::newRow("zero") << "0" << -1;
+        QTest::newRow("negative") << "-3" << -1;
+        QTest::newRow("a word") << "пять" << -1;
+        QTest::newRow("too many digits") << "99999999999" << -1;
+        QTest::newRow("over the limit") << "1000001" << -1;
+        QTest::newRow("a fraction") << "1,5" << -1;
+        QTest::newRow("nothing") << "" << -1;
+    }
+    void receiveTakesOnlyATypedQuantity()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, stockAfter);
+        OwnerShop shop;
+        const QByteArray before = shop.bytes(QStringLiteral("Video.dat"));
+        const qsizetype rows = shop.reader().size();
+        ReceiveDialog receive(shop.journal, &shop.errors);
+        receive.chooseList(QStringLiteral("Video.dat"));
+        receive.chooseItem(2);
+        receive.quantity()->selectAll();
+        receive.quantity()->insert(typed); // as typed or pasted over the old text
+        const bool refused = stockAfter < 0;
+        QCOMPARE(receive.problem().isEmpty(), !refused);
+        QCOMPARE(receive.findChild<QPushButton*>(QStringLiteral("ReceiveBtn"))->isEnabled(), !refused);
+        receive.receive();
+        QVERIFY(shop.errors.reported.isEmpty());
+        if (refused) {
+            QCOMPARE(shop.bytes(QStringLiteral("Video.dat")), before);
+            QCOMPARE(shop.reader().size(), rows);
+            return;
+        }
+        QCOMPARE(shop.stockOf(QStringLiteral("Video.dat"), 2), QString::number(stockAfter));
+        QCOMPARE(shop.reader().row(rows)->quantity, (long long)stockAfter);
+    }
+
+    // Items of one name are told apart by their number and price.
+    void receiveShowsNumberAndPrice()
+    {
+        OwnerShop shop;
+        shop.write(QStringLiteral("Video.dat"), {record("нет", "0", "0"), record("Кабель", "120", "4"),
+                                                 record("Кабель", "95", "2"), record("Кабель", "95", "2")});
+        ReceiveDialog receive(shop.journal, &shop.errors);
+        receive.chooseList(QStringLiteral("Video.dat"));
+        QComboBox* items = receive.items();
+        QCOMPARE(items->count(), 3);
+        QSet<QString> texts;
+        for (int i = 0; i < items->count(); ++i)
+            texts << items->itemText(i);
+        QCOMPARE(texts.size(), 3);
+        QVERIFY(items->itemText(0).contains(QStringLiteral("120")));
+        QVERIFY(items->itemText(2).contains(QStringLiteral("95")));
+        receive.chooseItem(3);
+        receive.setQuantity(5);
+        receive.receive();
+        QCOMPARE(shop.stockOf(QStringLiteral("Video.dat"), 3), QStringLiteral("7"));
+        QCOMPARE(shop.stockOf(QStringLiteral("Video.dat"), 2), QStringLiteral("2"));
+    }
+
+    // Сверка accepts what is selected; every listed difference only through its own button.
+    void reconcileAcceptsAllOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<int>("left"); // differences left afterwards
+        QTest::newRow("nothing selected") << QList<int>{} << false << 2;
+        QTest::newRow("one selected") << QList<int>{1} << false << 1;
+        QTest::newRow("both selected") << QList<int>{0, 1} << false << 0;
+        QTest::newRow("all") << QList<int>{} << true << 0;
+    }
+    void reconcileAcceptsAllOnlyWhenAsked()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(bool, all);
+        QFETCH(int, left);
+        OwnerShop shop;
+        writeList(shop.dir, QStringLiteral("Net.dat"), {record("нет", "0", "0"), record("Net A", "10", "11")});
+        writeList(shop.dir, QStringLiteral("Key.dat"), {record("нет", "0", "0"), record("Key A", "10", "2")});
+        const qsizetype rows = shop.reader().size();
+        ReconcileDialog reconcile(shop.journal, &shop.errors);
+        reconcile.check();
+        QCOMPARE(reconcile.table()->rowCount(), 2);
+        QVERIFY(reconcile.acceptAllButton()->text().contains(QStringLiteral("2")));
+        QVERIFY(!reconcile.acceptSelectedButton()->isEnabled());
+        reconcile.table()->setSelectionMode(QAbstractItemView::MultiSelection);
+        for (int r : selected)
+            reconcile.table()->selectRow(r);
+        QCOMPARE(reconcile.acceptSelectedButton()->isEnabled(), !selected.isEmpty());
+        if (all)
+            reconcile.acceptAllButton()->click();
+        else
+            reconcile.acceptSelected();
+        QCOMPARE(reconcile.table()->rowCount(), left);
+        QCOMPARE(shop.reader().size(), rows + 2 - left);
+        QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // The owner reads counts and stock in the digit groups of the regional settings.
+    void countsInDigitGroups()
+    {
+        const QLocale was;
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        OwnerShop shop;
+        writeList(shop.dir, QStringLiteral("Net.dat"), {record("нет", "0", "0"), record("Net A", "10", "1500000")});
+        ReconcileDialog reconcile(shop.journal, &shop.errors);
+        reconcile.check();
+        ReceiveDialog receive(shop.journal, &shop.errors);
+        receive.chooseList(QStringLiteral("Net.dat"));
+        receive.quantity()->setText(QStringLiteral("1 000"));
+        receiveGoods(shop.journal, {QStringLiteral("Net.dat"), 1, QStringLiteral("Net A")}, 2000, Actor{});
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        const QString after = window.model().index(0, AfterColumn).data().toString();
+        const QString order = window.model().index(0, OrderColumn).data().toString();
+        QLocale::setDefault(was);
+        QCOMPARE(after, QStringLiteral("1\u00A0502\u00A0000"));
+        QCOMPARE(order, QStringLiteral("4"));
+        QCOMPARE(reconcile.table()->item(0, 4)->text(), QStringLiteral("1\u00A0500\u00A0000"));
+        QVERIFY(receive.items()->itemText(0).contains(QStringLiteral("1\u00A0500\u00A0000")));
+        QVERIFY(!receive.canReceive()); // a grouped quantity is still typed as digits alone
     }
 
     // Typing into the item's fields: what the list cannot hold is refused as it is typed, with
@@ -232,11 +360,16 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("stored"); // Ram A's name in the file afterwards
         QTest::addColumn<QString>("shown");  // the name in the form afterwards
-        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2" << "Ram B";
-        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A" << "Ram B";
-        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
-        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2" << "нет";
-        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2"
+                              << "Ram B";
+        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A"
+                                 << "Ram B";
+        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A"
+                              << "Ram A2";
+        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2"
+                                          << "нет";
+        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A"
+                                          << "Ram A2";
     }
     void unsavedChangesAreAsked()
     {
@@ -264,6 +397,45 @@ private slots:
         if (!otherList)
             QCOMPARE(editor.items()->currentRow(), shown == "Ram A2" ? 1 : 2);
         QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // The question box of unsaved changes names what each button does.
+    void unsavedQuestionBox_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("row"); // the item chosen afterwards
+        QTest::newRow("save") << "Сохранить"
+                              << "Ram A2" << 2;
+        QTest::newRow("do not save") << "Не сохранять"
+                                     << "Ram A" << 2;
+        QTest::newRow("cancel") << "Отмена"
+                                << "Ram A" << 1;
+    }
+    void unsavedQuestionBox()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, stored);
+        QFETCH(int, row);
+        OwnerShop shop;
+        ItemEditor editor(shop.journal, systemDecimalSeparator(), &shop.errors);
+        editor.chooseList(QStringLiteral("Ram.dat"));
+        editor.chooseItem(1);
+        editor.field(ItemField::Name)->setText(QStringLiteral("Ram A2"));
+        QStringList buttons;
+        const bool asked = whenShown<QMessageBox>([&] { editor.items()->setCurrentCell(2, 1); },
+                                                  [&](QMessageBox* box) {
+                                                      for (QAbstractButton* b : box->buttons()) {
+                                                          buttons << b->text();
+                                                          if (b->text() == button)
+                                                              b->click();
+                                                      }
+                                                  });
+        QVERIFY(asked);
+        QCOMPARE(buttons.size(), 3);
+        QVERIFY(!buttons.contains(QStringLiteral("Отклонить")));
+        QCOMPARE(recordLine(shop.list(QStringLiteral("Ram.dat")), 1, NameLine), stored);
+        QCOMPARE(editor.items()->currentRow(), row);
     }
 
     void newItemGoesToTheEnd()
@@ -299,11 +471,11 @@ private slots:
         QTest::addColumn<QStringList>("preview"); // "file|№|item|field|before|after"
         QTest::addColumn<QString>("refusal");
         const QStringList changes{"Ram.dat|2|Ram A|Цена|10|15", "Ram.dat|2|Ram A|Остаток|3|8"};
-        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n" << true << changes
-                                   << QString();
+        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n"
+                                   << true << changes << QString();
         QTest::newRow("cancelled") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\n" << false << changes << QString();
-        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n" << true << QStringList{}
-                                 << "Строка 3, столбец «Номер»";
+        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n"
+                                 << true << QStringList{} << "Строка 3, столбец «Номер»";
     }
     void importThroughThePreview()
     {
@@ -321,17 +493,18 @@ private slots:
         const int rows = window.model().rowCount();
 
         QStringList shown;
-        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); }, [&](ImportPreview* dialog) {
-            const QAbstractItemModel* table = dialog->changes()->model();
-            for (int r = 0; r < table->rowCount(); ++r) {
-                QStringList cells;
-                for (int c = 0; c < table->columnCount(); ++c)
-                    cells << table->index(r, c).data().toString();
-                shown << cells.join(QLatin1Char('|'));
-            }
-            if (confirm)
-                dialog->applyButton()->click();
-        });
+        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); },
+                                                     [&](ImportPreview* dialog) {
+                                                         const QAbstractItemModel* table = dialog->changes()->model();
+                                                         for (int r = 0; r < table->rowCount(); ++r) {
+                                                             QStringList cells;
+                                                             for (int c = 0; c < table->columnCount(); ++c)
+                                                                 cells << table->index(r, c).data().toString();
+                                                             shown << cells.join(QLatin1Char('|'));
+                                                         }
+                                                         if (confirm)
+                                                             dialog->applyButton()->click();
+                                                     });
         QCOMPARE(opened, refusal.isEmpty());
         QCOMPARE(shown, preview);
         QCOMPARE(shop.errors.reported.size(), refusal.isEmpty() ? 0 : 1);
