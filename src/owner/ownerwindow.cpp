@@ -90,9 +90,9 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     addTool(QStringLiteral("Прайс-листы..."), "ItemsAction", &OwnerWindow::openItemEditor,
             QStringLiteral("Изменить товары прайс-листов, установить остаток, добавить товар"));
     addTool(QStringLiteral("Экспорт в таблицу..."), "ExportAction", &OwnerWindow::exportPriceLists,
-            QStringLiteral("Выгрузить все прайс-листы в один файл CSV для электронной таблицы"));
+            QStringLiteral("Выгрузить все прайс-листы в одну книгу .xlsx или файл CSV для электронной таблицы"));
     addTool(QStringLiteral("Импорт из таблицы..."), "ImportAction", &OwnerWindow::importPriceLists,
-            QStringLiteral("Загрузить изменённую таблицу CSV: сначала показываются все изменения"));
+            QStringLiteral("Загрузить изменённую книгу .xlsx или таблицу CSV: сначала показываются все изменения"));
     tools->addSeparator();
     addTool(QStringLiteral("Обновить"), "RefreshAction", &OwnerWindow::refresh)->setShortcut(QKeySequence::Refresh);
 
@@ -309,13 +309,13 @@ void OwnerWindow::exportPriceLists()
 {
     guarded(m_report, [this] {
         const QString proposed = QDir(m_journal.directory())
-                                     .filePath(QStringLiteral("Прайс-листы %1.csv")
+                                     .filePath(QStringLiteral("Прайс-листы %1.xlsx")
                                                    .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
         const QString path = m_files->saveFile(QStringLiteral("Экспорт прайс-листов в таблицу"), proposed);
         if (path.isEmpty())
             return;
         const BusyCursor busy;
-        exportPriceListsToFile(m_journal.directory(), path);
+        exportPriceListsToFile(m_journal.directory(), path, m_decimal);
         showStatus(QStringLiteral("Прайс-листы выгружены в %1.").arg(QDir::toNativeSeparators(path)));
     });
 }
@@ -334,7 +334,10 @@ void OwnerWindow::importPriceLists()
             plan = planImportFile(path, m_journal.directory(), m_decimal);
         }
         ImportPreview preview(plan, path, this);
-        if (preview.exec() != QDialog::Accepted || plan.isEmpty())
+        if (preview.exec() != QDialog::Accepted)
+            return;
+        plan = preview.chosenPlan();
+        if (plan.isEmpty())
             return;
         written = true;
         PriceListJournal rows(m_journal);

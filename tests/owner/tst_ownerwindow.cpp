@@ -8,6 +8,7 @@
 #include "pricelistwindows.h"
 #include "stockdialogs.h"
 #include "stockshop.h"
+#include "workbook.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,7 +63,9 @@ struct FakeFileChooser : FileChooser {
 template <typename Dialog> bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
 {
     bool shown = false;
-    QTimer::singleShot(0, [&] {
+    // A dialog that never shows leaves the timer pending: it goes with this call's context.
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
         if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
             shown = true;
             look(dialog);
@@ -519,18 +522,82 @@ private slots:
         }
     }
 
+    // A change unticked in the preview is not written; with every change unticked there is
+    // nothing to write.
+    void untickedChangesAreNotWritten_data()
+    {
+        QTest::addColumn<QList<int>>("unticked"); // preview rows: Ram A's price, Ram A's stock, Case B's price
+        QTest::addColumn<QStringList>("after");   // Ram A's price and stock, Case B's price
+        QTest::addColumn<int>("journalRows");     // added
+        QTest::newRow("all ticked") << QList<int>{} << QStringList{"15", "8", "30"} << 1;
+        QTest::newRow("the stock unticked") << QList<int>{1} << QStringList{"15", "3", "30"} << 0;
+        QTest::newRow("a list unticked") << QList<int>{2} << QStringList{"15", "8", "20"} << 1;
+        QTest::newRow("all unticked") << QList<int>{0, 1, 2} << QStringList{"10", "3", "20"} << 0;
+    }
+    void untickedChangesAreNotWritten()
+    {
+        QFETCH(QList<int>, unticked);
+        QFETCH(QStringList, after);
+        QFETCH(int, journalRows);
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        FakeFileChooser files;
+        files.answer = shop.dir.filePath(QStringLiteral("поставщик.csv"));
+        writeBytes(files.answer, "\xD4\xE0\xE9\xEB;\xCD\xEE\xEC\xE5\xF0;\xD6\xE5\xED\xE0;"
+                                 "\xCE\xF1\xF2\xE0\xF2\xEE\xEA\r\nRam.dat;2;15;8\r\nCase.dat;3;30;0\r\n");
+        window.setFileChooser(&files);
+        const qsizetype rows = shop.reader().size();
+        bool applyEnabled = true;
+        int shown = 0;
+        whenShown<ImportPreview>([&] { window.importPriceLists(); },
+                                 [&](ImportPreview* dialog) {
+                                     QAbstractItemModel* table = dialog->changes()->model();
+                                     shown = table->rowCount();
+                                     for (int r : unticked)
+                                         table->setData(table->index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
+                                     applyEnabled = dialog->applyButton()->isEnabled();
+                                     dialog->applyButton()->click();
+                                 });
+        QCOMPARE(shown, 3);
+        QCOMPARE(applyEnabled, unticked.size() < 3);
+        QCOMPARE(shop.errors.reported, QStringList());
+        const PriceList ram = shop.list(QStringLiteral("Ram.dat"));
+        QCOMPARE((QStringList{recordLine(ram, 1, PriceLine), recordLine(ram, 1, StockLine),
+                              recordLine(shop.list(QStringLiteral("Case.dat")), 2, PriceLine)}),
+                 after);
+        QCOMPARE(shop.reader().size(), rows + journalRows);
+    }
+
+    void exportToTheChosenFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("CSV") << "прайс.csv";
+        QTest::newRow("workbook") << "прайс.xlsx";
+        QTest::newRow("workbook, capitals") << "ПРАЙС.XLSX";
+    }
     void exportToTheChosenFile()
     {
+        QFETCH(QString, name);
         OwnerShop shop;
         OwnerWindow window(shop.tmp.path(), &shop.errors);
         FakeFileChooser files;
         window.setFileChooser(&files);
         window.exportPriceLists(); // cancelled
-        QCOMPARE(QDir(shop.tmp.path()).entryList({QStringLiteral("*.csv")}), QStringList{JournalFile});
-        files.answer = shop.dir.filePath(QStringLiteral("прайс.csv"));
+        QCOMPARE(QDir(shop.tmp.path()).entryList({QStringLiteral("*.csv"), QStringLiteral("*.xlsx")}),
+                 QStringList{JournalFile});
+        files.answer = shop.dir.filePath(name);
         window.exportPriceLists();
         QVERIFY(shop.errors.reported.isEmpty());
-        QCOMPARE(readBytes(files.answer), exportPriceLists(shop.tmp.path()));
+        const QByteArray written = readBytes(files.answer);
+        if (!isWorkbookPath(name)) {
+            QCOMPARE(written, exportPriceLists(shop.tmp.path()));
+            return;
+        }
+        const std::vector<workbook::Row> rows = workbook::read(written);
+        QVERIFY(rows == workbook::read(exportPriceListsWorkbook(shop.tmp.path(), systemDecimalSeparator())));
+        QCOMPARE(rows.size(), size_t(1 + 30 * 3));
+        // And it comes back as no change.
+        QVERIFY(planImportFile(files.answer, shop.tmp.path(), systemDecimalSeparator()).isEmpty());
     }
 };
 

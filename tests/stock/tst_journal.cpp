@@ -1,5 +1,4 @@
 // The journal file: rows of a shipment, order numbers, quoting, and a torn last row.
-#include "cp1251.h"
 #include "csv.h"
 #include "journalquery.h"
 #include "pricelistexchange.h"
@@ -55,12 +54,10 @@ private slots:
         }
         QCOMPARE(shop.stockOf(QStringLiteral("Ram.dat"), 1), QStringLiteral("1"));
         // The owner reads one numbering: the journal's record is the sheet's "Номер" of the item.
-        const QStringList sheetRow = cp1251::decode(exportPriceLists(shop.tmp.path()))
-                                         .split(QStringLiteral("\r\n"))
-                                         .filter(QStringLiteral("Ram.dat;"))
-                                         .filter(QStringLiteral("Ram A"))
-                                         .value(0)
-                                         .split(QLatin1Char(';'));
+        QStringList sheetRow;
+        for (const csv::ParsedRow& row : csv::parse(exportPriceLists(shop.tmp.path())).rows)
+            if (row.fields.value(0) == QStringLiteral("Ram.dat") && row.fields.value(2) == QStringLiteral("Ram A"))
+                sheetRow = row.fields;
         QCOMPARE(sheetRow.value(1), reader.field(0, RecordColumn));
         QCOMPARE(reader.row(0)->record, 1);
     }
@@ -136,11 +133,14 @@ private slots:
         QTest::newRow("operation") << JournalFilter{{}, {}, {}, {}, ReturnOp} << -1 << true << QList<long long>{4};
         QTest::newRow("dates") << JournalFilter{QDate(2026, 11, 30), QDate(2026, 12, 1), {}, {}, {}} << -1 << true
                                << QList<long long>{2, 3};
-        QTest::newRow("customer, any case") << JournalFilter{{}, {}, QStringLiteral("иван"), {}, {}} << -1 << true
-                                            << QList<long long>{1, 4};
-        QTest::newRow("item") << JournalFilter{{}, {}, {}, QStringLiteral("мон"), {}} << -1 << true << QList<long long>{3, 5};
-        QTest::newRow("by date, newest first") << JournalFilter{} << int(DateColumn) << false << QList<long long>{5, 4, 3, 2, 1};
-        QTest::newRow("by quantity") << JournalFilter{} << int(QuantityColumn) << true << QList<long long>{2, 1, 3, 4, 5};
+        QTest::newRow("customer, any case")
+            << JournalFilter{{}, {}, QStringLiteral("иван"), {}, {}} << -1 << true << QList<long long>{1, 4};
+        QTest::newRow("item") << JournalFilter{{}, {}, {}, QStringLiteral("мон"), {}} << -1 << true
+                              << QList<long long>{3, 5};
+        QTest::newRow("by date, newest first")
+            << JournalFilter{} << int(DateColumn) << false << QList<long long>{5, 4, 3, 2, 1};
+        QTest::newRow("by quantity") << JournalFilter{} << int(QuantityColumn) << true
+                                     << QList<long long>{2, 1, 3, 4, 5};
         QTest::newRow("by item") << JournalFilter{} << int(NameColumn) << true << QList<long long>{1, 3, 5, 2, 4};
     }
     void filterAndSort()
