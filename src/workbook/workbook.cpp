@@ -276,7 +276,8 @@ private:
             }
         }
         Cell cell;
-        const QString name = reference.isEmpty() ? cellName(row, column) : reference.toString();
+        // Named only for a message: most cells need no name.
+        const auto name = [&] { return reference.isEmpty() ? cellName(row, column) : reference.toString(); };
         if (type == u"inlineStr") {
             cell = Cell::ofText(inlineText);
         } else if (!hasValue) {
@@ -287,7 +288,7 @@ private:
             const int index = value.trimmed().toInt(&ok);
             if (!ok || index < 0 || index >= m_strings.size())
                 throw Error(QStringLiteral("Лист книги повреждён: ячейка %1 ссылается на строку %2, которой нет.")
-                                .arg(name, value));
+                                .arg(name(), value));
             cell = Cell::ofText(m_strings[index]);
         } else if (type == u"str" || type == u"d") {
             cell = Cell::ofText(value);
@@ -299,10 +300,10 @@ private:
             bool ok = false;
             const double number = value.trimmed().toDouble(&ok); // the file's own form, always '.'
             if (!ok || !std::isfinite(number))
-                throw Error(QStringLiteral("Лист книги повреждён: в ячейке %1 «%2» вместо числа.").arg(name, value));
+                throw Error(QStringLiteral("Лист книги повреждён: в ячейке %1 «%2» вместо числа.").arg(name(), value));
             cell = Cell::ofNumber(number);
         } else {
-            throw Error(QStringLiteral("Лист книги повреждён: у ячейки %1 неизвестный тип «%2».").arg(name, type));
+            throw Error(QStringLiteral("Лист книги повреждён: у ячейки %1 неизвестный тип «%2».").arg(name(), type));
         }
         if (cell.kind == Cell::Kind::Empty)
             return;
@@ -347,7 +348,13 @@ QByteArray write(const QString& sheetName, const std::vector<Row>& rows)
     if (!folder.isValid())
         throw Error(QStringLiteral("Cannot create a temporary folder. %1").arg(folder.errorString()));
     const QString path = folder.filePath(QStringLiteral("sheet.xlsx"));
-    BookCloser closer{workbook_new(QFile::encodeName(path).constData())};
+    // Rows go out in order, so the library keeps one row in memory, not the whole sheet; its own
+    // temporary files go to the same folder.
+    const QByteArray temporary = QFile::encodeName(folder.path());
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(temporary.constData());
+    BookCloser closer{workbook_new_opt(QFile::encodeName(path).constData(), &options)};
     if (!closer.book)
         throw Error(QStringLiteral("Cannot create file \"%1\".").arg(path));
     lxw_worksheet* sheet = workbook_add_worksheet(closer.book, sheetName.toUtf8().constData());
