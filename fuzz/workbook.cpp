@@ -1,8 +1,8 @@
 // Workbook bytes: the reader refuses with an Error or gives rows within the sheet's limits, none
 // ending in an empty cell; the text cells written again read back as they were.
+#include "workbook.h"
 #include "error.h"
 #include "fuzzing.h"
-#include "workbook.h"
 
 using namespace korvanta;
 using fuzzing::require;
