@@ -10,6 +10,7 @@ packages=(
     locales fonts-dejavu-core
     xvfb xauth xdg-utils
     poppler-utils
+    libxlsxwriter-dev libzip-dev
     dpkg-dev librsvg2-bin appstream desktop-file-utils qt6-translations-l10n
     clang libclang-rt-14-dev llvm
 )

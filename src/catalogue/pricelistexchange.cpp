@@ -6,7 +6,9 @@
 #include "csv.h"
 #include "error.h"
 #include "linetext.h"
+#include "workbook.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -48,6 +50,107 @@ bool isBlank(const QString& text)
 // How many problems one message lists before it only counts the rest.
 constexpr int ShownProblems = 20;
 
+// The columns a spreadsheet should keep as text: the file and every line but price and stock.
+std::vector<bool> textColumns()
+{
+    std::vector<bool> text{true, false};
+    for (ItemField f : SheetFields)
+        text.push_back(f != ItemField::Price && f != ItemField::Stock);
+    return text;
+}
+
+// Calls `onRow` with every record's row of the sheet, in list and record order.
+template <typename F> void forEachRecordRow(const QString& directory, F onRow)
+{
+    for (const QString& file : priceListFiles()) {
+        const PriceList list = loadPriceList(priceListPath(directory, file));
+        const int records = recordCount(list);
+        for (int r = 0; r < records; ++r) {
+            const PriceItem item = itemAt(list, r);
+            QStringList row{file, QString::number(displayRecordNumber(r))};
+            for (ItemField f : SheetFields)
+                row << item[f];
+            onRow(row);
+        }
+    }
+}
+
+// A number cell when the text reads as a number that comes back as the same value; else text.
+workbook::Cell numberCell(const QString& text, std::optional<double> value, QChar decimal)
+{
+    if (value && std::isfinite(*value) && tryTextToFloat(formatPlain(*value, decimal), decimal) == *value)
+        return workbook::Cell::ofNumber(*value);
+    return workbook::Cell::ofText(text);
+}
+
+// The significant digits of a number's text: "001200" has 2, "1,23456789012346E+018" 15.
+int significantDigits(const QString& number)
+{
+    QString digits;
+    for (QChar c : number) {
+        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+            break;
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits += c;
+    }
+    qsizetype first = 0, last = digits.size();
+    while (first < last && digits[first] == QLatin1Char('0'))
+        ++first;
+    while (last > first && digits[last - 1] == QLatin1Char('0'))
+        --last;
+    return int(last - first);
+}
+
+// Whether `shown` is how a spreadsheet shows the number `present` reads as: "00123" as "123",
+// "1E5" as "100000" or "1,00E+05", " 42 " as "42", a 19-digit code rounded to the 15 digits a
+// spreadsheet keeps. A text of more digits is no spreadsheet's doing, so it is a change.
+bool numberAsShown(const QString& present, const QString& shown, QChar decimal)
+{
+    const std::optional<double> p = tryTextToFloat(present, decimal);
+    const std::optional<double> s = tryTextToFloat(shown, decimal);
+    if (!p || !s || significantDigits(shown) > 15)
+        return false;
+    return *p == *s || std::abs(*p - *s) <= 1e-14 * std::max(std::abs(*p), std::abs(*s));
+}
+
+// A day as a spreadsheet with Russian settings reads one from text: "01.11.2026", "1.11.26",
+// "2026-11-01", or a day and month alone ("3.5"). `yearKnown` is false for the last.
+std::optional<QDate> dateOf(const QString& text, bool* yearKnown = nullptr)
+{
+    const QString t = text.trimmed();
+    for (const char* format : {"d.M.yyyy", "d.M.yy", "yyyy-M-d", "d.M"}) {
+        QDate date = QDate::fromString(t, QLatin1String(format));
+        if (!date.isValid() && QByteArrayView(format) == "d.M")
+            date = QDate::fromString(t + QStringLiteral(".2000"), QStringLiteral("d.M.yyyy")); // 29.2 too
+        if (!date.isValid())
+            continue;
+        if (yearKnown)
+            *yearKnown = QByteArrayView(format) != "d.M";
+        return date;
+    }
+    return std::nullopt;
+}
+
+// Whether `shown` is how a spreadsheet shows the day `present` reads as: "01.11.2026" as
+// "01.11.26", "3.5" as "03.05.26" (the year it was opened in).
+bool dateAsShown(const QString& present, const QString& shown)
+{
+    bool yearKnown = false;
+    const std::optional<QDate> p = dateOf(present, &yearKnown);
+    bool shownYearKnown = false;
+    const std::optional<QDate> s = dateOf(shown, &shownYearKnown);
+    if (!p || !s || !shownYearKnown || p->day() != s->day() || p->month() != s->month())
+        return false;
+    // "yy" reads as 19yy: only the last two digits of the year are shown.
+    return !yearKnown || p->year() % 100 == s->year() % 100;
+}
+
+// A text field the spreadsheet turned into a number or a day and shows its way.
+bool valueAsShown(const QString& present, const QString& shown, QChar decimal)
+{
+    return numberAsShown(present, shown, decimal) || dateAsShown(present, shown);
+}
+
 } // namespace
 
 QStringList exportColumns()
@@ -66,23 +169,49 @@ QString previousNameColumn()
 QByteArray exportPriceLists(const QString& directory)
 {
     QByteArray out = csv::row(exportColumns());
-    for (const QString& file : priceListFiles()) {
-        const PriceList list = loadPriceList(priceListPath(directory, file));
-        const int records = recordCount(list);
-        for (int r = 0; r < records; ++r) {
-            const PriceItem item = itemAt(list, r);
-            QStringList row{file, QString::number(displayRecordNumber(r))};
-            for (ItemField f : SheetFields)
-                row << item[f];
-            out += csv::row(row);
-        }
-    }
+    const std::vector<bool> quoted = textColumns();
+    forEachRecordRow(directory, [&](const QStringList& row) { out += csv::row(row, quoted); });
     return out;
 }
 
-void exportPriceListsToFile(const QString& directory, const QString& sheetPath)
+QByteArray exportPriceListsWorkbook(const QString& directory, QChar decimal)
 {
-    const QString reason = replaceFile(sheetPath, exportPriceLists(directory));
+    std::vector<workbook::Row> rows;
+    workbook::Row header;
+    for (const QString& title : exportColumns())
+        header.push_back(workbook::Cell::ofText(title));
+    rows.push_back(std::move(header));
+    const std::vector<bool> text = textColumns();
+    const qsizetype priceColumn = exportColumns().indexOf(fieldTitle(ItemField::Price));
+    forEachRecordRow(directory, [&](const QStringList& row) {
+        workbook::Row cells;
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (text[size_t(c)]) {
+                cells.push_back(workbook::Cell::ofText(row[c]));
+                continue;
+            }
+            const std::optional<int> whole = tryTextToInt(row[c]);
+            cells.push_back(numberCell(row[c],
+                                       c == priceColumn ? tryTextToFloat(row[c], decimal)
+                                       : whole          ? std::optional<double>(*whole)
+                                                        : std::nullopt,
+                                       decimal));
+        }
+        rows.push_back(std::move(cells));
+    });
+    return workbook::write(QStringLiteral("Прайс-листы"), rows);
+}
+
+bool isWorkbookPath(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+}
+
+void exportPriceListsToFile(const QString& directory, const QString& sheetPath, QChar decimal)
+{
+    const QByteArray bytes =
+        isWorkbookPath(sheetPath) ? exportPriceListsWorkbook(directory, decimal) : exportPriceLists(directory);
+    const QString reason = replaceFile(sheetPath, bytes);
     if (!reason.isEmpty())
         throw Error(
             QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(sheetPath).absoluteFilePath(), reason));
@@ -100,7 +229,7 @@ public:
         m_rowOf.resize(size_t(files.size()));
     }
 
-    ImportPlan plan(QByteArrayView sheet)
+    ImportPlan planCsv(QByteArrayView sheet)
     {
         if (sheet.startsWith("\xEF\xBB\xBF")) {
             throw Error(QStringLiteral("Таблица сохранена в кодировке UTF-8. Сохраните её как CSV в кодировке "
@@ -111,15 +240,67 @@ public:
         if (!bytes.isEmpty() && !bytes.endsWith('\n'))
             bytes += "\r\n";
         const csv::Parsed parsed = csv::parse(bytes);
-        if (parsed.rows.empty())
-            throw Error(QStringLiteral("В таблице нет строки заголовка. Ничего не записано."));
-        readHeader(parsed.rows.front().fields);
-        for (size_t i = 1; i < parsed.rows.size(); ++i)
-            readRow(int(i) + 1, parsed.rows[i].fields);
+        std::vector<QStringList> rows;
+        rows.reserve(parsed.rows.size());
+        for (const csv::ParsedRow& row : parsed.rows)
+            rows.push_back(row.fields);
         if (parsed.tornOffset >= 0)
             problem(int(parsed.rows.size()) + 1, QString(), QStringLiteral("кавычка не закрыта до конца файла"));
-        if (!m_problems.isEmpty()) {
-            QStringList shown = m_problems.mid(0, ShownProblems);
+        return plan(rows);
+    }
+
+    ImportPlan planWorkbook(QByteArrayView bytes)
+    {
+        std::vector<workbook::Row> cells;
+        try {
+            cells = workbook::read(bytes);
+        } catch (const Error& e) {
+            throw Error(QStringLiteral("Книга не читается. %1 Ничего не записано.").arg(e.message()));
+        }
+        std::vector<QStringList> rows(cells.size());
+        for (size_t r = 0; r < cells.size(); ++r) {
+            for (size_t c = 0; c < cells[r].size(); ++c) {
+                const workbook::Cell& cell = cells[r][c];
+                switch (cell.kind) {
+                case workbook::Cell::Kind::Number:
+                    rows[r] << formatPlain(cell.number, m_decimal);
+                    break;
+                case workbook::Cell::Kind::Boolean:
+                case workbook::Cell::Kind::Error:
+                    m_badCells.emplace(std::pair(int(r), int(c)),
+                                       cell.kind == workbook::Cell::Kind::Error
+                                           ? QStringLiteral("в ячейке ошибка «%1», а не значение").arg(cell.text)
+                                           : QStringLiteral("в ячейке логическое значение, а не текст или число"));
+                    rows[r] << cell.text;
+                    break;
+                default:
+                    rows[r] << cell.text;
+                }
+            }
+        }
+        // A workbook leaves out the empty cells at a row's end.
+        const qsizetype width = rows.empty() ? 0 : rows.front().size();
+        for (QStringList& row : rows)
+            while (row.size() < width)
+                row << QString();
+        return plan(rows);
+    }
+
+private:
+    ImportPlan plan(const std::vector<QStringList>& rows)
+    {
+        if (rows.empty())
+            throw Error(QStringLiteral("В таблице нет строки заголовка. Ничего не записано."));
+        readHeader(rows.front());
+        for (size_t i = 1; i < rows.size(); ++i)
+            readRow(int(i), rows[i]);
+        if (!m_problems.empty()) {
+            // Problems in row order: a torn end, found first, is the sheet's last row.
+            std::stable_sort(m_problems.begin(), m_problems.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            QStringList shown;
+            for (int i = 0; i < std::min<int>(ShownProblems, int(m_problems.size())); ++i)
+                shown << m_problems[i].second;
             if (m_problems.size() > ShownProblems)
                 shown << QStringLiteral("…и ещё %1.").arg(m_problems.size() - ShownProblems);
             shown << QStringLiteral("Ничего не записано.");
@@ -132,13 +313,12 @@ public:
         return std::move(m_plan);
     }
 
-private:
     void problem(int row, const QString& column, const QString& what)
     {
         if (column.isEmpty())
-            m_problems << QStringLiteral("Строка %1: %2.").arg(row).arg(what);
+            m_problems.emplace_back(row, QStringLiteral("Строка %1: %2.").arg(row).arg(what));
         else
-            m_problems << QStringLiteral("Строка %1, столбец «%2»: %3.").arg(row).arg(column, what);
+            m_problems.emplace_back(row, QStringLiteral("Строка %1, столбец «%2»: %3.").arg(row).arg(column, what));
     }
 
     void readHeader(const QStringList& header)
@@ -149,6 +329,7 @@ private:
         known.insert(previousNameColumn().toLower(), -3);
         for (ItemField f : SheetFields)
             known.insert(fieldTitle(f).toLower(), int(f));
+        m_header = header;
         m_columnCount = int(header.size());
         for (int c = 0; c < header.size(); ++c) {
             const QString title = header[c].trimmed();
@@ -184,11 +365,21 @@ private:
         return &it->second;
     }
 
-    void readRow(int row, const QStringList& cells)
+    // `index` counts the sheet's rows from 0, the header being 0.
+    void readRow(int index, const QStringList& cells)
     {
+        const int row = index + 1;
         if (std::all_of(cells.begin(), cells.end(), isBlank))
             return;
         ++m_plan.rows;
+        for (int c : {m_fileCol, m_recordCol, m_previousCol}) {
+            if (badCell(index, c))
+                return;
+        }
+        for (int c : m_fieldCol) {
+            if (badCell(index, c))
+                return;
+        }
         for (int c = m_columnCount; c < cells.size(); ++c) {
             if (!isBlank(cells[c])) {
                 problem(row, QString(),
@@ -247,6 +438,10 @@ private:
             const QString& before = item[f];
             if (cell == before)
                 continue;
+            if (f != ItemField::Price && f != ItemField::Stock && valueAsShown(before, cell, m_decimal)) {
+                ++m_plan.valuesAsShown;
+                continue;
+            }
             const QString trouble = fieldProblem(f, cell, m_decimal);
             if (!trouble.isEmpty()) {
                 problem(row, fieldTitle(f), trouble.chopped(1));
@@ -274,13 +469,23 @@ private:
             m_plan.items.push_back(std::move(change));
     }
 
+    // Refuses the row of a workbook cell that holds no text or number in a column that is read.
+    bool badCell(int index, int column)
+    {
+        const auto it = m_badCells.find({index, column});
+        if (column < 0 || it == m_badCells.end())
+            return false;
+        problem(index + 1, column < m_header.size() ? m_header[column].trimmed() : QString(), it->second);
+        return true;
+    }
+
     // Adds a rename to `change`, or refuses a row that belongs to another item.
     bool checkName(int row, const QStringList& cells, const PriceItem& item, ItemChange& change)
     {
         const QString& name = item[ItemField::Name];
         const int nameCol = m_fieldCol[size_t(ItemField::Name)];
         const bool previousGiven = m_previousCol >= 0 && !cells[m_previousCol].isEmpty();
-        if (previousGiven && cells[m_previousCol] != name) {
+        if (previousGiven && cells[m_previousCol] != name && !valueAsShown(name, cells[m_previousCol], m_decimal)) {
             problem(row, previousNameColumn(),
                     QStringLiteral("запись %1 в «%2» называется «%3», а не «%4»; строка, видимо, о другом товаре")
                         .arg(displayRecordNumber(change.record))
@@ -289,6 +494,10 @@ private:
         }
         if (nameCol < 0 || cells[nameCol] == name)
             return true;
+        if (valueAsShown(name, cells[nameCol], m_decimal)) {
+            ++m_plan.valuesAsShown;
+            return true;
+        }
         const QString& newName = cells[nameCol];
         if (!previousGiven && !change.fields.empty()) {
             problem(row, fieldTitle(ItemField::Name),
@@ -317,7 +526,9 @@ private:
     int m_recordCol = -1;
     int m_previousCol = -1;
     std::array<int, ItemFieldCount> m_fieldCol{-1, -1, -1, -1, -1, -1, -1};
-    QStringList m_problems;
+    std::vector<std::pair<int, QString>> m_problems;   // sheet row, message
+    std::map<std::pair<int, int>, QString> m_badCells; // (row index, column) of a workbook: why unreadable
+    QStringList m_header;
     ImportPlan m_plan;
 };
 
@@ -325,7 +536,12 @@ private:
 
 ImportPlan planImport(QByteArrayView sheet, const QString& directory, QChar decimal)
 {
-    return Planner(directory, decimal).plan(sheet);
+    return Planner(directory, decimal).planCsv(sheet);
+}
+
+ImportPlan planImportWorkbook(QByteArrayView workbook, const QString& directory, QChar decimal)
+{
+    return Planner(directory, decimal).planWorkbook(workbook);
 }
 
 ImportPlan planImportFile(const QString& sheetPath, const QString& directory, QChar decimal)
@@ -334,7 +550,11 @@ ImportPlan planImportFile(const QString& sheetPath, const QString& directory, QC
     if (!file.open(QIODevice::ReadOnly))
         throw Error(QStringLiteral("Cannot open file \"%1\". %2")
                         .arg(QFileInfo(sheetPath).absoluteFilePath(), file.errorString()));
-    return planImport(file.readAll(), directory, decimal);
+    const QByteArray bytes = file.readAll();
+    // A workbook saved under another name is still a zip.
+    if (isWorkbookPath(sheetPath) || bytes.startsWith("PK\x03\x04"))
+        return planImportWorkbook(bytes, directory, decimal);
+    return planImport(bytes, directory, decimal);
 }
 
 QStringList applyImport(const ImportPlan& plan, const QString& directory, const StockObserver& onStock)

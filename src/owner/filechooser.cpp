@@ -6,9 +6,10 @@ namespace korvanta {
 
 namespace {
 
+// The workbook first: a spreadsheet opens and saves it without converting anything.
 QString sheetFilter()
 {
-    return QStringLiteral("Таблицы CSV (*.csv);;Все файлы (*)");
+    return QStringLiteral("Книги Excel (*.xlsx);;Таблицы CSV (*.csv);;Все файлы (*)");
 }
 
 } // namespace
@@ -20,7 +21,8 @@ QString QtFileChooser::saveFile(const QString& caption, const QString& proposed)
 
 QString QtFileChooser::openFile(const QString& caption, const QString& folder)
 {
-    return QFileDialog::getOpenFileName(m_parent, caption, folder, sheetFilter());
+    return QFileDialog::getOpenFileName(m_parent, caption, folder,
+                                        QStringLiteral("Таблицы (*.xlsx *.csv);;") + sheetFilter());
 }
 
 } // namespace korvanta

@@ -16,7 +16,7 @@ public:
     virtual QString openFile(const QString& caption, const QString& folder) = 0;
 };
 
-// The desktop's file dialogs, offering spreadsheet (CSV) files.
+// The desktop's file dialogs, offering workbooks (.xlsx) and CSV files.
 class QtFileChooser : public FileChooser {
 public:
     void setParent(QWidget* parent) { m_parent = parent; }

@@ -1,5 +1,7 @@
 #include "journalmodel.h"
 
+#include "stockdialogs.h"
+
 #include <algorithm>
 
 namespace korvanta {
@@ -86,8 +88,17 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
     const int column = index.column();
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return m_reader.field(m_rows[size_t(index.row())], column);
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        const QString text = m_reader.field(m_rows[size_t(index.row())], column);
+        // Quantities and stock in digit groups; order numbers are names, kept as written.
+        if (role == Qt::DisplayRole && (column == QuantityColumn || column == BeforeColumn || column == AfterColumn)) {
+            bool ok = false;
+            const long long value = text.toLongLong(&ok);
+            if (ok)
+                return grouped(value);
+        }
+        return text;
+    }
     if (role == Qt::TextAlignmentRole) {
         const bool number = column == OrderColumn || column == RecordColumn || column == QuantityColumn ||
                             column == PriceColumn || column == BeforeColumn || column == AfterColumn;

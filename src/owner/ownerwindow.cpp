@@ -95,9 +95,9 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
     addTool(QStringLiteral("Прайс-листы..."), "ItemsAction", &OwnerWindow::openItemEditor,
             QStringLiteral("Изменить товары прайс-листов, установить остаток, добавить товар"));
     addTool(QStringLiteral("Экспорт в таблицу..."), "ExportAction", &OwnerWindow::exportPriceLists,
-            QStringLiteral("Выгрузить все прайс-листы в один файл CSV для электронной таблицы"));
+            QStringLiteral("Выгрузить все прайс-листы в одну книгу .xlsx или файл CSV для электронной таблицы"));
     addTool(QStringLiteral("Импорт из таблицы..."), "ImportAction", &OwnerWindow::importPriceLists,
-            QStringLiteral("Загрузить изменённую таблицу CSV: сначала показываются все изменения"));
+            QStringLiteral("Загрузить изменённую книгу .xlsx или таблицу CSV: сначала показываются все изменения"));
     addTool(QStringLiteral("Шапка заказа..."), "HeadingAction", &OwnerWindow::openHeading,
             QStringLiteral("Название, адрес, телефон и ИНН магазина над каждым печатным заказом"));
     tools->addSeparator();
@@ -288,9 +288,8 @@ void OwnerWindow::resetFilter()
 void OwnerWindow::showStatus(const QString& message)
 {
     m_count->setText(QStringLiteral("Строк: %1 из %2   Журнал: %3")
-                         .arg(m_model->rowCount())
-                         .arg(m_model->totalRows())
-                         .arg(QDir::toNativeSeparators(QFileInfo(m_journal.path()).absoluteFilePath())));
+                         .arg(grouped(m_model->rowCount()), grouped(m_model->totalRows()),
+                              QDir::toNativeSeparators(QFileInfo(m_journal.path()).absoluteFilePath())));
     if (!message.isEmpty())
         statusBar()->showMessage(message, 15000);
 }
@@ -392,13 +391,13 @@ void OwnerWindow::exportPriceLists()
 {
     guarded(m_report, [this] {
         const QString proposed = QDir(m_journal.directory())
-                                     .filePath(QStringLiteral("Прайс-листы %1.csv")
+                                     .filePath(QStringLiteral("Прайс-листы %1.xlsx")
                                                    .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
         const QString path = m_files->saveFile(QStringLiteral("Экспорт прайс-листов в таблицу"), proposed);
         if (path.isEmpty())
             return;
         const BusyCursor busy;
-        exportPriceListsToFile(m_journal.directory(), path);
+        exportPriceListsToFile(m_journal.directory(), path, m_decimal);
         showStatus(QStringLiteral("Прайс-листы выгружены в %1.").arg(QDir::toNativeSeparators(path)));
     });
 }
@@ -417,14 +416,16 @@ void OwnerWindow::importPriceLists()
             plan = planImportFile(path, m_journal.directory(), m_decimal);
         }
         ImportPreview preview(plan, path, this);
-        if (preview.exec() != QDialog::Accepted || plan.isEmpty())
+        if (preview.exec() != QDialog::Accepted)
+            return;
+        plan = preview.chosenPlan();
+        if (plan.isEmpty())
             return;
         written = true;
         PriceListJournal rows(m_journal);
         const QStringList files = applyImport(plan, m_journal.directory(), rows.observer());
         QString message = QStringLiteral("Импорт: изменено товаров %1 в прайс-листах: %2.")
-                              .arg(plan.items.size())
-                              .arg(files.join(QStringLiteral(", ")));
+                              .arg(grouped(qsizetype(plan.items.size())), files.join(QStringLiteral(", ")));
         if (rows.orderNumber() > 0)
             message += QStringLiteral(" Остатки записаны в журнал, № %1.").arg(rows.orderNumber());
         showStatus(message);

@@ -116,12 +116,20 @@ ItemEditor::ItemEditor(Journal& journal, QChar decimal, ErrorReport* report, QWi
     connect(watcher, &ShopWatcher::changed, this, &ItemEditor::listChangedElsewhere);
 
     m_question = [this](const QString& name) {
-        const auto answer = QMessageBox::question(
-            this, windowTitle(), QStringLiteral("Товар «%1» изменён. Сохранить изменения?").arg(name),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
-        return answer == QMessageBox::Save      ? Unsaved::Save
-               : answer == QMessageBox::Discard ? Unsaved::Discard
-                                                : Unsaved::Stay;
+        // Buttons named here: the standard Discard reads "Отклонить" in Russian, not what it does.
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        QStringLiteral("Товар «%1» изменён. Сохранить изменения?").arg(name), QMessageBox::NoButton,
+                        this);
+        box.setObjectName(QStringLiteral("UnsavedQuestion"));
+        QPushButton* saveButton = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+        QPushButton* discard = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+        QPushButton* stay = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        box.setDefaultButton(saveButton);
+        box.setEscapeButton(stay);
+        box.exec();
+        return box.clickedButton() == saveButton ? Unsaved::Save
+               : box.clickedButton() == discard  ? Unsaved::Discard
+                                                 : Unsaved::Stay;
     };
     connect(m_lists, &QComboBox::currentIndexChanged, this, &ItemEditor::listChosen);
     connect(m_table, &QTableWidget::currentCellChanged, this, &ItemEditor::rowChosen);
@@ -377,10 +385,9 @@ void ItemEditor::save()
 
 // ---- Предпросмотр импорта
 
-namespace {
-
-// The plan's changes, one row per field; a sheet that reprices every item gives hundreds of
-// thousands of rows, so the texts are only looked up for the rows painted.
+// The plan's changes, one row per field, each ticked to be written until the owner unticks it; a
+// sheet that reprices every item gives hundreds of thousands of rows, so the texts are only looked
+// up for the rows painted.
 class ChangeModel : public QAbstractTableModel {
 public:
     ChangeModel(ImportPlan plan, QObject* parent) : QAbstractTableModel(parent), m_plan(std::move(plan))
@@ -388,6 +395,48 @@ public:
         for (int i = 0; i < int(m_plan.items.size()); ++i)
             for (int f = 0; f < int(m_plan.items[size_t(i)].fields.size()); ++f)
                 m_rows.emplace_back(i, f);
+        m_chosen.assign(m_rows.size(), true);
+        m_chosenCount = int(m_rows.size());
+    }
+
+    int chosenCount() const { return m_chosenCount; }
+
+    // The plan with the ticked changes alone; an item left without any is dropped.
+    ImportPlan chosenPlan() const
+    {
+        ImportPlan plan = m_plan;
+        for (ItemChange& item : plan.items)
+            item.fields.clear();
+        for (size_t r = 0; r < m_rows.size(); ++r)
+            if (m_chosen[r]) {
+                const auto [i, f] = m_rows[r];
+                plan.items[size_t(i)].fields.push_back(m_plan.items[size_t(i)].fields[size_t(f)]);
+            }
+        plan.items.erase(std::remove_if(plan.items.begin(), plan.items.end(),
+                                        [](const ItemChange& item) { return item.fields.empty(); }),
+                         plan.items.end());
+        return plan;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+        if (index.column() == 0)
+            flags |= Qt::ItemIsUserCheckable;
+        return flags;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= int(m_rows.size()))
+            return false;
+        const bool chosen = value.toInt() == Qt::Checked;
+        if (m_chosen[size_t(index.row())] == chosen)
+            return true;
+        m_chosen[size_t(index.row())] = chosen;
+        m_chosenCount += chosen ? 1 : -1;
+        emit dataChanged(index, index, {Qt::CheckStateRole});
+        return true;
     }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
@@ -413,6 +462,8 @@ public:
         const ItemChange& item = m_plan.items[size_t(i)];
         const FieldChange& change = item.fields[size_t(f)];
         const int column = index.column();
+        if (role == Qt::CheckStateRole)
+            return column == 0 ? QVariant(m_chosen[size_t(index.row())] ? Qt::Checked : Qt::Unchecked) : QVariant();
         if (role == Qt::TextAlignmentRole) {
             const bool number = column == 1 || ((column == 4 || column == 5) &&
                                                 (change.field == ItemField::Price || change.field == ItemField::Stock));
@@ -442,9 +493,9 @@ public:
 private:
     ImportPlan m_plan;
     std::vector<std::pair<int, int>> m_rows; // item, field
+    std::vector<bool> m_chosen;              // per row
+    int m_chosenCount = 0;
 };
-
-} // namespace
 
 ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, QWidget* parent) : QDialog(parent)
 {
@@ -454,7 +505,8 @@ ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, Q
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("ChangeTable"));
-    m_table->setModel(new ChangeModel(plan, m_table));
+    m_model = new ChangeModel(plan, m_table);
+    m_table->setModel(m_model);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
@@ -472,28 +524,30 @@ ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, Q
         files.insert(item.file);
 
     QString text = QStringLiteral("Таблица: %1 (строк: %2).\n")
-                       .arg(QDir::toNativeSeparators(QFileInfo(sheetPath).absoluteFilePath()))
-                       .arg(plan.rows);
+                       .arg(QDir::toNativeSeparators(QFileInfo(sheetPath).absoluteFilePath()), grouped(plan.rows));
     if (plan.isEmpty())
         text += QStringLiteral("Изменений нет: таблица совпадает с прайс-листами.");
     else
-        text += QStringLiteral("Изменится товаров: %1, прайс-листов: %2, полей: %3. Пока вы не нажмёте "
-                               "«Записать изменения», ничего не записано; изменения остатков попадут в журнал "
-                               "как «правка».")
-                    .arg(plan.items.size())
-                    .arg(files.size())
-                    .arg(rows);
+        text += QStringLiteral("Изменится товаров: %1, прайс-листов: %2, полей: %3. Снимите отметку с "
+                               "изменения, которое не нужно. Пока вы не нажмёте «Записать изменения», ничего не "
+                               "записано; изменения остатков попадут в журнал как «правка».")
+                    .arg(grouped(qsizetype(plan.items.size())), grouped(qsizetype(files.size())), grouped(rows));
+    if (plan.valuesAsShown > 0)
+        text += QStringLiteral("\nПропущено полей, где таблица показала число или дату по-своему (например «00123» "
+                               "как «123», «01.11.2026» как «01.11.26»): %1; они не изменятся.")
+                    .arg(grouped(plan.valuesAsShown));
     if (!plan.ignoredColumns.isEmpty())
         text += QStringLiteral("\nНе читаются и ничего не меняют столбцы: %1.")
                     .arg(plan.ignoredColumns.join(QStringLiteral(", ")));
     auto* about = new QLabel(text, this);
     about->setObjectName(QStringLiteral("SummaryLabel"));
     about->setWordWrap(true);
+    m_chosen = new QLabel(this);
+    m_chosen->setObjectName(QStringLiteral("ChosenLabel"));
 
     auto* buttons = new QDialogButtonBox(this);
     m_apply = buttons->addButton(QStringLiteral("Записать изменения"), QDialogButtonBox::AcceptRole);
     m_apply->setObjectName(QStringLiteral("ApplyBtn"));
-    m_apply->setEnabled(!plan.isEmpty());
     m_apply->setAutoDefault(false);
     QPushButton* cancel = buttons->addButton(plan.isEmpty() ? QStringLiteral("Закрыть") : QStringLiteral("Отмена"),
                                              QDialogButtonBox::RejectRole);
@@ -503,9 +557,26 @@ ImportPreview::ImportPreview(const ImportPlan& plan, const QString& sheetPath, Q
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(about);
     layout->addWidget(m_table, 1);
+    layout->addWidget(m_chosen);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &ImportPreview::showChosen);
+    showChosen();
+}
+
+void ImportPreview::showChosen()
+{
+    const int rows = m_model->rowCount();
+    m_chosen->setText(rows == 0 ? QString()
+                                : QStringLiteral("Будет записано изменений: %1 из %2.")
+                                      .arg(grouped(m_model->chosenCount()), grouped(rows)));
+    m_apply->setEnabled(m_model->chosenCount() > 0);
+}
+
+ImportPlan ImportPreview::chosenPlan() const
+{
+    return m_model->chosenPlan();
 }
 
 } // namespace korvanta

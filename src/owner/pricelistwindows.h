@@ -18,6 +18,7 @@ class QTableWidget;
 
 namespace korvanta {
 
+class ChangeModel;
 class ErrorReport;
 
 // The items of one price list and the owner's changes to them. The chosen item's fields are
@@ -85,8 +86,8 @@ private:
     QPushButton* m_save;
 };
 
-// What an import will change, field by field with the old and new values; the owner confirms
-// before anything is written.
+// What an import will change, field by field with the old and new values; the owner unticks the
+// changes not wanted and confirms before anything is written.
 class ImportPreview : public QDialog {
     Q_OBJECT
 public:
@@ -94,9 +95,15 @@ public:
 
     QTableView* changes() const { return m_table; }
     QPushButton* applyButton() const { return m_apply; }
+    // The plan with the changes still ticked.
+    ImportPlan chosenPlan() const;
 
 private:
+    void showChosen();
+
+    ChangeModel* m_model;
     QTableView* m_table;
+    QLabel* m_chosen;
     QPushButton* m_apply;
 };
 

@@ -1,6 +1,7 @@
 #include "stockdialogs.h"
 
 #include "categorytable.h"
+#include "conversions.h"
 #include "facilities.h"
 #include "guard.h"
 #include "journalquery.h"
@@ -14,11 +15,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvanta {
 
@@ -60,6 +64,27 @@ void addPriceLists(QComboBox* box)
     }
 }
 
+QString grouped(long long count)
+{
+    return QLocale().toString(qlonglong(count));
+}
+
+QString receivedQuantityProblem(const QString& text)
+{
+    const QString typed = text.trimmed();
+    const QString range = QStringLiteral("Количество — целое число от 1 до %1.").arg(grouped(MaxReceived));
+    if (typed.isEmpty())
+        return QStringLiteral("Введите, сколько поступило. ") + range;
+    // Digits only: a sign, a separator or a word is never read as some other number.
+    const bool digits =
+        std::all_of(typed.begin(), typed.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    bool ok = false;
+    const long long value = typed.toLongLong(&ok);
+    if (!digits || !ok || value < 1 || value > MaxReceived)
+        return QStringLiteral("«%1» не подходит. ").arg(typed) + range;
+    return QString();
+}
+
 // ---- Приход
 
 ReceiveDialog::ReceiveDialog(Journal& journal, ErrorReport* report, QWidget* parent)
@@ -74,15 +99,25 @@ ReceiveDialog::ReceiveDialog(Journal& journal, ErrorReport* report, QWidget* par
     m_items->setObjectName(QStringLiteral("ItemBox"));
     m_items->setMinimumContentsLength(40);
     m_items->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_quantity = new QSpinBox(this);
-    m_quantity->setObjectName(QStringLiteral("QuantityBox"));
-    m_quantity->setRange(1, 1000000);
-    m_quantity->setSuffix(QStringLiteral(" шт."));
+    // A line edit, not a spin box: a spin box keeps its last valid value whatever is typed.
+    m_quantity = new QLineEdit(QStringLiteral("1"), this);
+    m_quantity->setObjectName(QStringLiteral("QuantityEdit"));
+    m_quantity->setToolTip(QStringLiteral("Целое число штук от 1 до %1").arg(grouped(MaxReceived)));
+    m_problem = new QLabel(this);
+    m_problem->setObjectName(QStringLiteral("ProblemLabel"));
+    m_problem->setWordWrap(true);
+    m_problem->setStyleSheet(QStringLiteral("color: #c62828;"));
+    m_problem->hide();
+    auto* quantityRow = new QHBoxLayout;
+    quantityRow->addWidget(m_quantity);
+    quantityRow->addWidget(new QLabel(QStringLiteral("шт."), this));
+    quantityRow->addStretch();
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Прайс-лист:"), m_lists);
     form->addRow(QStringLiteral("Товар:"), m_items);
-    form->addRow(QStringLiteral("Поступило:"), m_quantity);
+    form->addRow(QStringLiteral("Поступило:"), quantityRow);
+    form->addRow(m_problem);
     auto* buttons = new QDialogButtonBox(this);
     m_ok = buttons->addButton(QStringLiteral("Принять приход"), QDialogButtonBox::AcceptRole);
     m_ok->setObjectName(QStringLiteral("ReceiveBtn"));
@@ -92,23 +127,55 @@ ReceiveDialog::ReceiveDialog(Journal& journal, ErrorReport* report, QWidget* par
     layout->addWidget(buttons);
 
     connect(m_lists, &QComboBox::currentIndexChanged, this, [this] { guarded(m_report, [this] { fillItems(); }); });
+    connect(m_quantity, &QLineEdit::textChanged, this, &ReceiveDialog::checkQuantity);
     connect(buttons, &QDialogButtonBox::accepted, this, &ReceiveDialog::receive);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     guarded(m_report, [this] { fillItems(); });
 }
 
+// Each item with its number and price, as the item table shows them: items of one name differ there.
 void ReceiveDialog::fillItems()
 {
     m_items->clear();
-    m_ok->setEnabled(false);
+    checkQuantity();
     const QString file = m_lists->currentData().toString();
     if (file.isEmpty())
         return;
-    for (const ListItem& item : listItems(m_journal.listPath(file))) {
-        m_items->addItem(QStringLiteral("%1   (на складе: %2)").arg(item.name, item.stock), item.record);
-        m_items->setItemData(m_items->count() - 1, item.name, Qt::UserRole + 1);
+    const PriceList list = loadPriceList(m_journal.listPath(file));
+    for (int r = 0; r < recordCount(list); ++r) {
+        const QString name = recordLine(list, r, NameLine);
+        if (name == NoneEntry)
+            continue;
+        const QString stock = recordLineOrEmpty(list, r, StockLine);
+        const std::optional<int> count = tryTextToInt(stock);
+        m_items->addItem(QStringLiteral("№ %1   %2   цена %3   (на складе: %4)")
+                             .arg(grouped(displayRecordNumber(r)))
+                             .arg(name, recordLineOrEmpty(list, r, PriceLine), count ? grouped(*count) : stock),
+                         r);
+        m_items->setItemData(m_items->count() - 1, name, Qt::UserRole + 1);
     }
-    m_ok->setEnabled(m_items->count() > 0);
+    checkQuantity();
+}
+
+void ReceiveDialog::checkQuantity()
+{
+    const QString trouble = receivedQuantityProblem(m_quantity->text());
+    m_problem->setText(trouble);
+    m_problem->setVisible(!trouble.isEmpty());
+    m_quantity->setStyleSheet(trouble.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral("QLineEdit { border: 1px solid #c62828; background: #fff3f3; }"));
+    m_ok->setEnabled(canReceive());
+}
+
+QString ReceiveDialog::problem() const
+{
+    return m_problem->text();
+}
+
+bool ReceiveDialog::canReceive() const
+{
+    return m_items->currentIndex() >= 0 && receivedQuantityProblem(m_quantity->text()).isEmpty();
 }
 
 void ReceiveDialog::chooseList(const QString& fileName)
@@ -123,18 +190,20 @@ void ReceiveDialog::chooseItem(int record)
 
 void ReceiveDialog::setQuantity(int quantity)
 {
-    m_quantity->setValue(quantity);
+    m_quantity->setText(QString::number(quantity));
 }
 
 void ReceiveDialog::receive()
 {
     guarded(m_report, [this] {
-        if (m_items->currentIndex() < 0)
+        // Refused input writes nothing, whoever calls.
+        if (!canReceive())
             return;
+        const long long quantity = m_quantity->text().trimmed().toLongLong();
         const ItemRef item{m_lists->currentData().toString(), m_items->currentData().toInt(),
                            m_items->currentData(Qt::UserRole + 1).toString()};
-        const long long order = receiveGoods(m_journal, item, m_quantity->value(), Actor{});
-        emit received(QStringLiteral("Приход № %1: «%2», %3 шт.").arg(order).arg(item.name).arg(m_quantity->value()));
+        const long long order = receiveGoods(m_journal, item, quantity, Actor{});
+        emit received(QStringLiteral("Приход № %1: «%2», %3 шт.").arg(order).arg(item.name, grouped(quantity)));
         accept();
     });
 }
@@ -228,8 +297,8 @@ void ReturnDialog::showOrder(long long order)
             }
             m_table->setItem(r, 0, name);
             m_table->setItem(r, 1, tableCell(line.shipped.fileName));
-            m_table->setItem(r, 2, tableCell(QString::number(displayRecordNumber(line.shipped.record)), true));
-            m_table->setItem(r, 3, tableCell(QString::number(line.shipped.quantity), true));
+            m_table->setItem(r, 2, tableCell(grouped(displayRecordNumber(line.shipped.record)), true));
+            m_table->setItem(r, 3, tableCell(grouped(line.shipped.quantity), true));
             m_table->setItem(r, 4, tableCell(line.shipped.priceText, true));
             m_table->setItem(r, 5,
                              tableCell(line.returned ? QStringLiteral("возвращено") : QStringLiteral("отгружено")));
@@ -242,8 +311,7 @@ void ReturnDialog::showOrder(long long order)
                                  .arg(m_lines.front().shipped.customer.isEmpty() ? QStringLiteral("—")
                                                                                  : m_lines.front().shipped.customer,
                                       m_lines.front().shipped.date, m_lines.front().shipped.time)
-                                 .arg(m_lines.size())
-                                 .arg(out));
+                                 .arg(grouped(qsizetype(m_lines.size())), grouped(out)));
         m_returnChecked->setEnabled(out > 0);
         m_returnAll->setEnabled(out > 0);
         m_copy->setEnabled(!m_lines.empty());
@@ -275,7 +343,7 @@ void ReturnDialog::doReturn(const std::vector<ItemRef>& lines)
 {
     guarded(m_report, [&] {
         const int count = returnItems(m_journal, m_order, lines, Actor{});
-        emit returned(QStringLiteral("Возврат по заказу № %1: строк %2.").arg(m_order).arg(count));
+        emit returned(QStringLiteral("Возврат по заказу № %1: строк %2.").arg(m_order).arg(grouped(count)));
     });
     showOrder(m_order);
 }
@@ -297,11 +365,17 @@ ReconcileDialog::ReconcileDialog(Journal& journal, ErrorReport* report, QWidget*
     m_table->setObjectName(QStringLiteral("DiscrepancyTable"));
     m_accept = new QPushButton(QStringLiteral("Принять количество из файла"), this);
     m_accept->setObjectName(QStringLiteral("AcceptBtn"));
-    m_accept->setToolTip(QStringLiteral("Записать в журнал правку: количество в прайс-листе верно"));
+    m_accept->setToolTip(
+        QStringLiteral("Для выделенных строк записать в журнал правку: количество в прайс-листе верно"));
+    // Accepting every difference is a choice of its own, never what an empty selection means.
+    m_acceptAll = new QPushButton(this);
+    m_acceptAll->setObjectName(QStringLiteral("AcceptAllBtn"));
+    m_acceptAll->setToolTip(QStringLiteral("Для всех строк списка записать в журнал правку"));
     auto* recheck = new QPushButton(QStringLiteral("Проверить снова"), this);
     auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_accept);
+    bottom->addWidget(m_acceptAll);
     bottom->addWidget(recheck);
     bottom->addStretch();
     bottom->addWidget(close);
@@ -310,32 +384,46 @@ ReconcileDialog::ReconcileDialog(Journal& journal, ErrorReport* report, QWidget*
     layout->addWidget(m_table);
     layout->addLayout(bottom);
     connect(m_accept, &QPushButton::clicked, this, &ReconcileDialog::acceptSelected);
+    connect(m_acceptAll, &QPushButton::clicked, this, &ReconcileDialog::acceptAll);
     connect(recheck, &QPushButton::clicked, this, &ReconcileDialog::check);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ReconcileDialog::selectionChanged);
+    selectionChanged();
 }
 
 void ReconcileDialog::check()
 {
     guarded(m_report, [this] {
         m_found = reconcile(m_journal);
+        m_table->clearSelection();
         m_table->setRowCount(int(m_found.size()));
         for (int r = 0; r < int(m_found.size()); ++r) {
             const Discrepancy& d = m_found[size_t(r)];
+            const std::optional<int> fileStock = tryTextToInt(d.fileStock);
             m_table->setItem(r, 0, tableCell(d.fileName));
-            m_table->setItem(r, 1, tableCell(QString::number(displayRecordNumber(d.record)), true));
+            m_table->setItem(r, 1, tableCell(grouped(displayRecordNumber(d.record)), true));
             m_table->setItem(r, 2, tableCell(d.name));
-            m_table->setItem(r, 3, tableCell(QString::number(d.journalStock), true));
-            m_table->setItem(r, 4, tableCell(d.fileStock, true));
+            m_table->setItem(r, 3, tableCell(grouped(d.journalStock), true));
+            m_table->setItem(r, 4, tableCell(fileStock ? grouped(*fileStock) : d.fileStock, true));
         }
         m_table->resizeColumnsToContents();
         m_summary->setText(
             m_found.empty()
                 ? QStringLiteral("Расхождений нет: количество каждого товара из журнала совпадает с прайс-листом.")
                 : QStringLiteral("Расхождений: %1. Количество в прайс-листе не совпадает с последней записью "
-                                 "журнала (движение без записи или правка файла вручную).")
-                      .arg(m_found.size()));
-        m_accept->setEnabled(!m_found.empty());
+                                 "журнала (движение без записи или правка файла вручную). Выделите строки и "
+                                 "нажмите «Принять количество из файла» или примите все сразу.")
+                      .arg(grouped(qsizetype(m_found.size()))));
     });
+    selectionChanged();
+}
+
+void ReconcileDialog::selectionChanged()
+{
+    m_accept->setEnabled(!m_table->selectionModel()->selectedRows().isEmpty());
+    m_acceptAll->setText(QStringLiteral("Принять из файла все (%1)").arg(grouped(qsizetype(m_found.size()))));
+    m_acceptAll->setEnabled(!m_found.empty());
 }
 
 void ReconcileDialog::acceptSelected()
@@ -343,9 +431,22 @@ void ReconcileDialog::acceptSelected()
     QList<int> rows;
     for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
         rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    acceptRows(rows);
+}
+
+void ReconcileDialog::acceptAll()
+{
+    QList<int> rows;
+    for (int r = 0; r < int(m_found.size()); ++r)
+        rows << r;
+    acceptRows(rows);
+}
+
+void ReconcileDialog::acceptRows(const QList<int>& rows)
+{
     if (rows.isEmpty())
-        for (int r = 0; r < int(m_found.size()); ++r)
-            rows << r;
+        return;
     int accepted = 0;
     guarded(m_report, [&] {
         for (int r : rows)
@@ -353,7 +454,8 @@ void ReconcileDialog::acceptSelected()
                 ++accepted;
     });
     if (accepted > 0)
-        emit countsAccepted(QStringLiteral("Сверка: принято количество из файла для %1 записей.").arg(accepted));
+        emit countsAccepted(
+            QStringLiteral("Сверка: принято количество из файла для %1 записей.").arg(grouped(accepted)));
     check();
 }
 

@@ -25,6 +25,13 @@ QTableWidgetItem* tableCell(const QString& text, bool number = false);
 QTableWidget* makeTable(const QStringList& titles, int stretch, QWidget* parent);
 // Adds the 30 price lists to `box`: "Модули памяти (Ram.dat)", the file name as the item's data.
 void addPriceLists(QComboBox* box);
+// A count as the owner reads it, in the digit groups of the regional settings ("1 000 000").
+QString grouped(long long count);
+
+// The most one delivery of an item may bring.
+constexpr long long MaxReceived = 1000000;
+// Why `text` is not a quantity received (a whole number from 1 to MaxReceived); empty when it is.
+QString receivedQuantityProblem(const QString& text);
 
 // Приход: an item of a price list and the quantity received.
 class ReceiveDialog : public QDialog {
@@ -35,7 +42,12 @@ public:
     void chooseList(const QString& fileName);
     void chooseItem(int record);
     void setQuantity(int quantity);
-    // Receives the chosen quantity; on success the dialog closes.
+    QLineEdit* quantity() const { return m_quantity; }
+    QComboBox* items() const { return m_items; }
+    // What keeps the quantity from being received, as shown under it; empty when nothing does.
+    QString problem() const;
+    bool canReceive() const;
+    // Receives the typed quantity; on success the dialog closes.
     void receive();
 
 signals:
@@ -43,12 +55,14 @@ signals:
 
 private:
     void fillItems();
+    void checkQuantity();
 
     stock::Journal& m_journal;
     ErrorReport* m_report;
     QComboBox* m_lists;
     QComboBox* m_items;
-    QSpinBox* m_quantity;
+    QLineEdit* m_quantity;
+    QLabel* m_problem;
     QPushButton* m_ok;
 };
 
@@ -109,9 +123,13 @@ public:
     ReconcileDialog(stock::Journal& journal, ErrorReport* report, QWidget* parent = nullptr);
 
     void check();
-    // Accepts the file's count of the selected rows (all rows when none is selected).
+    // Accepts the file's count of the selected rows; nothing when none is selected.
     void acceptSelected();
+    // Accepts the file's count of every row listed: a choice of its own, its button naming the count.
+    void acceptAll();
     QTableWidget* table() const { return m_table; }
+    QPushButton* acceptSelectedButton() const { return m_accept; }
+    QPushButton* acceptAllButton() const { return m_acceptAll; }
 
 signals:
     void countsAccepted(const QString& message);
@@ -123,6 +141,10 @@ private:
     QLabel* m_summary;
     QTableWidget* m_table;
     QPushButton* m_accept;
+    QPushButton* m_acceptAll;
+
+    void acceptRows(const QList<int>& rows);
+    void selectionChanged();
 };
 
 } // namespace korvanta

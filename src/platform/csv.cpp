@@ -22,12 +22,17 @@ bool needsQuotes(const QString& field)
 
 QByteArray row(const QStringList& fields)
 {
+    return row(fields, {});
+}
+
+QByteArray row(const QStringList& fields, const std::vector<bool>& quoted)
+{
     QByteArray out;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += Separator;
         const QByteArray bytes = cp1251::encode(fields[i]);
-        if (needsQuotes(fields[i])) {
+        if ((size_t(i) < quoted.size() && quoted[size_t(i)]) || needsQuotes(fields[i])) {
             out += '"';
             out += QByteArray(bytes).replace("\"", "\"\"");
             out += '"';

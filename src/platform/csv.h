@@ -16,6 +16,9 @@ constexpr char Separator = ';';
 
 // One row with its line end, in cp1251. Characters cp1251 cannot hold become '?'.
 QByteArray row(const QStringList& fields);
+// The same with the fields `quoted` marks always quoted, which tells a spreadsheet program that
+// offers it to keep them as text.
+QByteArray row(const QStringList& fields, const std::vector<bool>& quoted);
 
 struct ParsedRow {
     QStringList fields;

@@ -8,6 +8,8 @@
 #include "pricelistediting.h"
 #include "pricelistexchange.h"
 #include "testshop.h"
+#include "workbook.h"
+#include "workbookparts.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -59,6 +61,61 @@ QStringList linesOf(const PriceItem& item)
     return QStringList(item.lines.begin(), item.lines.end());
 }
 
+// Items whose texts read as numbers or days (lines: name, price, two spare lines, stock,
+// description, spare line), and what a spreadsheet with Russian settings opening the CSV with its
+// default column types makes of them.
+const QList<QStringList> NumberLikeItems{
+    {"нет", "0", "", "", "0", "", ""},
+    {"00123", "12,50", "1E5", " 42 ", "5", "1234567890123456789", "-0"},
+    {"Ram B", "20", "01.11.2026", "3.5", "0", "0,50", "0012"},
+};
+const int NumberLikeTexts = 7; // of them in text fields: all but the price and the days
+const int DayTexts = 2;
+const QHash<QString, QString> SpreadsheetShows{
+    {"00123", "123"},
+    {"12,50", "12,5"},
+    {"1E5", "1,00E+05"},
+    {" 42 ", "42"},
+    {"1234567890123456789", "1,23456789012346E+018"},
+    {"-0", "0"},
+    {"0,50", "0,5"},
+    {"0012", "12"},
+    {"01.11.2026", "01.11.26"},
+    {"3.5", "03.05.26"},
+};
+
+// The exported CSV as a spreadsheet saves it again unchanged, `price` typed as Ram.dat 2's price.
+QByteArray csvAsSpreadsheetSaves(const QByteArray& exported, const QString& price)
+{
+    QByteArray out;
+    for (const csv::ParsedRow& row : csv::parse(exported).rows) {
+        QStringList fields;
+        for (const QString& f : row.fields)
+            fields << SpreadsheetShows.value(f, f);
+        if (!price.isEmpty() && fields[0] == "Ram.dat" && fields[1] == "2")
+            fields[3] = price;
+        out += csv::row(fields);
+    }
+    return out;
+}
+
+// The exported workbook with those texts turned into numbers, as a spreadsheet does where one
+// types them into a cell.
+QByteArray workbookAsNumbers(const QByteArray& exported, const QString& price)
+{
+    std::vector<workbook::Row> rows = workbook::read(exported);
+    for (workbook::Row& row : rows) {
+        for (workbook::Cell& cell : row) {
+            const std::optional<double> value = tryTextToFloat(SpreadsheetShows.value(cell.text), Comma);
+            if (cell.kind == workbook::Cell::Kind::Text && value)
+                cell = workbook::Cell::ofNumber(*value);
+        }
+        if (!price.isEmpty() && row[0].text == "Ram.dat" && row[1].number == 2)
+            row[3] = workbook::Cell::ofNumber(*tryTextToFloat(price, Comma));
+    }
+    return workbook::write(QStringLiteral("Лист1"), rows);
+}
+
 } // namespace
 
 class TestPriceListExchange : public QObject {
@@ -98,6 +155,167 @@ private slots:
         QVERIFY(plan.isEmpty());
         QVERIFY(applyImport(plan, shop.folder).isEmpty());
         QVERIFY(shop.snapshot() == before);
+    }
+
+    // A sheet that went through a spreadsheet unchanged comes back as no change, though the
+    // spreadsheet turned every text that reads as a number into that number; a price typed there
+    // is the only change, also on an item whose name the spreadsheet showed as a number.
+    void spreadsheetNumbersAreNoChange_data()
+    {
+        QTest::addColumn<bool>("asWorkbook");
+        QTest::addColumn<QString>("price");
+        QTest::newRow("CSV") << false << QString();
+        QTest::newRow("CSV, a price typed") << false << "13";
+        QTest::newRow("workbook") << true << QString();
+        QTest::newRow("workbook, a price typed") << true << "13,5";
+    }
+    void spreadsheetNumbersAreNoChange()
+    {
+        QFETCH(bool, asWorkbook);
+        QFETCH(QString, price);
+        Shop shop;
+        shop.write(QStringLiteral("Ram.dat"), NumberLikeItems);
+        shop.age(QStringLiteral("Ram.dat"));
+        const Shop::Snapshot before = shop.snapshot();
+        const ImportPlan plan =
+            asWorkbook ? planImportWorkbook(workbookAsNumbers(exportPriceListsWorkbook(shop.folder, Comma), price),
+                                            shop.folder, Comma)
+                       : planImport(csvAsSpreadsheetSaves(exportPriceLists(shop.folder), price), shop.folder, Comma);
+        QCOMPARE(plan.valuesAsShown, NumberLikeTexts + (asWorkbook ? 0 : DayTexts));
+        QCOMPARE(plan.rows, 30 * 3);
+        if (price.isEmpty()) {
+            QVERIFY(plan.isEmpty());
+            return;
+        }
+        QCOMPARE(int(plan.items.size()), 1);
+        QCOMPARE(int(plan.items[0].fields.size()), 1);
+        QCOMPARE(plan.items[0].fields[0].field, ItemField::Price);
+        QCOMPARE(applyImport(plan, shop.folder), QStringList{"Ram.dat"});
+        QStringList expected = NumberLikeItems[1];
+        expected[1] = price;
+        QCOMPARE(linesOf(itemAt(shop.list(QStringLiteral("Ram.dat")), 1)), expected);
+        QCOMPARE(shop.changedSince(before), QStringList{"Ram.dat"});
+    }
+
+    // Only the number as a spreadsheet shows it is passed over; another text is a change.
+    void numberLikeTextsStillChange_data()
+    {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("another number as a name")
+            << "Файл;Номер;Название\nRam.dat;2;124" << int(ItemField::Name) << "124";
+        QTest::newRow("a word as a name")
+            << "Файл;Номер;Название\nRam.dat;2;Кабель" << int(ItemField::Name) << "Кабель";
+        QTest::newRow("another exponent") << "Файл;Номер;Резерв 1\nRam.dat;2;1E6" << int(ItemField::Spare1) << "1E6";
+        QTest::newRow("a code one off") << "Файл;Номер;Описание\nRam.dat;2;1234567890123456790"
+                                        << int(ItemField::Description) << "1234567890123456790";
+        QTest::newRow("another day") << "Файл;Номер;Резерв 1\nRam.dat;3;01.11.27" << int(ItemField::Spare1)
+                                     << "01.11.27";
+        QTest::newRow("a day shown without its year")
+            << "Файл;Номер;Резерв 1\nRam.dat;3;01.11" << int(ItemField::Spare1) << "01.11";
+        QTest::newRow("a number where a word was") << "Файл;Номер;Название\nRam.dat;3;0" << int(ItemField::Name) << "0";
+    }
+    void numberLikeTextsStillChange()
+    {
+        QFETCH(QString, rows);
+        QFETCH(int, field);
+        QFETCH(QString, after);
+        Shop shop;
+        shop.write(QStringLiteral("Ram.dat"), NumberLikeItems);
+        const ImportPlan plan = planImport(sheet(rows, false), shop.folder, Comma);
+        QCOMPARE(plan.valuesAsShown, 0);
+        QCOMPARE(int(plan.items.size()), 1);
+        QCOMPARE(int(plan.items[0].fields.size()), 1);
+        QCOMPARE(int(plan.items[0].fields[0].field), field);
+        QCOMPARE(plan.items[0].fields[0].after, after);
+    }
+
+    // The workbook keeps text as text and numbers as numbers, and comes back as it went.
+    void workbookRoundTrip()
+    {
+        Shop shop;
+        shop.write(QStringLiteral("Ram.dat"), NumberLikeItems);
+        shop.age(QStringLiteral("Ram.dat"));
+        const Shop::Snapshot before = shop.snapshot();
+        const QByteArray book = exportPriceListsWorkbook(shop.folder, Comma);
+        const std::vector<workbook::Row> rows = workbook::read(book);
+        const csv::Parsed sheet = csv::parse(exportPriceLists(shop.folder));
+        QCOMPARE(rows.size(), sheet.rows.size());
+        using Kind = workbook::Cell::Kind;
+        for (const workbook::Row& row : rows) {
+            if (row[0].text != "Ram.dat" || row[1].number != 2)
+                continue;
+            QList<int> kinds;
+            for (const workbook::Cell& cell : row)
+                kinds << int(cell.kind);
+            const int text = int(Kind::Text), number = int(Kind::Number);
+            QCOMPARE(kinds, (QList<int>{text, number, text, number, text, text, text, number, text}));
+            QCOMPARE(row[2].text, QStringLiteral("00123"));
+            QCOMPARE(row[3].number, 12.5);
+            QCOMPARE(row[6].text, QStringLiteral("-0"));
+        }
+        const ImportPlan plan = planImportWorkbook(book, shop.folder, Comma);
+        QVERIFY(plan.isEmpty());
+        QCOMPARE(plan.valuesAsShown, 0);
+        QCOMPARE(plan.rows, 30 * 3);
+        QVERIFY(shop.snapshot() == before);
+    }
+
+    // What is no readable workbook, or holds no value where a column is read, is refused whole.
+    void workbookRefusedWithNothingWritten_data()
+    {
+        const auto inlineRow = [](int row, const QStringList& texts, const QByteArray& last) {
+            QByteArray xml = "<row r=\"" + QByteArray::number(row) + "\">";
+            for (const QString& t : texts)
+                xml += "<c t=\"inlineStr\"><is><t>" + t.toUtf8() + "</t></is></c>";
+            return xml + last + "</row>";
+        };
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a zip") << sheet("Ram.dat;2;Ram A;11;r2;r3;r6;5;x") << "Книга не читается. Файл — не книга";
+        QTest::newRow("no sheet") << zipOf({{"xl/workbook.xml", Book}}) << "нет первого листа";
+        QTest::newRow("an error in a price")
+            << bookWithSheet(inlineRow(1, {"Файл", "Номер", "Цена"}, {}) +
+                             inlineRow(2, {"Ram.dat"}, "<c><v>2</v></c><c t=\"e\"><v>#VALUE!</v></c>"))
+            << "Строка 2, столбец «Цена»: в ячейке ошибка «#VALUE!»";
+        QTest::newRow("a truth value as a stock")
+            << bookWithSheet(inlineRow(1, {"Файл", "Номер", "Остаток"}, {}) +
+                             inlineRow(2, {"Ram.dat"}, "<c><v>2</v></c><c><v>3</v></c>") +
+                             inlineRow(3, {"Ram.dat"}, "<c><v>3</v></c><c t=\"b\"><v>1</v></c>"))
+            << "Строка 3, столбец «Остаток»: в ячейке логическое значение";
+        QTest::newRow("a text record number")
+            << bookWithSheet(inlineRow(1, {"Файл", "Номер"}, {}) + inlineRow(2, {"Ram.dat", "два"}, {}))
+            << "Строка 2, столбец «Номер»: «два» — не номер записи";
+    }
+    void workbookRefusedWithNothingWritten()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        Shop shop;
+        const Shop::Snapshot before = shop.snapshot();
+        const QString path = shop.dir.filePath(QStringLiteral("прайс.xlsx"));
+        writeBytes(path, bytes);
+        const QString failure = failureOf([&] { applyImport(planImportFile(path, shop.folder, Comma), shop.folder); });
+        QVERIFY2(failure.contains(message), qPrintable(failure));
+        QVERIFY(failure.endsWith(QStringLiteral("Ничего не записано.")));
+        QFile::remove(path);
+        QVERIFY(shop.snapshot() == before);
+    }
+
+    // An error cell in a column the import does not read is left alone like the column.
+    void workbookIgnoresUnknownColumns()
+    {
+        Shop shop;
+        const QByteArray book = bookWithSheet(
+            R"(<row><c t="inlineStr"><is><t>Файл</t></is></c><c t="inlineStr"><is><t>Номер</t></is></c>)"
+            R"(<c t="inlineStr"><is><t>Итог</t></is></c><c t="inlineStr"><is><t>Цена</t></is></c></row>)"
+            R"(<row><c t="inlineStr"><is><t>Ram.dat</t></is></c><c><v>2</v></c><c t="e"><v>#DIV/0!</v></c>)"
+            R"(<c><v>11.5</v></c></row>)");
+        const ImportPlan plan = planImportWorkbook(book, shop.folder, Comma);
+        QCOMPARE(plan.ignoredColumns, QStringList{"Итог"});
+        QCOMPARE(int(plan.items.size()), 1);
+        QCOMPARE(plan.items[0].fields[0].after, QStringLiteral("11,5"));
     }
 
     void exportHasEveryRecordInOrder()

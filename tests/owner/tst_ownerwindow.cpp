@@ -9,11 +9,13 @@
 #include "printedorder.h"
 #include "stockdialogs.h"
 #include "stockshop.h"
+#include "workbook.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -63,7 +65,9 @@ struct FakeFileChooser : FileChooser {
 template <typename Dialog> bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
 {
     bool shown = false;
-    QTimer::singleShot(0, [&] {
+    // A dialog that never shows leaves the timer pending: it goes with this call's context.
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
         if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
             shown = true;
             look(dialog);
@@ -270,7 +274,7 @@ private slots:
         reconcile.check();
         QCOMPARE(reconcile.table()->rowCount(), 1);
         QCOMPARE(reconcile.table()->item(0, 4)->text(), QStringLiteral("11"));
-        reconcile.acceptSelected();
+        reconcile.acceptAll();
         QCOMPARE(reconcile.table()->rowCount(), 0);
 
         window.refresh();
@@ -278,6 +282,134 @@ private slots:
         QCOMPARE(window.model().journalRow(0)->operation, CorrectionOp);
         QCOMPARE(window.model().journalRow(1)->operation, ReturnOp); // newest first, whatever its number
         QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // A quantity received is a whole number from 1 up, typed as it is: anything else is refused
+    // where it is typed, with the reason and the button disabled, and nothing is written.
+    void receiveTakesOnlyATypedQuantity_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("stockAfter"); // Video B's stock afterwards; -1: refused
+        QTest::newRow("a number") << "7" << 7;
+        QTest::newRow("spaces around") << " 12 " << 12;
+        QTest::newRow("the limit") << "1000000" << 1000000;
+        QTest::newRow("zero") << "0" << -1;
+        QTest::newRow("negative") << "-3" << -1;
+        QTest::newRow("a word") << "пять" << -1;
+        QTest::newRow("too many digits") << "99999999999" << -1;
+        QTest::newRow("over the limit") << "1000001" << -1;
+        QTest::newRow("a fraction") << "1,5" << -1;
+        QTest::newRow("nothing") << "" << -1;
+    }
+    void receiveTakesOnlyATypedQuantity()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, stockAfter);
+        OwnerShop shop;
+        const QByteArray before = shop.bytes(QStringLiteral("Video.dat"));
+        const qsizetype rows = shop.reader().size();
+        ReceiveDialog receive(shop.journal, &shop.errors);
+        receive.chooseList(QStringLiteral("Video.dat"));
+        receive.chooseItem(2);
+        receive.quantity()->selectAll();
+        receive.quantity()->insert(typed); // as typed or pasted over the old text
+        const bool refused = stockAfter < 0;
+        QCOMPARE(receive.problem().isEmpty(), !refused);
+        QCOMPARE(receive.findChild<QPushButton*>(QStringLiteral("ReceiveBtn"))->isEnabled(), !refused);
+        receive.receive();
+        QVERIFY(shop.errors.reported.isEmpty());
+        if (refused) {
+            QCOMPARE(shop.bytes(QStringLiteral("Video.dat")), before);
+            QCOMPARE(shop.reader().size(), rows);
+            return;
+        }
+        QCOMPARE(shop.stockOf(QStringLiteral("Video.dat"), 2), QString::number(stockAfter));
+        QCOMPARE(shop.reader().row(rows)->quantity, (long long)stockAfter);
+    }
+
+    // Items of one name are told apart by their number and price.
+    void receiveShowsNumberAndPrice()
+    {
+        OwnerShop shop;
+        shop.write(QStringLiteral("Video.dat"), {record("нет", "0", "0"), record("Кабель", "120", "4"),
+                                                 record("Кабель", "95", "2"), record("Кабель", "95", "2")});
+        ReceiveDialog receive(shop.journal, &shop.errors);
+        receive.chooseList(QStringLiteral("Video.dat"));
+        QComboBox* items = receive.items();
+        QCOMPARE(items->count(), 3);
+        QSet<QString> texts;
+        for (int i = 0; i < items->count(); ++i)
+            texts << items->itemText(i);
+        QCOMPARE(texts.size(), 3);
+        QVERIFY(items->itemText(0).contains(QStringLiteral("120")));
+        QVERIFY(items->itemText(2).contains(QStringLiteral("95")));
+        receive.chooseItem(3);
+        receive.setQuantity(5);
+        receive.receive();
+        QCOMPARE(shop.stockOf(QStringLiteral("Video.dat"), 3), QStringLiteral("7"));
+        QCOMPARE(shop.stockOf(QStringLiteral("Video.dat"), 2), QStringLiteral("2"));
+    }
+
+    // Сверка accepts what is selected; every listed difference only through its own button.
+    void reconcileAcceptsAllOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<int>("left"); // differences left afterwards
+        QTest::newRow("nothing selected") << QList<int>{} << false << 2;
+        QTest::newRow("one selected") << QList<int>{1} << false << 1;
+        QTest::newRow("both selected") << QList<int>{0, 1} << false << 0;
+        QTest::newRow("all") << QList<int>{} << true << 0;
+    }
+    void reconcileAcceptsAllOnlyWhenAsked()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(bool, all);
+        QFETCH(int, left);
+        OwnerShop shop;
+        writeList(shop.dir, QStringLiteral("Net.dat"), {record("нет", "0", "0"), record("Net A", "10", "11")});
+        writeList(shop.dir, QStringLiteral("Key.dat"), {record("нет", "0", "0"), record("Key A", "10", "2")});
+        const qsizetype rows = shop.reader().size();
+        ReconcileDialog reconcile(shop.journal, &shop.errors);
+        reconcile.check();
+        QCOMPARE(reconcile.table()->rowCount(), 2);
+        QVERIFY(reconcile.acceptAllButton()->text().contains(QStringLiteral("2")));
+        QVERIFY(!reconcile.acceptSelectedButton()->isEnabled());
+        reconcile.table()->setSelectionMode(QAbstractItemView::MultiSelection);
+        for (int r : selected)
+            reconcile.table()->selectRow(r);
+        QCOMPARE(reconcile.acceptSelectedButton()->isEnabled(), !selected.isEmpty());
+        if (all)
+            reconcile.acceptAllButton()->click();
+        else
+            reconcile.acceptSelected();
+        QCOMPARE(reconcile.table()->rowCount(), left);
+        QCOMPARE(shop.reader().size(), rows + 2 - left);
+        QVERIFY(shop.errors.reported.isEmpty());
+    }
+
+    // The owner reads counts and stock in the digit groups of the regional settings.
+    void countsInDigitGroups()
+    {
+        const QLocale was;
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        OwnerShop shop;
+        writeList(shop.dir, QStringLiteral("Net.dat"), {record("нет", "0", "0"), record("Net A", "10", "1500000")});
+        ReconcileDialog reconcile(shop.journal, &shop.errors);
+        reconcile.check();
+        ReceiveDialog receive(shop.journal, &shop.errors);
+        receive.chooseList(QStringLiteral("Net.dat"));
+        receive.quantity()->setText(QStringLiteral("1 000"));
+        receiveGoods(shop.journal, {QStringLiteral("Net.dat"), 1, QStringLiteral("Net A")}, 2000, Actor{});
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        const QString after = window.model().index(0, AfterColumn).data().toString();
+        const QString order = window.model().index(0, OrderColumn).data().toString();
+        QLocale::setDefault(was);
+        QCOMPARE(after, QStringLiteral("1\u00A0502\u00A0000"));
+        QCOMPARE(order, QStringLiteral("4"));
+        QCOMPARE(reconcile.table()->item(0, 4)->text(), QStringLiteral("1\u00A0500\u00A0000"));
+        QVERIFY(receive.items()->itemText(0).contains(QStringLiteral("1\u00A0500\u00A0000")));
+        QVERIFY(!receive.canReceive()); // a grouped quantity is still typed as digits alone
     }
 
     // Typing into the item's fields: what the list cannot hold is refused as it is typed, with
@@ -382,6 +514,45 @@ private slots:
         QVERIFY(shop.errors.reported.isEmpty());
     }
 
+    // The question box of unsaved changes names what each button does.
+    void unsavedQuestionBox_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("row"); // the item chosen afterwards
+        QTest::newRow("save") << "Сохранить"
+                              << "Ram A2" << 2;
+        QTest::newRow("do not save") << "Не сохранять"
+                                     << "Ram A" << 2;
+        QTest::newRow("cancel") << "Отмена"
+                                << "Ram A" << 1;
+    }
+    void unsavedQuestionBox()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, stored);
+        QFETCH(int, row);
+        OwnerShop shop;
+        ItemEditor editor(shop.journal, systemDecimalSeparator(), &shop.errors);
+        editor.chooseList(QStringLiteral("Ram.dat"));
+        editor.chooseItem(1);
+        editor.field(ItemField::Name)->setText(QStringLiteral("Ram A2"));
+        QStringList buttons;
+        const bool asked = whenShown<QMessageBox>([&] { editor.items()->setCurrentCell(2, 1); },
+                                                  [&](QMessageBox* box) {
+                                                      for (QAbstractButton* b : box->buttons()) {
+                                                          buttons << b->text();
+                                                          if (b->text() == button)
+                                                              b->click();
+                                                      }
+                                                  });
+        QVERIFY(asked);
+        QCOMPARE(buttons.size(), 3);
+        QVERIFY(!buttons.contains(QStringLiteral("Отклонить")));
+        QCOMPARE(recordLine(shop.list(QStringLiteral("Ram.dat")), 1, NameLine), stored);
+        QCOMPARE(editor.items()->currentRow(), row);
+    }
+
     void newItemGoesToTheEnd()
     {
         OwnerShop shop;
@@ -463,18 +634,82 @@ private slots:
         }
     }
 
+    // A change unticked in the preview is not written; with every change unticked there is
+    // nothing to write.
+    void untickedChangesAreNotWritten_data()
+    {
+        QTest::addColumn<QList<int>>("unticked"); // preview rows: Ram A's price, Ram A's stock, Case B's price
+        QTest::addColumn<QStringList>("after");   // Ram A's price and stock, Case B's price
+        QTest::addColumn<int>("journalRows");     // added
+        QTest::newRow("all ticked") << QList<int>{} << QStringList{"15", "8", "30"} << 1;
+        QTest::newRow("the stock unticked") << QList<int>{1} << QStringList{"15", "3", "30"} << 0;
+        QTest::newRow("a list unticked") << QList<int>{2} << QStringList{"15", "8", "20"} << 1;
+        QTest::newRow("all unticked") << QList<int>{0, 1, 2} << QStringList{"10", "3", "20"} << 0;
+    }
+    void untickedChangesAreNotWritten()
+    {
+        QFETCH(QList<int>, unticked);
+        QFETCH(QStringList, after);
+        QFETCH(int, journalRows);
+        OwnerShop shop;
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        FakeFileChooser files;
+        files.answer = shop.dir.filePath(QStringLiteral("поставщик.csv"));
+        writeBytes(files.answer, "\xD4\xE0\xE9\xEB;\xCD\xEE\xEC\xE5\xF0;\xD6\xE5\xED\xE0;"
+                                 "\xCE\xF1\xF2\xE0\xF2\xEE\xEA\r\nRam.dat;2;15;8\r\nCase.dat;3;30;0\r\n");
+        window.setFileChooser(&files);
+        const qsizetype rows = shop.reader().size();
+        bool applyEnabled = true;
+        int shown = 0;
+        whenShown<ImportPreview>([&] { window.importPriceLists(); },
+                                 [&](ImportPreview* dialog) {
+                                     QAbstractItemModel* table = dialog->changes()->model();
+                                     shown = table->rowCount();
+                                     for (int r : unticked)
+                                         table->setData(table->index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
+                                     applyEnabled = dialog->applyButton()->isEnabled();
+                                     dialog->applyButton()->click();
+                                 });
+        QCOMPARE(shown, 3);
+        QCOMPARE(applyEnabled, unticked.size() < 3);
+        QCOMPARE(shop.errors.reported, QStringList());
+        const PriceList ram = shop.list(QStringLiteral("Ram.dat"));
+        QCOMPARE((QStringList{recordLine(ram, 1, PriceLine), recordLine(ram, 1, StockLine),
+                              recordLine(shop.list(QStringLiteral("Case.dat")), 2, PriceLine)}),
+                 after);
+        QCOMPARE(shop.reader().size(), rows + journalRows);
+    }
+
+    void exportToTheChosenFile_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("CSV") << "прайс.csv";
+        QTest::newRow("workbook") << "прайс.xlsx";
+        QTest::newRow("workbook, capitals") << "ПРАЙС.XLSX";
+    }
     void exportToTheChosenFile()
     {
+        QFETCH(QString, name);
         OwnerShop shop;
         OwnerWindow window(shop.tmp.path(), &shop.errors);
         FakeFileChooser files;
         window.setFileChooser(&files);
         window.exportPriceLists(); // cancelled
-        QCOMPARE(QDir(shop.tmp.path()).entryList({QStringLiteral("*.csv")}), QStringList{JournalFile});
-        files.answer = shop.dir.filePath(QStringLiteral("прайс.csv"));
+        QCOMPARE(QDir(shop.tmp.path()).entryList({QStringLiteral("*.csv"), QStringLiteral("*.xlsx")}),
+                 QStringList{JournalFile});
+        files.answer = shop.dir.filePath(name);
         window.exportPriceLists();
         QVERIFY(shop.errors.reported.isEmpty());
-        QCOMPARE(readBytes(files.answer), exportPriceLists(shop.tmp.path()));
+        const QByteArray written = readBytes(files.answer);
+        if (!isWorkbookPath(name)) {
+            QCOMPARE(written, exportPriceLists(shop.tmp.path()));
+            return;
+        }
+        const std::vector<workbook::Row> rows = workbook::read(written);
+        QVERIFY(rows == workbook::read(exportPriceListsWorkbook(shop.tmp.path(), systemDecimalSeparator())));
+        QCOMPARE(rows.size(), size_t(1 + 30 * 3));
+        // And it comes back as no change.
+        QVERIFY(planImportFile(files.answer, shop.tmp.path(), systemDecimalSeparator()).isEmpty());
     }
 };
 

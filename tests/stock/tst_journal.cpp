@@ -1,5 +1,4 @@
 // The journal file: rows of a shipment, order numbers, quoting, and a torn last row.
-#include "cp1251.h"
 #include "csv.h"
 #include "journalquery.h"
 #include "pricelistexchange.h"
@@ -58,12 +57,10 @@ private slots:
         }
         QCOMPARE(shop.stockOf(QStringLiteral("Ram.dat"), 1), QStringLiteral("1"));
         // The owner reads one numbering: the journal's record is the sheet's "Номер" of the item.
-        const QStringList sheetRow = cp1251::decode(exportPriceLists(shop.tmp.path()))
-                                         .split(QStringLiteral("\r\n"))
-                                         .filter(QStringLiteral("Ram.dat;"))
-                                         .filter(QStringLiteral("Ram A"))
-                                         .value(0)
-                                         .split(QLatin1Char(';'));
+        QStringList sheetRow;
+        for (const csv::ParsedRow& row : csv::parse(exportPriceLists(shop.tmp.path())).rows)
+            if (row.fields.value(0) == QStringLiteral("Ram.dat") && row.fields.value(2) == QStringLiteral("Ram A"))
+                sheetRow = row.fields;
         QCOMPARE(sheetRow.value(1), reader.field(0, RecordColumn));
         QCOMPARE(reader.row(0)->record, 1);
     }
