@@ -17,6 +17,7 @@ void JournalModel::setReader(JournalReader reader)
 {
     beginResetModel();
     m_reader = std::move(reader);
+    m_index.reset(&m_reader);
     rebuild();
     endResetModel();
 }
@@ -45,10 +46,10 @@ void JournalModel::rebuild()
         for (size_t i = 0; i < m_rows.size(); ++i)
             m_rows[i] = qsizetype(i);
     } else {
-        m_rows = selectRows(m_reader, m_filter);
+        m_rows = selectRows(m_reader, m_filter, &m_index);
     }
     if (m_sortColumn >= 0)
-        sortRows(m_reader, m_rows, m_sortColumn, m_sortOrder == Qt::AscendingOrder);
+        sortRows(m_reader, m_rows, m_sortColumn, m_sortOrder == Qt::AscendingOrder, &m_index);
     else
         std::reverse(m_rows.begin(), m_rows.end()); // the latest movements first
 }
@@ -78,8 +79,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return m_reader.field(m_rows[size_t(index.row())], column);
     if (role == Qt::TextAlignmentRole) {
-        const bool number = column == OrderColumn || column == RecordColumn || column == QuantityColumn
-                            || column == PriceColumn || column == BeforeColumn || column == AfterColumn;
+        const bool number = column == OrderColumn || column == RecordColumn || column == QuantityColumn ||
+                            column == PriceColumn || column == BeforeColumn || column == AfterColumn;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     return {};
