@@ -23,4 +23,9 @@ QString QtFileChooser::openFile(const QString& caption, const QString& folder)
     return QFileDialog::getOpenFileName(m_parent, caption, folder, sheetFilter());
 }
 
+QString QtFileChooser::savePdfFile(const QString& caption, const QString& proposed)
+{
+    return QFileDialog::getSaveFileName(m_parent, caption, proposed, QStringLiteral("Документы PDF (*.pdf)"));
+}
+
 } // namespace korvanta

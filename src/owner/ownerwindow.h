@@ -1,11 +1,15 @@
 #pragma once
 
-#include "journal.h"
 #include "filechooser.h"
+#include "journal.h"
 #include "journalmodel.h"
 #include "qtfacilities.h"
+#include "settingsstore.h"
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -18,6 +22,7 @@ class QTimer;
 namespace korvanta {
 
 class ErrorReport;
+class ReportsWindow;
 
 // The owner's main window: the journal of the shop folder as a table with its filters, and the
 // ways to receive goods, take back an order and reconcile the price lists with the journal.
@@ -47,8 +52,14 @@ public:
     void exportPriceLists();
     void importPriceLists();
 
+    // The reports on the journal and the price lists, in a window of their own beside this one.
+    void openReports();
+    ReportsWindow* reportsWindow() const;
+
     // Another file dialog, e.g. a test's; null: the Qt one.
     void setFileChooser(FileChooser* chooser);
+    // Where the reports remember their choices; null: the user's settings file.
+    void setSettingsStore(SettingsStore* store);
 
 private:
     void showStatus(const QString& message = QString());
@@ -71,6 +82,9 @@ private:
     QComboBox* m_operation;
     QLabel* m_count;
     QTimer* m_filterTimer;
+    std::unique_ptr<SettingsStore> m_userStore;
+    SettingsStore* m_store = nullptr;
+    QPointer<ReportsWindow> m_reports;
 };
 
 } // namespace korvanta

@@ -4,6 +4,7 @@
 #include "conversions.h"
 #include "cp1251.h"
 #include "fakes.h"
+#include "ownerfakes.h"
 #include "ownerwindow.h"
 #include "pricelistwindows.h"
 #include "stockdialogs.h"
@@ -41,25 +42,8 @@ struct OwnerShop : StockShop {
     }
 };
 
-// Answers the file dialogs with one path each; an empty one cancels.
-struct FakeFileChooser : FileChooser {
-    QString answer;
-    QStringList captions;
-    QString saveFile(const QString& caption, const QString&) override
-    {
-        captions << caption;
-        return answer;
-    }
-    QString openFile(const QString& caption, const QString&) override
-    {
-        captions << caption;
-        return answer;
-    }
-};
-
 // Runs `look` on the modal dialog `open` shows, once it shows, and returns what it saw there.
-template <typename Dialog>
-bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
+template <typename Dialog> bool whenShown(const std::function<void()>& open, const std::function<void(Dialog*)>& look)
 {
     bool shown = false;
     QTimer::singleShot(0, [&] {
@@ -232,11 +216,16 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("stored"); // Ram A's name in the file afterwards
         QTest::addColumn<QString>("shown");  // the name in the form afterwards
-        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2" << "Ram B";
-        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A" << "Ram B";
-        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
-        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2" << "нет";
-        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A" << "Ram A2";
+        QTest::newRow("save") << false << int(ItemEditor::Unsaved::Save) << "Ram A2"
+                              << "Ram B";
+        QTest::newRow("discard") << false << int(ItemEditor::Unsaved::Discard) << "Ram A"
+                                 << "Ram B";
+        QTest::newRow("stay") << false << int(ItemEditor::Unsaved::Stay) << "Ram A"
+                              << "Ram A2";
+        QTest::newRow("save, other list") << true << int(ItemEditor::Unsaved::Save) << "Ram A2"
+                                          << "нет";
+        QTest::newRow("stay, other list") << true << int(ItemEditor::Unsaved::Stay) << "Ram A"
+                                          << "Ram A2";
     }
     void unsavedChangesAreAsked()
     {
@@ -299,11 +288,11 @@ private slots:
         QTest::addColumn<QStringList>("preview"); // "file|№|item|field|before|after"
         QTest::addColumn<QString>("refusal");
         const QStringList changes{"Ram.dat|2|Ram A|Цена|10|15", "Ram.dat|2|Ram A|Остаток|3|8"};
-        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n" << true << changes
-                                   << QString();
+        QTest::newRow("confirmed") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\nCase.dat;2;10;4\n"
+                                   << true << changes << QString();
         QTest::newRow("cancelled") << "Файл;Номер;Цена;Остаток\nRam.dat;2;15;8\n" << false << changes << QString();
-        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n" << true << QStringList{}
-                                 << "Строка 3, столбец «Номер»";
+        QTest::newRow("refused") << "Файл;Номер;Цена\nRam.dat;2;15\nRam.dat;9;1\n"
+                                 << true << QStringList{} << "Строка 3, столбец «Номер»";
     }
     void importThroughThePreview()
     {
@@ -321,17 +310,18 @@ private slots:
         const int rows = window.model().rowCount();
 
         QStringList shown;
-        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); }, [&](ImportPreview* dialog) {
-            const QAbstractItemModel* table = dialog->changes()->model();
-            for (int r = 0; r < table->rowCount(); ++r) {
-                QStringList cells;
-                for (int c = 0; c < table->columnCount(); ++c)
-                    cells << table->index(r, c).data().toString();
-                shown << cells.join(QLatin1Char('|'));
-            }
-            if (confirm)
-                dialog->applyButton()->click();
-        });
+        const bool opened = whenShown<ImportPreview>([&] { window.importPriceLists(); },
+                                                     [&](ImportPreview* dialog) {
+                                                         const QAbstractItemModel* table = dialog->changes()->model();
+                                                         for (int r = 0; r < table->rowCount(); ++r) {
+                                                             QStringList cells;
+                                                             for (int c = 0; c < table->columnCount(); ++c)
+                                                                 cells << table->index(r, c).data().toString();
+                                                             shown << cells.join(QLatin1Char('|'));
+                                                         }
+                                                         if (confirm)
+                                                             dialog->applyButton()->click();
+                                                     });
         QCOMPARE(opened, refusal.isEmpty());
         QCOMPARE(shown, preview);
         QCOMPARE(shop.errors.reported.size(), refusal.isEmpty() ? 0 : 1);
