@@ -29,16 +29,6 @@ QByteArrayView trimmed(QByteArrayView text)
     return text;
 }
 
-bool readWhole(QByteArrayView text, long long& value)
-{
-    text = trimmed(text);
-    if (!text.isEmpty() && text.front() == '+')
-        text = text.sliced(1);
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    return !text.isEmpty() && result.ec == std::errc() && result.ptr == end;
-}
-
 // "dd.MM.yyyy" as a Julian day; 0 when it is not a valid date.
 int dayOf(QByteArrayView text)
 {
@@ -56,6 +46,12 @@ int dayOf(QByteArrayView text)
     const QDate date(parts[2], parts[1], parts[0]);
     return date.isValid() ? int(date.toJulianDay()) : 0;
 }
+
+// The columns a movement is made of.
+constexpr quint32 Wanted = (1u << stock::OrderColumn) | (1u << stock::DateColumn) | (1u << stock::OperationColumn) |
+                           (1u << stock::FileColumn) | (1u << stock::RecordColumn) | (1u << stock::NameColumn) |
+                           (1u << stock::QuantityColumn) | (1u << stock::PriceColumn) | (1u << AmountColumn) |
+                           (1u << UnitColumn) | (1u << RateColumn) | (1u << MarkupColumn) | (1u << VatColumn);
 
 } // namespace
 
@@ -76,6 +72,16 @@ bool readNumber(QByteArrayView text, double& value)
     return result.ec == std::errc() && result.ptr == buffer + n && std::isfinite(value);
 }
 
+bool readWhole(QByteArrayView text, long long& value)
+{
+    text = trimmed(text);
+    if (!text.isEmpty() && text.front() == '+')
+        text = text.sliced(1);
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return !text.isEmpty() && result.ec == std::errc() && result.ptr == end;
+}
+
 bool Movement::inUe() const
 {
     return unit.isEmpty() || unit == QByteArrayView(ueBytes());
@@ -94,12 +100,14 @@ int JournalScan::fileIndex(const QString& name)
 
 int JournalScan::fileIndex(QByteArrayView name)
 {
-    for (size_t i = 0; i < m_fileBytes.size(); ++i)
-        if (QByteArrayView(m_fileBytes[i]) == name)
-            return int(i);
+    const auto it = m_fileIndex.find(std::string_view(name.data(), size_t(name.size())));
+    if (it != m_fileIndex.end())
+        return it->second;
     m_fileBytes.emplace_back(name.data(), name.size());
     m_files.push_back(cp1251::decode(m_fileBytes.back()));
-    return int(m_files.size()) - 1;
+    const int index = int(m_files.size()) - 1;
+    m_fileIndex.emplace(std::string_view(m_fileBytes.back().constData(), size_t(m_fileBytes.back().size())), index);
+    return index;
 }
 
 void JournalScan::scan(QByteArrayView journal, const std::function<void(const Movement&)>& visit)
@@ -148,12 +156,32 @@ void JournalScan::scan(QByteArrayView journal, const std::function<void(const Mo
         }
         if (end > start && data[end - 1] == '\r')
             --end;
+        const bool header = first;
+        first = false;
+
+        // The date is the second field; a row outside the days asked for goes no further.
+        if (!header && data[start] != '"') {
+            const char* p = static_cast<const char*>(std::memchr(data + start, csv::Separator, size_t(end - start)));
+            const char* q =
+                p ? static_cast<const char*>(std::memchr(p + 1, csv::Separator, size_t(data + end - p - 1))) : nullptr;
+            if (q && p[1] != '"') {
+                const QByteArrayView date(p + 1, q - p - 1);
+                if (date != lastDate) {
+                    lastDay = dayOf(date);
+                    lastDate = date;
+                }
+                if (lastDay != 0 && (lastDay < m_first || lastDay > m_last))
+                    continue;
+            }
+        }
 
         int count = 0;
         const char* p = data + start;
         const char* rowEnd = data + end;
         while (count < ChargedColumnEnd) {
             if (p < rowEnd && *p == '"') {
+                // Only the fields the reports read are unquoted; the customer, say, is only passed.
+                const bool wanted = (Wanted >> count) & 1;
                 QByteArray& out = unquoted[count];
                 out.clear();
                 for (++p; p < rowEnd; ++p) {
@@ -163,14 +191,16 @@ void JournalScan::scan(QByteArrayView journal, const std::function<void(const Mo
                         else
                             break;
                     }
-                    out += *p;
+                    if (wanted)
+                        out += *p;
                 }
                 while (p < rowEnd && *p != csv::Separator)
                     ++p;
                 fields[count++] = out;
             } else {
-                const char* q = static_cast<const char*>(std::memchr(p, csv::Separator, size_t(rowEnd - p)));
-                const char* stop = q ? q : rowEnd;
+                const char* stop = p;
+                while (stop < rowEnd && *stop != csv::Separator)
+                    ++stop;
                 fields[count++] = QByteArrayView(p, stop - p);
                 p = stop;
             }
@@ -178,9 +208,6 @@ void JournalScan::scan(QByteArrayView journal, const std::function<void(const Mo
                 break;
             ++p; // the separator
         }
-        const bool header = first;
-        first = false;
-
         Movement m;
         long long record = 0;
         if (count < stock::ColumnCount || !readWhole(fields[stock::OrderColumn], m.order) ||

@@ -5,6 +5,9 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The journal's rows read straight from its bytes in one pass, without decoding texts: what the
@@ -57,12 +60,21 @@ struct Movement {
 
 // Reads a number written with ',' or '.' as its decimal separator; false when it is not one.
 bool readNumber(QByteArrayView text, double& value);
+// Reads a whole number, blanks around allowed; false when it is not one.
+bool readWhole(QByteArrayView text, long long& value);
 
 class JournalScan {
 public:
     // Calls `visit` for every movement row, in journal order. The header, rows that are not
     // movements and a torn last row (no line end) are passed over and counted.
     void scan(QByteArrayView journal, const std::function<void(const Movement&)>& visit);
+    // Only rows dated from `first` to `last` (Julian days) are visited; the others are passed over
+    // after their date, which is what makes a month of a long journal quick.
+    void setDays(qint64 first, qint64 last)
+    {
+        m_first = first;
+        m_last = last;
+    }
 
     qsizetype rowsRead() const { return m_rows; }
     qsizetype rowsSetAside() const { return m_setAside; }
@@ -75,8 +87,12 @@ private:
 
     std::vector<QString> m_files;
     std::vector<QByteArray> m_fileBytes;
+    // By the bytes of m_fileBytes, which stay where they are as the vector grows.
+    std::unordered_map<std::string_view, int> m_fileIndex;
     qsizetype m_rows = 0;
     qsizetype m_setAside = 0;
+    qint64 m_first = std::numeric_limits<qint64>::min();
+    qint64 m_last = std::numeric_limits<qint64>::max();
 };
 
 } // namespace korvanta::reports

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace korvanta::reports {
 
@@ -30,6 +29,8 @@ class ItemTable {
 public:
     ItemTable(JournalScan& scan, const std::vector<ShopItem>& shop)
     {
+        m_index.reserve(shop.size());
+        m_items.reserve(shop.size());
         for (const ShopItem& item : shop) {
             ItemFigures& f = at({scan.fileIndex(item.file), item.record}, scan);
             f.name = item.name;
@@ -41,10 +42,15 @@ public:
     {
         auto [it, added] = m_index.try_emplace(keyOf(key), m_items.size());
         if (added) {
+            if (m_categories.size() <= size_t(key.file))
+                m_categories.resize(size_t(key.file) + 1);
+            QString& category = m_categories[size_t(key.file)];
+            if (category.isNull())
+                category = categoryOfFile(scan.files()[size_t(key.file)]);
             ItemFigures f;
             f.file = scan.files()[size_t(key.file)];
             f.record = key.record;
-            f.category = categoryOfFile(f.file);
+            f.category = category;
             m_items.push_back(std::move(f));
         }
         return m_items[it->second];
@@ -55,17 +61,14 @@ public:
 private:
     std::unordered_map<quint64, size_t> m_index;
     std::vector<ItemFigures> m_items;
+    std::vector<QString> m_categories; // by file index
 };
 
-std::optional<double> readPrice(const QString& text, QChar decimal)
+// A line of a record as bytes; empty past a short last record.
+QByteArrayView lineBytes(const PriceList& list, int record, int field)
 {
-    QString t = text.trimmed();
-    t.replace(decimal == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(','), decimal);
-    double value = 0;
-    const QByteArray bytes = t.toLatin1();
-    if (!readNumber(bytes, value))
-        return std::nullopt;
-    return value;
+    const int line = PriceRecord::lineOf(record, field);
+    return line < list.count() ? list.bytesAt(line) : QByteArrayView();
 }
 
 } // namespace
@@ -82,6 +85,8 @@ QString categoryOfFile(const QString& file)
 
 std::vector<ShopItem> loadShopItems(const QString& folder, QChar decimal)
 {
+    Q_UNUSED(decimal); // either separator is read, as in the journal
+    static const QByteArray none = cp1251::encode(NoneEntry);
     std::vector<ShopItem> items;
     const QDir dir(folder);
     for (Cat c : allCategories()) {
@@ -93,18 +98,20 @@ std::vector<ShopItem> loadShopItems(const QString& folder, QChar decimal)
             const PriceList list = loadPriceList(path);
             const int records = recordCount(list);
             for (int r = 0; r < records; ++r) {
-                const QString name = recordLineOrEmpty(list, r, NameLine);
-                if (name == NoneEntry)
+                const QByteArrayView name = lineBytes(list, r, NameLine);
+                if (name == QByteArrayView(none))
                     continue;
                 ShopItem item;
                 item.file = file;
                 item.record = r + 1;
-                item.name = name;
+                item.name = cp1251::decode(name);
                 item.category = info.title;
-                item.price = readPrice(recordLineOrEmpty(list, r, PriceLine), decimal);
-                bool ok = false;
-                const long long stock = recordLineOrEmpty(list, r, StockLine).trimmed().toLongLong(&ok);
-                if (ok)
+                // Prices are written with the regional separator, or a point.
+                double price = 0;
+                if (readNumber(lineBytes(list, r, PriceLine), price))
+                    item.price = price;
+                long long stock = 0;
+                if (readWhole(lineBytes(list, r, StockLine), stock))
                     item.stock = stock;
                 items.push_back(std::move(item));
             }
@@ -152,8 +159,19 @@ SalesReport salesReport(QByteArrayView journal, const Period& period, Grouping g
     mark(period, report.groups, true);
 
     std::vector<QByteArray> units;
-    std::vector<std::unordered_set<long long>> orders(report.groups.size() + report.previousGroups.size());
-    std::unordered_set<long long> totalOrders, previousOrders;
+    // The order numbers of each group, the rows of one order being together; counted once at the end.
+    std::vector<std::vector<long long>> orders(report.groups.size() + report.previousGroups.size() + 2);
+    const size_t totalOrders = orders.size() - 2;
+    const size_t previousOrders = orders.size() - 1;
+    const auto addOrder = [&](size_t list, long long order) {
+        if (orders[list].empty() || orders[list].back() != order)
+            orders[list].push_back(order);
+    };
+    const auto distinct = [&](size_t list) {
+        std::vector<long long>& o = orders[list];
+        std::sort(o.begin(), o.end());
+        return int(std::unique(o.begin(), o.end()) - o.begin());
+    };
     const auto unitIndex = [&](QByteArrayView unit) {
         for (size_t i = 0; i < units.size(); ++i)
             if (QByteArrayView(units[i]) == unit)
@@ -180,6 +198,7 @@ SalesReport salesReport(QByteArrayView journal, const Period& period, Grouping g
 
     JournalScan scan;
     const qint64 last = period.to.toJulianDay();
+    scan.setDays(base, last);
     scan.scan(journal, [&](const Movement& m) {
         if (m.operation != Operation::Shipment && m.operation != Operation::Return)
             return;
@@ -195,16 +214,16 @@ SalesReport salesReport(QByteArrayView journal, const Period& period, Grouping g
         add(group.figures, m, unit);
         add(current ? report.total : report.previousTotal, m, unit);
         if (m.operation == Operation::Shipment) {
-            orders[current ? index : report.groups.size() + index].insert(m.order);
-            (current ? totalOrders : previousOrders).insert(m.order);
+            addOrder(current ? index : report.groups.size() + index, m.order);
+            addOrder(current ? totalOrders : previousOrders, m.order);
         }
     });
     for (size_t i = 0; i < report.groups.size(); ++i)
-        report.groups[i].figures.orders = int(orders[i].size());
+        report.groups[i].figures.orders = distinct(i);
     for (size_t i = 0; i < report.previousGroups.size(); ++i)
-        report.previousGroups[i].figures.orders = int(orders[report.groups.size() + i].size());
-    report.total.orders = int(totalOrders.size());
-    report.previousTotal.orders = int(previousOrders.size());
+        report.previousGroups[i].figures.orders = distinct(report.groups.size() + i);
+    report.total.orders = distinct(totalOrders);
+    report.previousTotal.orders = distinct(previousOrders);
     // Every group has a figure for every currency.
     for (auto* groups : {&report.groups, &report.previousGroups})
         for (SalesGroup& g : *groups)
@@ -222,6 +241,7 @@ ItemsReport itemsReport(QByteArrayView journal, const std::vector<ShopItem>& sho
     ItemTable table(scan, shop);
     const qint64 from = period.from.toJulianDay();
     const qint64 to = period.to.toJulianDay();
+    scan.setDays(from, to);
     scan.scan(journal, [&](const Movement& m) {
         if (m.day < from || m.day > to)
             return;
@@ -341,6 +361,7 @@ std::vector<OrderSuggestion> whatToOrder(QByteArrayView journal, const std::vect
     std::unordered_map<quint64, long long> sold;
     const qint64 last = today.toJulianDay();
     const qint64 first = last - rateDays + 1;
+    scan.setDays(first, last);
     scan.scan(journal, [&](const Movement& m) {
         if (m.day < first || m.day > last)
             return;
