@@ -86,10 +86,13 @@ QChart* barChart(const QString& title, const QStringList& categories, const QLis
     for (QBarSet* set : sets)
         for (int i = 0; i < set->count(); ++i)
             top = std::max(top, set->at(i));
-    values->setRange(0, top > 0 ? top * 1.08 : 1);
+    // Whole numbers on the axis even when the bars are small.
+    values->setRange(0, std::max(top * 1.08, 5.0));
     values->applyNiceNumbers();
     if (categories.size() > 16 && !horizontal)
         names->setLabelsAngle(-90);
+    // Items' names are what a horizontal chart is for: shown whole (they are shortened before).
+    names->setTruncateLabels(!horizontal);
     chart->addAxis(names, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     series->attachAxis(names);
@@ -448,7 +451,10 @@ void ReportsWindow::showSales()
     QStringList categories;
     for (size_t i = 0; i < sales.groups.size(); ++i) {
         const SalesGroup& g = sales.groups[i];
-        categories << (grouping == Grouping::Month ? g.label : g.start.toString(QStringLiteral("dd.MM")));
+        categories << (grouping == Grouping::Month
+                           ? QLocale().standaloneMonthName(g.start.month(), QLocale::ShortFormat) +
+                                 g.start.toString(QStringLiteral(" yy"))
+                           : g.start.toString(QStringLiteral("dd.MM")));
         *current << g.figures.netUe();
         *previous << (i < sales.previousGroups.size() ? sales.previousGroups[i].figures.netUe() : 0.0);
     }
@@ -527,10 +533,12 @@ void ReportsWindow::showStock()
     std::vector<CategoryStock> sorted = stock.categories;
     std::sort(sorted.begin(), sorted.end(),
               [](const CategoryStock& a, const CategoryStock& b) { return a.valueUe < b.valueUe; });
-    for (const CategoryStock& c : sorted)
-        if (c.valueUe > 0) {
-            names << c.category;
-            *set << c.valueUe;
+    // The dozen categories worth most; the table has them all.
+    const size_t shown = std::min<size_t>(sorted.size(), 12);
+    for (size_t i = sorted.size() - shown; i < sorted.size(); ++i)
+        if (sorted[i].valueUe > 0) {
+            names << sorted[i].category;
+            *set << sorted[i].valueUe;
         }
     setChart(
         barChart(QStringLiteral("Стоимость остатков по категориям, у.е. (всего %1)").arg(money(stock.total.valueUe)),
@@ -552,11 +560,11 @@ void ReportsWindow::showOrder()
                       .arg(m_rateDays->value());
     auto* set = barSet(QString(), Current);
     QStringList names;
-    for (size_t i = std::min<size_t>(order.size(), 15); i-- > 0;) {
+    for (size_t i = std::min<size_t>(order.size(), 12); i-- > 0;) {
         names << shortened(order[i].name);
-        *set << order[i].daysLeft;
+        *set << double(order[i].suggested);
     }
-    setChart(barChart(QStringLiteral("На сколько дней хватит остатка"), names, {set}, true));
+    setChart(barChart(QStringLiteral("Заказать, шт. (закончатся первыми)"), names, {set}, true));
     m_tables.push_back(std::move(table));
     if (order.empty())
         m_note->setText(
@@ -585,7 +593,13 @@ void ReportsWindow::showTables()
         m_table->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     for (QTableView* view : {m_table, m_extraTable}) {
         view->resizeColumnsToContents();
-        view->horizontalHeader()->setStretchLastSection(true);
+        // Long item names do not push the figures out of sight.
+        const int widest = view->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 30;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            view->setColumnWidth(c, std::min(view->columnWidth(c), widest));
+        // The first column, the name, takes what the figures leave.
+        if (view->model()->columnCount() > 0)
+            view->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     }
     setWindowTitle(QStringLiteral("Отчёты — %1").arg(reportNames().value(report)));
 }

@@ -38,7 +38,7 @@ struct ReportShop : TestShop {
     MemoryStore store;
     ReportShop()
     {
-        for (const QString& file : {"Ram.dat", "Case.dat", "Net.dat", "Key.dat"})
+        for (const QString file : {"Ram.dat", "Case.dat", "Net.dat", "Key.dat"})
             for (int record : {2, 3})
                 maker.items.push_back(
                     {file, record, stem(file) + (record == 2 ? " A" : " B"), record == 2 ? 10.0 : 20.0});
