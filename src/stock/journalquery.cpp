@@ -13,7 +13,7 @@ namespace korvanta::stock {
 namespace {
 
 // "dd.MM.yyyy" as yyyymmdd; 0 when the text is not such a date.
-int dateKey(const QByteArray& text)
+int dateKey(QByteArrayView text)
 {
     if (text.size() != 10 || text[2] != '.' || text[5] != '.')
         return 0;
@@ -70,13 +70,35 @@ bool isDateTime(int column)
     return column == DateColumn || column == TimeColumn;
 }
 
+// Plain digits as the journal writes them, read in place; anything else as QByteArray reads it.
+std::optional<long long> plainNumber(QByteArrayView text, bool colons = false)
+{
+    if (text.isEmpty() || text.size() > 18)
+        return std::nullopt;
+    long long value = 0;
+    bool negative = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            value = value * 10 + (c - '0');
+        else if (c == '-' && i == 0 && !colons)
+            negative = true;
+        else if (!(colons && c == ':'))
+            return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
 long long numberKey(const JournalReader& reader, qsizetype row, int column)
 {
     if (isDateTime(column)) {
-        const QByteArray time = reader.fieldBytes(row, TimeColumn).replace(':', QByteArray());
-        return dateKey(reader.fieldBytes(row, DateColumn)) * 1000000LL + time.toLongLong();
+        const auto time = plainNumber(reader.rawField(row, TimeColumn), true);
+        const QByteArrayView date = reader.rawField(row, DateColumn);
+        return dateKey(date.startsWith('"') ? QByteArrayView(reader.fieldBytes(row, DateColumn)) : date) * 1000000LL +
+               (time ? *time : reader.fieldBytes(row, TimeColumn).replace(':', QByteArray()).toLongLong());
     }
-    return reader.fieldBytes(row, column).toLongLong();
+    const auto number = plainNumber(reader.rawField(row, column));
+    return number ? *number : reader.fieldBytes(row, column).toLongLong();
 }
 
 // A journal repeats the same few thousand names and customers: each distinct text is ranked once
@@ -85,14 +107,16 @@ template <typename RowAt>
 JournalIndex::Texts textsOf(const JournalReader& reader, size_t count, RowAt rowAt, int column)
 {
     JournalIndex::Texts t;
-    QHash<QByteArray, int> ids;
+    // Told apart by their bytes in the journal, without a copy per row; a text written quoted in
+    // one row and plain in another gets two numbers of the same rank.
+    QHash<QByteArrayView, int> ids;
     t.ids.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        QByteArray text = reader.fieldBytes(rowAt(i), column);
-        auto it = ids.find(text);
+        const QByteArrayView raw = reader.rawField(rowAt(i), column);
+        auto it = ids.find(raw);
         if (it == ids.end()) {
-            it = ids.insert(text, int(t.texts.size()));
-            t.texts.push_back(std::move(text));
+            it = ids.insert(raw, int(t.texts.size()));
+            t.texts.push_back(reader.fieldBytes(rowAt(i), column));
         }
         t.ids[i] = it.value();
     }
