@@ -489,14 +489,14 @@ void ReportsWindow::showItems()
     if (view == ByCategory) {
         m_tables.push_back(
             itemsTable(items.categories, QStringLiteral("Категории за %1").arg(periodLabel(period)), true));
-        chartTitle = QStringLiteral("Выручка по категориям, у.е.");
+        chartTitle = QStringLiteral("Выручка, у.е.: 12 категорий с наибольшей выручкой");
         std::vector<ItemFigures> sorted = items.categories;
         std::sort(sorted.begin(), sorted.end(),
                   [](const ItemFigures& a, const ItemFigures& b) { return a.revenueUe < b.revenueUe; });
-        for (const ItemFigures& c : sorted)
-            if (c.revenueUe > 0) {
-                names << c.category;
-                *set << c.revenueUe;
+        for (size_t i = sorted.size() - std::min<size_t>(sorted.size(), 12); i < sorted.size(); ++i)
+            if (sorted[i].revenueUe > 0) {
+                names << sorted[i].category;
+                *set << sorted[i].revenueUe;
             }
     } else if (view == IdleItems) {
         std::vector<ItemFigures> idle = idleItems(items);
