@@ -32,7 +32,9 @@ QByteArray makeJournal(int rows)
     row.priceText = QStringLiteral("349,90");
     for (int i = 0; i < rows; ++i) {
         row.order = i / 3 + 1;
-        row.date = QStringLiteral("%1.%2.2026").arg(1 + i % 28, 2, 10, QLatin1Char('0')).arg(1 + i / 90000, 2, 10, QLatin1Char('0'));
+        row.date = QStringLiteral("%1.%2.2026")
+                       .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                       .arg(1 + i / 90000, 2, 10, QLatin1Char('0'));
         row.time = QStringLiteral("12:%1:%2").arg(i % 60, 2, 10, QLatin1Char('0')).arg(i % 59, 2, 10, QLatin1Char('0'));
         row.customer = customers[i % customers.size()];
         row.operation = operations[i % operations.size()];
@@ -81,17 +83,58 @@ int main(int argc, char** argv)
         if (model.rowCount() != Rows)
             qFatal("rows: %d", model.rowCount());
     });
-    const double filter = bench::bestOf(3, [&] {
-        JournalFilter f;
-        f.customer = QStringLiteral("вектор");
-        model.setFilter(f);
-        QApplication::processEvents();
-    });
+    // Typing a customer's name key by key, then deleting it; the first key also reads the column.
+    const QString typed = QStringLiteral("вектор");
+    double firstKey = 0, slowestKey = 0;
+    for (int round = 0; round < 2; ++round)
+        for (int k = 1; k <= typed.size() * 2; ++k) {
+            const int length = k <= typed.size() ? k : typed.size() * 2 - k;
+            JournalFilter f;
+            f.customer = typed.left(length);
+            const double ms = bench::bestOf(1, [&] {
+                model.setFilter(f);
+                QApplication::processEvents();
+            });
+            if (round == 0 && k == 1)
+                firstKey = ms;
+            else
+                slowestKey = std::max(slowestKey, ms);
+        }
     model.setFilter({});
-    const double sort = bench::bestOf(3, [&] {
-        model.sort(NameColumn, Qt::AscendingOrder);
-        QApplication::processEvents();
-    });
+    // Sorting by every column, the first time (reading the column) and again the other way.
+    double firstSort = 0, slowestSort = 0;
+    int firstColumn = 0, slowColumn = 0;
+    for (int c = 0; c < ColumnCount; ++c) {
+        const double first = bench::bestOf(1, [&] {
+            model.sort(c, Qt::AscendingOrder);
+            QApplication::processEvents();
+        });
+        const double again = bench::bestOf(1, [&] {
+            model.sort(c, Qt::DescendingOrder);
+            QApplication::processEvents();
+        });
+        if (first > firstSort) {
+            firstSort = first;
+            firstColumn = c;
+        }
+        if (again > slowestSort) {
+            slowestSort = again;
+            slowColumn = c;
+        }
+    }
+    // Typing while sorted by the item's name.
+    model.sort(NameColumn, Qt::AscendingOrder);
+    double sortedKey = 0;
+    for (int k = 1; k <= typed.size(); ++k) {
+        JournalFilter f;
+        f.customer = typed.left(k);
+        sortedKey = std::max(sortedKey, bench::bestOf(1, [&] {
+                                 model.setFilter(f);
+                                 QApplication::processEvents();
+                             }));
+    }
+    model.setFilter({});
+    model.sort(-1);
 
     // Appending a shipment's row: to the million-row journal and to a new one.
     JournalRow row;
@@ -108,8 +151,13 @@ int main(int argc, char** argv)
     std::printf("journal of %d rows, %.1f MB\n", Rows, double(QFile(path).size()) / 1e6);
     std::printf("floor: read the file's bytes          %8.1f ms\n", floor);
     std::printf("open the journal view (first paint)   %8.1f ms  ratio %.2f\n", open, open / floor);
-    std::printf("filter by customer                    %8.1f ms  ratio %.2f\n", filter, filter / floor);
-    std::printf("sort by item name                     %8.1f ms  ratio %.2f\n", sort, sort / floor);
+    std::printf("filter by customer, first key         %8.1f ms  ratio %.2f\n", firstKey, firstKey / floor);
+    std::printf("filter by customer, slowest other key %8.1f ms  ratio %.2f\n", slowestKey, slowestKey / floor);
+    std::printf("  the same, sorted by item name       %8.1f ms  ratio %.2f\n", sortedKey, sortedKey / floor);
+    std::printf("sort, slowest first by a column (%2d)  %8.1f ms  ratio %.2f\n", firstColumn, firstSort,
+                firstSort / floor);
+    std::printf("sort, slowest again (%2d)              %8.1f ms  ratio %.2f\n", slowColumn, slowestSort,
+                slowestSort / floor);
     std::printf("append a row, small journal (floor)   %8.2f ms\n", appendFresh);
     std::printf("append a row, million-row journal     %8.2f ms  ratio %.2f\n", appendBig, appendBig / appendFresh);
     return 0;

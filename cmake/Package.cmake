@@ -24,9 +24,10 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://www.korvanta.example")
 # The libraries the programs link come from dpkg-shlibdeps; among them libqt6svg6 and
 # libqt6printsupport6 also bring the plugins Qt loads at run time for SVG pictures and icons and
 # for printing. The windowing plugins are only loaded, so they are named here, and so are the
-# libraries of the spreadsheet workbook, which dpkg-shlibdeps would find too.
+# libraries of the spreadsheet workbook and Qt Charts of the owner's reports, which dpkg-shlibdeps
+# would find too, so that the package says so on its own.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxlsxwriter4, libzip4")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6charts6, libxlsxwriter4, libzip4")
 # Russian standard dialogs; "Журнал" and the links open through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 

@@ -82,7 +82,7 @@ else
 fi
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for need in libqt6widgets6 libqt6svg6 libqt6printsupport6 qt6-qpa-plugins; do
+for need in libqt6widgets6 libqt6svg6 libqt6printsupport6 libqt6charts6 qt6-qpa-plugins; do
     [[ ", $depends," == *", $need"[\ ,]* ]] || fail "Depends lacks $need: $depends"
 done
 

@@ -10,10 +10,13 @@
 #include "conversions.h"
 #include "csv.h"
 #include "helpviewer.h"
+#include "journalmaker.h"
 #include "mainform.h"
 #include "mainstate.h"
 #include "ownerwindow.h"
 #include "pricelistwindows.h"
+#include "reports.h"
+#include "reportswindow.h"
 #include "resunit.h"
 #include "stockdialogs.h"
 
@@ -165,5 +168,51 @@ int main(int argc, char** argv)
     ImportPreview preview(planImportFile(sheetPath, shop.path(), systemDecimalSeparator()), sheetPath, &owner);
     preview.show();
     save(&preview, out.filePath(QStringLiteral("32-import.png")));
+
+    // The reports on a generated year of trading in the sample shop's own items, the first two
+    // months written before the journal recorded what was charged.
+    {
+        testing::JournalMaker maker;
+        for (const reports::ShopItem& item : reports::loadShopItems(shop.path(), systemDecimalSeparator()))
+            maker.items.push_back({item.file, item.record, item.name, item.price.value_or(1)});
+        maker.to = QDate::currentDate();
+        maker.from = maker.to.addDays(-364);
+        maker.chargedFrom = maker.from.addDays(60);
+        maker.ordersPerDay = 5;
+        maker.decimal = systemDecimalSeparator();
+        maker.make();
+        QFile journal(QDir(shop.path()).filePath(stock::JournalFile));
+        if (journal.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            journal.write(maker.bytes());
+    }
+    ReportsWindow reports(shop.path(), nullptr, nullptr, &owner);
+    reports.show();
+    const auto choose = [&](const char* box, int index) {
+        reports.findChild<QComboBox*>(QString::fromLatin1(box))->setCurrentIndex(index);
+    };
+    const struct {
+        int report, period, grouping, items;
+        const char* file;
+    } views[] = {
+        {ReportsWindow::SalesReport, int(reports::PeriodKind::ThisYear), int(reports::Grouping::Month), 0,
+         "40-report-sales-year.png"},
+        {ReportsWindow::SalesReport, int(reports::PeriodKind::LastMonth), int(reports::Grouping::Day), 0,
+         "41-report-sales-month.png"},
+        {ReportsWindow::ItemsReport, int(reports::PeriodKind::LastMonth), 0, ReportsWindow::TopSellers,
+         "42-report-top.png"},
+        {ReportsWindow::ItemsReport, int(reports::PeriodKind::LastMonth), 0, ReportsWindow::IdleItems,
+         "43-report-idle.png"},
+        {ReportsWindow::ItemsReport, int(reports::PeriodKind::ThisYear), 0, ReportsWindow::ByCategory,
+         "44-report-categories.png"},
+        {ReportsWindow::StockReport, 0, 0, 0, "45-report-stock.png"},
+        {ReportsWindow::OrderReport, 0, 0, 0, "46-report-order.png"},
+    };
+    for (const auto& v : views) {
+        choose("ReportBox", v.report);
+        choose("PeriodBox", v.period);
+        choose("GroupingBox", v.grouping);
+        choose("ItemsViewBox", v.items);
+        save(&reports, out.filePath(QString::fromLatin1(v.file)));
+    }
     return 0;
 }

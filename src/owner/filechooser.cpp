@@ -25,4 +25,9 @@ QString QtFileChooser::openFile(const QString& caption, const QString& folder)
                                         QStringLiteral("Таблицы (*.xlsx *.csv);;") + sheetFilter());
 }
 
+QString QtFileChooser::savePdfFile(const QString& caption, const QString& proposed)
+{
+    return QFileDialog::getSaveFileName(m_parent, caption, proposed, QStringLiteral("Документы PDF (*.pdf)"));
+}
+
 } // namespace korvanta

@@ -14,6 +14,8 @@ public:
     virtual QString saveFile(const QString& caption, const QString& proposed) = 0;
     // The file to read, starting in `folder`; empty when cancelled.
     virtual QString openFile(const QString& caption, const QString& folder) = 0;
+    // A PDF file to write, starting at `proposed`; empty when cancelled.
+    virtual QString savePdfFile(const QString& caption, const QString& proposed) { return saveFile(caption, proposed); }
 };
 
 // The desktop's file dialogs, offering workbooks (.xlsx) and CSV files.
@@ -22,6 +24,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
     QString saveFile(const QString& caption, const QString& proposed) override;
     QString openFile(const QString& caption, const QString& folder) override;
+    QString savePdfFile(const QString& caption, const QString& proposed) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -30,6 +30,7 @@ void JournalModel::setReader(JournalReader reader)
 {
     beginResetModel();
     m_reader = std::move(reader);
+    m_index.reset(&m_reader);
     rebuild();
     endResetModel();
 }
@@ -58,10 +59,10 @@ void JournalModel::rebuild()
         for (size_t i = 0; i < m_rows.size(); ++i)
             m_rows[i] = qsizetype(i);
     } else {
-        m_rows = selectRows(m_reader, m_filter);
+        m_rows = selectRows(m_reader, m_filter, &m_index);
     }
     if (m_sortColumn >= 0)
-        sortRows(m_reader, m_rows, m_sortColumn, m_sortOrder == Qt::AscendingOrder);
+        sortRows(m_reader, m_rows, m_sortColumn, m_sortOrder == Qt::AscendingOrder, &m_index);
     else
         std::reverse(m_rows.begin(), m_rows.end()); // the latest movements first
 }

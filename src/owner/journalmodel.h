@@ -38,6 +38,7 @@ private:
     void rebuild();
 
     stock::JournalReader m_reader;
+    stock::JournalIndex m_index{&m_reader};
     stock::JournalFilter m_filter;
     std::vector<qsizetype> m_rows;
     int m_sortColumn = -1;

@@ -6,6 +6,8 @@
 #include "pricelistjournal.h"
 #include "pricelistwindows.h"
 #include "printedorder.h"
+#include "reportswindow.h"
+#include "settingsstore.h"
 #include "shopwatcher.h"
 #include "stockdialogs.h"
 #include "windowparts.h"
@@ -100,6 +102,9 @@ OwnerWindow::OwnerWindow(const QString& shopFolder, ErrorReport* report, QWidget
             QStringLiteral("Загрузить изменённую книгу .xlsx или таблицу CSV: сначала показываются все изменения"));
     addTool(QStringLiteral("Шапка заказа..."), "HeadingAction", &OwnerWindow::openHeading,
             QStringLiteral("Название, адрес, телефон и ИНН магазина над каждым печатным заказом"));
+    tools->addSeparator();
+    addTool(QStringLiteral("Отчёты..."), "ReportsAction", &OwnerWindow::openReports,
+            QStringLiteral("Продажи, товары, остатки на складе и что заказать, с графиками"));
     tools->addSeparator();
     addTool(QStringLiteral("Обновить"), "RefreshAction", &OwnerWindow::refresh)->setShortcut(QKeySequence::Refresh);
 
@@ -375,6 +380,34 @@ void OwnerWindow::openReconcile()
 void OwnerWindow::setFileChooser(FileChooser* chooser)
 {
     m_files = chooser ? chooser : &m_qtFiles;
+}
+
+void OwnerWindow::setSettingsStore(SettingsStore* store)
+{
+    m_store = store;
+}
+
+ReportsWindow* OwnerWindow::reportsWindow() const
+{
+    return m_reports;
+}
+
+void OwnerWindow::openReports()
+{
+    if (!m_reports) {
+        if (!m_store) {
+            m_userStore = makeFileSettingsStore(defaultSettingsDirectory());
+            m_store = m_userStore.get();
+        }
+        m_reports = new ReportsWindow(m_journal.directory(), m_store, m_report, this);
+        m_reports->setAttribute(Qt::WA_DeleteOnClose);
+        m_reports->setFileChooser(m_files == &m_qtFiles ? nullptr : m_files);
+    } else {
+        m_reports->refresh();
+    }
+    m_reports->show();
+    m_reports->raise();
+    m_reports->activateWindow();
 }
 
 void OwnerWindow::openItemEditor()

@@ -5,8 +5,12 @@
 #include "journalmodel.h"
 #include "qtfacilities.h"
 #include "qtprinter.h"
+#include "settingsstore.h"
 
 #include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
 
 #include <memory>
 
@@ -22,6 +26,7 @@ namespace korvanta {
 
 class ErrorReport;
 class ShopWatcher;
+class ReportsWindow;
 
 // The owner's main window: the journal of the shop folder as a table with its filters, and the
 // ways to receive goods, take back an order and reconcile the price lists with the journal.
@@ -54,6 +59,10 @@ public:
     void exportPriceLists();
     void importPriceLists();
 
+    // The reports on the journal and the price lists, in a window of their own beside this one.
+    void openReports();
+    ReportsWindow* reportsWindow() const;
+
     // Another file dialog, e.g. a test's; null: the Qt one.
     void setFileChooser(FileChooser* chooser);
     // Another printer, e.g. a test's; null: the Qt one.
@@ -64,6 +73,9 @@ public:
     // Prints order `order` again from the journal, marked as a copy; nothing is shipped or
     // journaled. Without a number: the order of the selected row.
     void printCopy(long long order = 0);
+
+    // Where the reports remember their choices; null: the user's settings file.
+    void setSettingsStore(SettingsStore* store);
 
 private:
     void printSelectedCopy();
@@ -91,6 +103,9 @@ private:
     QLabel* m_count;
     QTimer* m_filterTimer;
     ShopWatcher* m_watcher;
+    std::unique_ptr<SettingsStore> m_userStore;
+    SettingsStore* m_store = nullptr;
+    QPointer<ReportsWindow> m_reports;
 };
 
 } // namespace korvanta

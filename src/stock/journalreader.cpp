@@ -61,7 +61,8 @@ JournalReader JournalReader::load(const QString& path)
         return JournalReader();
     // A journal that is there but cannot be read must not pass for an empty one.
     if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Не удалось прочитать журнал \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
+        throw Error(QStringLiteral("Не удалось прочитать журнал \"%1\". %2")
+                        .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
     return JournalReader(file.readAll());
 }
 
@@ -109,6 +110,28 @@ QByteArray JournalReader::fieldBytes(qsizetype i, int column) const
     while (stop < end && *stop != csv::Separator && *stop != '\r' && *stop != '\n')
         ++stop;
     return QByteArray(p, stop - p);
+}
+
+QByteArrayView JournalReader::rawField(qsizetype i, int column) const
+{
+    const QByteArrayView row = rowBytes(i);
+    const char* p = row.data();
+    const char* end = p + row.size();
+    for (int c = 0; c <= column; ++c) {
+        const char* start = p;
+        bool quoted = false;
+        while (p < end && (quoted || (*p != csv::Separator && *p != '\r' && *p != '\n'))) {
+            if (*p == '"')
+                quoted = !quoted;
+            ++p;
+        }
+        if (c == column)
+            return QByteArrayView(start, p - start);
+        if (p == end || *p != csv::Separator)
+            return QByteArrayView();
+        ++p;
+    }
+    return QByteArrayView();
 }
 
 QString JournalReader::field(qsizetype i, int column) const

@@ -25,6 +25,9 @@ public:
     // One field of row i, unquoted, in cp1251.
     QByteArray fieldBytes(qsizetype i, int column) const;
     QString field(qsizetype i, int column) const;
+    // One field of row i as it stands in the bytes, quotes and all: for telling fields apart
+    // without copying them.
+    QByteArrayView rawField(qsizetype i, int column) const;
     std::optional<JournalRow> row(qsizetype i) const;
     // Bytes after the last whole row: a row a crash cut short; never a movement.
     qsizetype tornBytes() const { return m_torn; }

@@ -4,6 +4,7 @@
 #include "conversions.h"
 #include "cp1251.h"
 #include "fakes.h"
+#include "ownerfakes.h"
 #include "ownerwindow.h"
 #include "pricelistwindows.h"
 #include "printedorder.h"
@@ -42,22 +43,6 @@ struct OwnerShop : StockShop {
         ShipmentJournal second(tmp.path(), QStringLiteral("Петрова"));
         ship(second, QStringLiteral("Net.dat"), 1, 1);
         receiveGoods(journal, {QStringLiteral("Key.dat"), 1, QStringLiteral("Key A")}, 6, Actor{});
-    }
-};
-
-// Answers the file dialogs with one path each; an empty one cancels.
-struct FakeFileChooser : FileChooser {
-    QString answer;
-    QStringList captions;
-    QString saveFile(const QString& caption, const QString&) override
-    {
-        captions << caption;
-        return answer;
-    }
-    QString openFile(const QString& caption, const QString&) override
-    {
-        captions << caption;
-        return answer;
     }
 };
 

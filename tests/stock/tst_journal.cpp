@@ -150,6 +150,18 @@ private slots:
         QTest::newRow("by quantity") << JournalFilter{} << int(QuantityColumn) << true
                                      << QList<long long>{2, 1, 3, 4, 5};
         QTest::newRow("by item") << JournalFilter{} << int(NameColumn) << true << QList<long long>{1, 3, 5, 2, 4};
+        QTest::newRow("by item, last first, equal ones in journal order")
+            << JournalFilter{} << int(NameColumn) << false << QList<long long>{2, 4, 5, 3, 1};
+        QTest::newRow("by customer, last first")
+            << JournalFilter{} << int(CustomerColumn) << false << QList<long long>{2, 4, 1, 3, 5};
+        QTest::newRow("customer, by quantity, largest first") << JournalFilter{{}, {}, QStringLiteral("ИВАН"), {}, {}}
+                                                              << int(QuantityColumn) << false << QList<long long>{4, 1};
+        QTest::newRow("customer, item and operation at once")
+            << JournalFilter{{}, {}, QStringLiteral("иван"), QStringLiteral("МЫШ"), ReturnOp} << -1 << true
+            << QList<long long>{4};
+        QTest::newRow("dates and operation, by time")
+            << JournalFilter{QDate(2026, 11, 30), QDate(2026, 12, 2), {}, {}, ShipmentOp} << int(TimeColumn) << true
+            << QList<long long>{2};
     }
     void filterAndSort()
     {
@@ -179,13 +191,18 @@ private slots:
             bytes += csv::row(row.fields());
         }
         const JournalReader reader(bytes);
-        std::vector<qsizetype> selected = selectRows(reader, filter);
-        if (column >= 0)
-            sortRows(reader, selected, column, ascending);
-        QList<long long> got;
-        for (qsizetype i : selected)
-            got << reader.row(i)->order;
-        QCOMPARE(got, orders);
+        // Read field by field, and through the index the owner's view keeps; twice, so that the
+        // second sort and filter come from the index's kept keys.
+        JournalIndex index(&reader);
+        for (JournalIndex* with : {static_cast<JournalIndex*>(nullptr), &index, &index}) {
+            std::vector<qsizetype> selected = selectRows(reader, filter, with);
+            if (column >= 0)
+                sortRows(reader, selected, column, ascending, with);
+            QList<long long> got;
+            for (qsizetype i : selected)
+                got << reader.row(i)->order;
+            QCOMPARE(got, orders);
+        }
     }
 
     // The charged columns are written with the copy's separator and read with either; a rate
