@@ -210,7 +210,7 @@ void JournalScan::scan(QByteArrayView journal, const std::function<void(const Mo
         }
         Movement m;
         long long record = 0;
-        if (count < stock::ColumnCount || !readWhole(fields[stock::OrderColumn], m.order) ||
+        if (count < stock::BaseColumnCount || !readWhole(fields[stock::OrderColumn], m.order) ||
             !readWhole(fields[stock::RecordColumn], record) || !readWhole(fields[stock::QuantityColumn], m.quantity)) {
             if (!header && end > start)
                 ++m_setAside;
@@ -255,10 +255,9 @@ void JournalScan::scan(QByteArrayView journal, const std::function<void(const Mo
                 if (count > VatColumn)
                     readNumber(fields[VatColumn], m.vat);
             } else {
-                // The price text is the list's price of one piece, in у.е.
-                double price = 0;
-                readNumber(fields[stock::PriceColumn], price);
-                m.amount = price * double(m.quantity);
+                // The price text is the order line's amount as chosen (for two memory modules, both),
+                // in a unit the row does not say: counted as у.е. and marked as an estimate.
+                readNumber(fields[stock::PriceColumn], m.amount);
                 m.estimated = true;
             }
         }

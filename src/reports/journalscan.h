@@ -1,5 +1,7 @@
 #pragma once
 
+#include "journal.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -17,19 +19,17 @@ namespace korvanta::reports {
 
 enum class Operation { Shipment, Return, Receipt, Correction, Other };
 
-// The charged columns after the journal's first 13.
-enum ChargedColumn {
-    OrderLineColumn = 13,
-    UnitPriceColumn,
-    AmountColumn,
-    UnitColumn,
-    RateColumn,
-    MarkupColumn,
-    VatColumn,
-    OrderDateColumn,
-    LinePositionColumn,
-    ChargedColumnEnd
-};
+// The journal's columns after its first 13: what the printed order charged.
+using stock::AmountColumn;
+using stock::LinePositionColumn;
+using stock::MarkupColumn;
+using stock::OrderDateColumn;
+using stock::OrderLineColumn;
+using stock::RateColumn;
+using stock::UnitColumn;
+using stock::UnitPriceColumn;
+using stock::VatColumn;
+constexpr int ChargedColumnEnd = stock::ColumnCount;
 
 // A price-list file and record as an item of the reports.
 struct ItemKey {

@@ -35,18 +35,19 @@ struct MadeRow {
     double markup = 0;
     double vat = -1; // below 0: not charged
     QDate day() const { return QDate::fromString(row.date, QStringLiteral("dd.MM.yyyy")); }
-    // Revenue as charged, in у.е.; for an old row its price text x quantity.
+    // Revenue as charged, in у.е.; for an old row its price text, the line's amount.
     double chargedUe() const
     {
         if (!charged)
-            return QString(row.priceText).replace(QLatin1Char(','), QLatin1Char('.')).toDouble() * double(row.quantity);
+            return QString(row.priceText).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
         return unit == QStringLiteral("у.е.") ? chargedInUnit() : chargedInUnit() / rate;
     }
     double chargedInUnit() const { return amount * (1 + markup / 100) * (1 + (vat < 0 ? 0 : vat) / 100); }
 
     QStringList fields(QChar decimal) const
     {
-        QStringList f = row.fields();
+        // The 13 columns journals had before the charged ones.
+        QStringList f = row.fields().mid(0, stock::BaseColumnCount);
         if (!charged)
             return f;
         const auto number = [&](double v) {
@@ -114,7 +115,7 @@ struct JournalMaker {
                              item.record - 1,
                              item.name,
                              quantity,
-                             QString::number(item.price, 'f', 2).replace(QLatin1Char('.'), decimal),
+                             QString::number(item.price * double(quantity), 'f', 2).replace(QLatin1Char('.'), decimal),
                              stock[i],
                              stock[i] - quantity};
                     stock[i] -= quantity;

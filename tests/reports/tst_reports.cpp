@@ -240,8 +240,8 @@ private slots:
         QTest::addColumn<bool>("estimated");
         QTest::addColumn<qsizetype>("setAside");
         // order;date;time;place;customer;op;file;record;name;qty;price;before;after[;charged columns]
-        QTest::newRow("old row: price x pieces")
-            << QByteArray("5;29.02.2028;23:59:59;a;;отгрузка;Ram.dat;2;R;2;12,50;5;3\r\n") << 25.0 << true
+        QTest::newRow("old row: the price text is the line's amount")
+            << QByteArray("5;29.02.2028;23:59:59;a;;отгрузка;Ram.dat;2;R;2;25,00;5;3\r\n") << 25.0 << true
             << qsizetype(0);
         QTest::newRow("local currency, markup and VAT")
             << QByteArray("5;29.02.2028;00:00:00;a;;отгрузка;Ram.dat;2;R;2;10;5;3;R - "
