@@ -3,11 +3,15 @@
 #include "atomicfile.h"
 #include "cp1251.h"
 #include "error.h"
+#include "filelock.h"
+#include "filesystem.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace korvanta {
 
@@ -137,13 +141,45 @@ QStringList TextLines::toStringList() const
     return out;
 }
 
+namespace {
+
+// How long a reader waits for a list that another copy is swapping just now.
+constexpr std::chrono::milliseconds SwapWait{1500};
+constexpr std::chrono::milliseconds SwapPause{10};
+
+// On a share whose client renames as "delete, then rename", a list being swapped is missing for a
+// moment while its new content waits beside it: wait for the swap rather than report the list
+// missing. A swap that a killed copy left undone is finished under the list's lock.
+bool openDuringSwap(QFile& file)
+{
+    FileSystem& fs = fileSystem();
+    const QString path = file.fileName();
+    const auto deadline = std::chrono::steady_clock::now() + SwapWait;
+    for (;;) {
+        if (fs.openForReading(file))
+            return true;
+        // A swap may end between two looks: the name is tried once more before an answer.
+        if (fs.exists(path) || !hasUnfinishedSwap(path))
+            return fs.openForReading(file);
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
+        std::this_thread::sleep_for(SwapPause);
+    }
+    if (holdsLock(path))
+        return false;
+    withFileLock(path, [] {});
+    return fs.openForReading(file);
+}
+
+} // namespace
+
 TextLines loadTextFile(const QString& fileName)
 {
     QFile file(fileName);
     const QString path = QFileInfo(fileName).absoluteFilePath();
     if (QFileInfo(fileName).isDir())
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("Is a directory")));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openDuringSwap(file))
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     if (file.size() > TextLines::MaxBytes)
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("File too large")));
@@ -157,7 +193,8 @@ void saveTextFile(const QString& fileName, const TextLines& lines)
 {
     const QString reason = replaceFile(fileName, lines.toFileBytes());
     if (!reason.isEmpty())
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), reason));
+        throw Error(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), reason));
 }
 
 } // namespace korvanta
