@@ -3,14 +3,18 @@
 //                                   that order <times> times;
 //   counter read <folder> <stop>    reads both lists over and over until the file <stop> exists,
 //                                   and fails on any read that is not a whole list.
+// With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
+// name (another computer of the shop).
 #include "conversions.h"
 #include "error.h"
+#include "filelock.h"
 #include "mainstate.h"
 #include "shipment.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QDir>
+#include <QFile>
+#include <QSysInfo>
 
 #include <cstdio>
 
@@ -69,6 +73,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (qEnvironmentVariableIsSet("KORVANTA_COUNTER_HOST"))
+        FileLock::setComputer(qEnvironmentVariable("KORVANTA_COUNTER_HOST"), QSysInfo::machineUniqueId());
     try {
         if (args.size() == 4 && args.at(1) == QLatin1String("ship"))
             return ship(args.at(2), args.at(3).toInt());

@@ -1,4 +1,6 @@
 // Several counters on one shop folder: copies of the program shipping the same items at once.
+#include "conversions.h"
+#include "filelock.h"
 #include "pricelist.h"
 #include "testshop.h"
 
@@ -50,9 +52,61 @@ private slots:
             QCOMPARE(recordLine(list, 2, StockLine), QStringLiteral("3"));
         }
         // Every lock was given back and no temporary file was left.
-        QCOMPARE(shop.dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*korvanta-new*")},
-                                    QDir::Files | QDir::Hidden),
-                 QStringList());
+        QCOMPARE(
+            shop.dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*.korvanta-*")}, QDir::Files | QDir::Hidden),
+            QStringList());
+    }
+    void liveLockIsRespected_data()
+    {
+        QTest::addColumn<bool>("clockAhead");
+        QTest::newRow("another computer") << false;
+        QTest::newRow("another computer whose clock runs 60 s ahead") << true;
+    }
+    // A counter of another computer that finds a list locked waits for it, whatever its own clock
+    // says: the lock's age is the file server's. Its sale would otherwise be overwritten by the
+    // holder's.
+    void liveLockIsRespected()
+    {
+        QFETCH(bool, clockAhead);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KORVANTA_COUNTER_HOST"), QStringLiteral("kassa2"));
+        if (clockAhead) {
+            QString library;
+            for (const QFileInfo& dir :
+                 QDir(QStringLiteral("/usr/lib")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+                if (QFile::exists(dir.filePath() + QStringLiteral("/faketime/libfaketime.so.1")))
+                    library = dir.filePath() + QStringLiteral("/faketime/libfaketime.so.1");
+            if (library.isEmpty())
+                QSKIP("libfaketime is not installed (Debian package libfaketime)");
+            env.insert(QStringLiteral("LD_PRELOAD"), library);
+            env.insert(QStringLiteral("FAKETIME"), QStringLiteral("+60s"));
+            QProcess date;
+            date.setProcessEnvironment(env);
+            date.start(QStringLiteral("date"), {QStringLiteral("+%s")});
+            QVERIFY(date.waitForFinished(10000));
+            if (date.readAllStandardOutput().trimmed().toLongLong() - QDateTime::currentSecsSinceEpoch() < 50)
+                QSKIP("libfaketime does not move the clock of a process here");
+        }
+        const TestShop shop;
+        for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")})
+            shop.write(name, {record("нет", "0", "0"), record(name + " A", "10", "1000")});
+        const QString list = shop.path(QStringLiteral("Proc_int.dat"));
+        QProcess counter;
+        counter.setProcessEnvironment(env);
+        withFileLock(list, [&] {
+            PriceList now = loadPriceList(list);
+            counter.start(QStringLiteral(KORVANTA_COUNTER), {QStringLiteral("ship"), shop.folder, QStringLiteral("1")});
+            // The counter has found the lock when it reads the share's clock beside it.
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(shop.path(QStringLiteral(".korvanta.clock"))), 20000);
+            QTest::qWait(300);
+            setRecordStock(now, 1, QString::number(textToInt(recordLine(now, 1, StockLine)) - 1));
+            savePriceList(now, list);
+        });
+        QVERIFY(counter.waitForFinished(60000));
+        QVERIFY2(counter.exitStatus() == QProcess::NormalExit && counter.exitCode() == 0,
+                 counter.readAllStandardError().constData());
+        QCOMPARE(recordLine(shop.list(QStringLiteral("Proc_int.dat")), 1, StockLine), QStringLiteral("998"));
+        QCOMPARE(recordLine(shop.list(QStringLiteral("Mat_int.dat")), 1, StockLine), QStringLiteral("999"));
     }
 };
 
