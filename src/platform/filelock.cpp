@@ -37,7 +37,7 @@ std::function<void(bool)>& waitObserver()
 // The longest pause between two tries while waiting: short, since a lock is held for milliseconds.
 constexpr std::chrono::milliseconds MaxPause{20};
 // How long a lock file that cannot be removed is tried again.
-constexpr std::chrono::milliseconds ReleaseRetry{1000};
+constexpr std::chrono::milliseconds ReleaseRetry{2000};
 // Touched to read the share's clock: its modification time is set by the file server.
 const QString ClockFile = QStringLiteral(".korvanta.clock");
 
@@ -105,16 +105,24 @@ struct Snapshot {
     }
 };
 
-Snapshot snapshotOf(const QString& path)
+// `known`: the lock as last seen. Its content is read again only when the file changed: on a share
+// every open of the lock file makes its holder's removal fail meanwhile.
+Snapshot snapshotOf(const QString& path, const Snapshot* known = nullptr)
 {
     Snapshot s;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly))
-        s.content = file.read(4096);
     const QFileInfo info(path);
     s.exists = info.exists();
     s.size = info.size();
     s.modified = info.lastModified().toMSecsSinceEpoch();
+    if (!s.exists)
+        return s;
+    if (known && known->exists && known->size == s.size && known->modified == s.modified) {
+        s.content = known->content;
+        return s;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        s.content = file.read(4096);
     return s;
 }
 
@@ -204,6 +212,7 @@ FileLock::FileLock(const QString& fileName, std::chrono::milliseconds wait)
 {
     ShareClock clock(QFileInfo(m_path).absolutePath());
     QString refusal;
+    Snapshot seen;
     const auto attempt = [&]() -> Attempt {
         QFile file(m_path);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -216,7 +225,8 @@ FileLock::FileLock(const QString& fileName, std::chrono::milliseconds wait)
             file.close();
             return Attempt::Taken;
         }
-        const Snapshot lock = snapshotOf(m_path);
+        const Snapshot lock = snapshotOf(m_path, &seen);
+        seen = lock;
         if (!lock.exists) {
             // Given back just now, or a folder that takes no file: the next try tells.
             refusal = file.errorString();
