@@ -77,7 +77,12 @@ QString swapIn(const QString& finished, const QString& target)
         const bool targetThere = fs.exists(target);
         if (!newThere)
             return targetThere ? QString() : reasonOf(error); // the rename went through after all
-        const bool retry = !targetThere || isSharingViolation(error);
+        // A client that does not replace (or thinks the name free, from a cached view) says the
+        // file exists: the old file is removed first, as such clients do themselves; the whole
+        // new one is beside it meanwhile.
+        if (targetThere && error == std::errc::file_exists && fs.remove(target))
+            continue;
+        const bool retry = !targetThere || isSharingViolation(error) || error == std::errc::file_exists;
         if (retry && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(RetryPause);
             continue;

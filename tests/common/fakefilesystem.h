@@ -18,6 +18,7 @@ struct Killed {};
 struct FakeFileSystem : FileSystem {
     bool deleteThenRename = false; // a rename over an existing file first deletes the target
     bool killAfterDelete = false;  // ... and the copy dies right after the delete
+    bool noReplace = false;        // a rename over an existing file fails with EEXIST
     int refusedRenames = 0;        // the next that many swaps into a file's own name fail; -1: all
     std::error_code refusal = std::make_error_code(std::errc::device_or_resource_busy);
     QString missingName;             // opens of this file's name fail as "missing" ...
@@ -32,6 +33,8 @@ struct FakeFileSystem : FileSystem {
     std::error_code rename(const QString& from, const QString& to) override
     {
         const bool over = QFileInfo::exists(to);
+        if (over && noReplace)
+            return std::make_error_code(std::errc::file_exists);
         if (over && deleteThenRename) {
             QFile::remove(to);
             if (afterEach)

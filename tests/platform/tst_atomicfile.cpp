@@ -55,6 +55,7 @@ private slots:
 
     void replaceOnAShare_data()
     {
+        QTest::addColumn<bool>("noReplace");
         QTest::addColumn<bool>("deleteThenRename");
         QTest::addColumn<int>("refused");
         QTest::addColumn<int>("error");
@@ -64,21 +65,24 @@ private slots:
         const int busy = int(std::errc::device_or_resource_busy);
         const int denied = int(std::errc::permission_denied);
         const int textBusy = int(std::errc::text_file_busy);
-        QTest::newRow("plain rename") << false << 0 << busy << true << true;
-        QTest::newRow("delete, then rename") << true << 0 << busy << true << true;
+        QTest::newRow("plain rename") << false << false << 0 << busy << true << true;
+        QTest::newRow("delete, then rename") << false << true << 0 << busy << true << true;
         // The new content is never removed while the old one is gone.
-        QTest::newRow("delete, then a refused rename") << true << 1 << busy << true << true;
-        QTest::newRow("busy for a while") << false << 3 << busy << true << true;
-        QTest::newRow("access denied for a while") << false << 3 << denied << true << true;
-        QTest::newRow("text file busy for a while") << false << 3 << textBusy << true << true;
-        QTest::newRow("busy for good") << false << -1 << busy << false << true;
-        QTest::newRow("no room, at once") << false << -1 << int(std::errc::no_space_on_device) << false << true;
-        QTest::newRow("delete, then busy for good") << true << -1 << busy << false << false;
+        QTest::newRow("delete, then a refused rename") << false << true << 1 << busy << true << true;
+        QTest::newRow("busy for a while") << false << false << 3 << busy << true << true;
+        QTest::newRow("access denied for a while") << false << false << 3 << denied << true << true;
+        QTest::newRow("text file busy for a while") << false << false << 3 << textBusy << true << true;
+        QTest::newRow("busy for good") << false << false << -1 << busy << false << true;
+        QTest::newRow("no room, at once")
+            << false << false << -1 << int(std::errc::no_space_on_device) << false << true;
+        QTest::newRow("no replace: the file exists") << true << false << 0 << busy << true << true;
+        QTest::newRow("delete, then busy for good") << false << true << -1 << busy << false << false;
     }
     // At every moment of a replace the old or the new content exists whole; a replace that did
     // not happen says so; the next copy to take the lock ends up with one content under the name.
     void replaceOnAShare()
     {
+        QFETCH(bool, noReplace);
         QFETCH(bool, deleteThenRename);
         QFETCH(int, refused);
         QFETCH(int, error);
@@ -86,6 +90,7 @@ private slots:
         QFETCH(bool, listThere);
 
         FakeFileSystem fs;
+        fs.noReplace = noReplace;
         fs.deleteThenRename = deleteThenRename;
         fs.refusedRenames = refused;
         fs.refusal = std::make_error_code(std::errc(error));
