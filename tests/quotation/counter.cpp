@@ -3,11 +3,14 @@
 //                                   that order <times> times;
 //   counter read <folder> <stop>    reads both lists over and over until the file <stop> exists,
 //                                   and fails on any read that is not a whole list.
+// With KORVANTA_COUNTER_KILL_AT=n the counter kills itself at its n-th step of changing a file (a
+// rename, a removal, an append), before the step.
 // With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
 // name (another computer of the shop).
 #include "conversions.h"
 #include "error.h"
 #include "filelock.h"
+#include "filesystem.h"
 #include "mainstate.h"
 #include "shipment.h"
 
@@ -16,6 +19,7 @@
 #include <QFile>
 #include <QSysInfo>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace korvanta;
@@ -24,6 +28,32 @@ namespace {
 
 const QStringList Watched = {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")};
 constexpr int StockOfRecord1 = RecordLines + StockLine;
+
+// Counts the steps that change files and dies at the chosen one.
+struct KillingFileSystem : FileSystem {
+    int left;
+    explicit KillingFileSystem(int at) : left(at) {}
+    void step()
+    {
+        if (--left == 0)
+            std::raise(SIGKILL);
+    }
+    std::error_code rename(const QString& from, const QString& to) override
+    {
+        step();
+        return FileSystem::rename(from, to);
+    }
+    bool remove(const QString& path) override
+    {
+        step();
+        return FileSystem::remove(path);
+    }
+    bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes) override
+    {
+        step();
+        return FileSystem::writeAt(file, offset, bytes);
+    }
+};
 
 int ship(const QString& folder, int times)
 {
@@ -73,6 +103,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    static KillingFileSystem killer(qEnvironmentVariableIntValue("KORVANTA_COUNTER_KILL_AT"));
+    if (killer.left > 0)
+        setFileSystem(&killer);
     if (qEnvironmentVariableIsSet("KORVANTA_COUNTER_HOST"))
         FileLock::setComputer(qEnvironmentVariable("KORVANTA_COUNTER_HOST"), QSysInfo::machineUniqueId());
     try {

@@ -13,6 +13,16 @@
 using namespace korvanta;
 using namespace korvanta::testing;
 
+// With KORVANTA_OTHER_MOUNT="<path>=<path>" (the shop's share mounted a second time), every other
+// counter works through the second mount, as another computer would.
+QString otherMount(const QString& folder)
+{
+    const QStringList mounts = qEnvironmentVariable("KORVANTA_OTHER_MOUNT").split(QLatin1Char('='));
+    if (mounts.size() != 2 || !folder.startsWith(mounts[0]))
+        return folder;
+    return mounts[1] + folder.mid(mounts[0].size());
+}
+
 class TestCounters : public QObject {
     Q_OBJECT
 
@@ -33,8 +43,9 @@ private slots:
         std::vector<std::unique_ptr<QProcess>> counters;
         for (int i = 0; i < 4; ++i) {
             counters.push_back(std::make_unique<QProcess>());
-            counters.back()->start(QStringLiteral(KORVANTA_COUNTER),
-                                   {QStringLiteral("ship"), shop.folder, QStringLiteral("50")});
+            counters.back()->start(
+                QStringLiteral(KORVANTA_COUNTER),
+                {QStringLiteral("ship"), i % 2 ? otherMount(shop.folder) : shop.folder, QStringLiteral("50")});
         }
         for (auto& counter : counters) {
             QVERIFY(counter->waitForFinished(240000));
@@ -107,6 +118,50 @@ private slots:
                  counter.readAllStandardError().constData());
         QCOMPARE(recordLine(shop.list(QStringLiteral("Proc_int.dat")), 1, StockLine), QStringLiteral("998"));
         QCOMPARE(recordLine(shop.list(QStringLiteral("Mat_int.dat")), 1, StockLine), QStringLiteral("999"));
+    }
+    // A counter killed at any step of a shipment leaves every list whole, under its name or, during
+    // a swap, beside it; the next counter ships on from there and nothing is left over.
+    void killAtEveryStep()
+    {
+        const QStringList lists = {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")};
+        bool finished = false;
+        int kills = 0;
+        for (int step = 1; !finished && step < 40; ++step) {
+            const TestShop shop;
+            for (const QString& name : lists)
+                shop.write(name, {record("нет", "0", "0"), record(name + " A", "10", "1000")});
+            QProcess killed;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("KORVANTA_COUNTER_KILL_AT"), QString::number(step));
+            killed.setProcessEnvironment(env);
+            killed.start(QStringLiteral(KORVANTA_COUNTER), {QStringLiteral("ship"), shop.folder, QStringLiteral("1")});
+            QVERIFY(killed.waitForFinished(60000));
+            finished = killed.exitStatus() == QProcess::NormalExit;
+            kills += finished ? 0 : 1;
+            for (const QString& name : lists)
+                QVERIFY2(QFile::exists(shop.path(name)) ||
+                             !shop.dir.entryList({name + QStringLiteral(".korvanta-ready-*")}).isEmpty(),
+                         qPrintable(QStringLiteral("step %1: %2").arg(step).arg(name)));
+
+            QProcess next;
+            next.start(QStringLiteral(KORVANTA_COUNTER),
+                       {QStringLiteral("ship"), otherMount(shop.folder), QStringLiteral("1")});
+            QVERIFY(next.waitForFinished(60000));
+            QVERIFY2(next.exitStatus() == QProcess::NormalExit && next.exitCode() == 0,
+                     next.readAllStandardError().constData());
+            for (const QString& name : lists) {
+                const PriceList list = shop.list(name);
+                QCOMPARE(list.count(), 2 * RecordLines);
+                QCOMPARE(recordLine(list, 1, NameLine), name + QStringLiteral(" A"));
+                const QString stock = recordLine(list, 1, StockLine);
+                QVERIFY2(stock == QStringLiteral("998") || stock == QStringLiteral("999"),
+                         qPrintable(QStringLiteral("step %1: %2 holds %3").arg(step).arg(name, stock)));
+            }
+            QCOMPARE(shop.dir.entryList({QStringLiteral("*.korvanta-*")}, QDir::Files | QDir::Hidden), QStringList());
+        }
+        QVERIFY(finished);
+        // Each list: the temporary file marked whole, the swap, the journal row, the lock given back.
+        QVERIFY2(kills >= 6, qPrintable(QString::number(kills)));
     }
 };
 
