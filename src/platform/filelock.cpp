@@ -36,6 +36,8 @@ std::function<void(bool)>& waitObserver()
 
 // The longest pause between two tries while waiting: short, since a lock is held for milliseconds.
 constexpr std::chrono::milliseconds MaxPause{20};
+// How long a lock file that cannot be made is tried again.
+constexpr std::chrono::milliseconds RefusalRetry{1000};
 // How long a lock file that cannot be removed is tried again.
 constexpr std::chrono::milliseconds ReleaseRetry{2000};
 // Touched to read the share's clock: its modification time is set by the file server.
@@ -241,18 +243,25 @@ FileLock::FileLock(const QString& fileName, std::chrono::milliseconds wait)
     };
 
     Attempt result = attempt();
-    if (result == Attempt::Busy) {
+    if (result != Attempt::Taken) {
         if (waitObserver())
             waitObserver()(true);
-        // Tries often: a lock is free again after a few milliseconds.
-        const auto deadline = std::chrono::steady_clock::now() + wait;
+        // Tries often: a lock is free again after a few milliseconds. A refusal is tried again for
+        // a moment: a share's client may refuse a file another computer has open just now.
+        auto refusedSince = std::chrono::steady_clock::now();
+        const auto deadline = refusedSince + wait;
         auto pause = std::chrono::milliseconds(1);
-        while ((result = attempt()) == Attempt::Busy) {
+        for (;;) {
             const auto now = std::chrono::steady_clock::now();
-            if (now >= deadline)
+            if (now >= deadline || (result == Attempt::Refused && now >= refusedSince + RefusalRetry))
                 break;
             std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
             pause = std::min(pause * 2, MaxPause);
+            const Attempt previous = result;
+            if ((result = attempt()) == Attempt::Taken)
+                break;
+            if (result == Attempt::Refused && previous != Attempt::Refused)
+                refusedSince = std::chrono::steady_clock::now();
         }
         if (waitObserver())
             waitObserver()(false);
