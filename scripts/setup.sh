@@ -13,6 +13,7 @@ packages=(
     libxlsxwriter-dev libzip-dev
     dpkg-dev librsvg2-bin appstream desktop-file-utils qt6-translations-l10n
     clang libclang-rt-14-dev llvm
+    faketime libfaketime samba smbclient smbnetfs sshfs
 )
 
 as_root() {

@@ -3,11 +3,15 @@
 #include "atomicfile.h"
 #include "cp1251.h"
 #include "error.h"
+#include "filelock.h"
+#include "filesystem.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace korvanta {
 
@@ -137,27 +141,69 @@ QStringList TextLines::toStringList() const
     return out;
 }
 
+namespace {
+
+// How long a reader waits for a list that another copy is swapping just now: while its whole new
+// content lies beside it, else a moment (a share's client may not show that file yet either).
+constexpr std::chrono::milliseconds SwapWait{1500};
+constexpr std::chrono::milliseconds MissingWait{300};
+constexpr std::chrono::milliseconds SwapPause{10};
+constexpr int ReadAttempts = 3;
+
+// On a share whose client renames as "delete, then rename", a list being swapped is missing for a
+// moment: wait for the swap rather than report the list missing. A swap that a killed copy left
+// undone is finished under the list's lock.
+bool openDuringSwap(QFile& file)
+{
+    FileSystem& fs = fileSystem();
+    const QString path = file.fileName();
+    const auto start = std::chrono::steady_clock::now();
+    bool swapping = false;
+    for (;;) {
+        if (fs.openForReading(file))
+            return true;
+        // Not asked whether the file exists: some share clients still show a file the server no
+        // longer has, or not yet one it has.
+        swapping = swapping || hasUnfinishedSwap(path);
+        if (std::chrono::steady_clock::now() >= start + (swapping ? SwapWait : MissingWait))
+            break;
+        std::this_thread::sleep_for(SwapPause);
+    }
+    if (!swapping || holdsLock(path))
+        return false;
+    withFileLock(path, [] {});
+    return fs.openForReading(file);
+}
+
+} // namespace
+
 TextLines loadTextFile(const QString& fileName)
 {
-    QFile file(fileName);
     const QString path = QFileInfo(fileName).absoluteFilePath();
     if (QFileInfo(fileName).isDir())
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("Is a directory")));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    if (file.size() > TextLines::MaxBytes)
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("File too large")));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    return TextLines::fromBytes(std::move(bytes));
+    for (int attempt = 1;; ++attempt) {
+        QFile file(fileName);
+        if (!openDuringSwap(file))
+            throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+        if (file.size() > TextLines::MaxBytes)
+            throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("File too large")));
+        QByteArray bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            return TextLines::fromBytes(std::move(bytes));
+        // Some share clients lose an open file when another computer swaps it in the middle of the
+        // read: the list is read anew, as it now is.
+        if (attempt == ReadAttempts)
+            throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    }
 }
 
 void saveTextFile(const QString& fileName, const TextLines& lines)
 {
     const QString reason = replaceFile(fileName, lines.toFileBytes());
     if (!reason.isEmpty())
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), reason));
+        throw Error(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(QFileInfo(fileName).absoluteFilePath(), reason));
 }
 
 } // namespace korvanta

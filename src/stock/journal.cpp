@@ -5,6 +5,7 @@
 #include "csv.h"
 #include "error.h"
 #include "filelock.h"
+#include "filesystem.h"
 #include "journalreader.h"
 #include "pricelistediting.h"
 
@@ -69,6 +70,38 @@ Error writeError(const QString& path, const QString& reason)
         QStringLiteral("Не удалось записать журнал \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), reason));
 }
 
+// Appends by writing at the end the file has (never through an append mode, which some share
+// clients lack) and checks by the file's length that the bytes arrived: a client may drop a write
+// without saying so. Whatever part of it did not arrive whole is cut off again. Only call it under
+// the file's lock.
+void writeAtEnd(QFile& file, qint64 size, const QByteArray& bytes)
+{
+    FileSystem& fs = fileSystem();
+    const bool written = fs.writeAt(file, size, bytes);
+    QString reason = file.errorString();
+    syncToDisk(file);
+    const qint64 length = fs.sizeOnDisk(file.fileName());
+    if (written && length == size + bytes.size())
+        return;
+    if (written)
+        reason =
+            length < 0
+                ? QStringLiteral("Длина файла после записи неизвестна.")
+                : QStringLiteral("Записано байт: %1, длина файла выросла на %2.").arg(bytes.size()).arg(length - size);
+    if (length != size)
+        file.resize(size);
+    throw writeError(file.fileName(), reason);
+}
+
+// The same for a file that is opened for this one append.
+void appendChecked(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        throw writeError(path, file.errorString());
+    writeAtEnd(file, file.size(), bytes);
+}
+
 // A crash in the middle of an append leaves a last row without its line end (or, in a row edited
 // by hand, inside an open quote). It is moved to the torn file and the journal cut back to its
 // last whole row, so that the rows appended next are never swallowed by it.
@@ -116,12 +149,7 @@ void setTornTailAside(QFile& file, qint64& size, const QString& tornPath)
     }
     file.seek(cut);
     const QByteArray torn = file.read(size - cut);
-    QFile aside(tornPath);
-    if (!aside.open(QIODevice::WriteOnly | QIODevice::Append) || aside.write(torn + "\r\n") != torn.size() + 2 ||
-        !aside.flush())
-        throw writeError(tornPath, aside.errorString());
-    syncToDisk(aside);
-    aside.close();
+    appendChecked(tornPath, torn + "\r\n");
     if (!file.resize(cut))
         throw writeError(file.fileName(), file.errorString());
     size = cut;
@@ -355,13 +383,7 @@ long long Journal::append(std::vector<JournalRow> rows)
         }
         order = rows.front().order;
 
-        // One write; whatever part of it the disk refused is cut off again.
-        if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {
-            const QString reason = file.errorString();
-            file.resize(size);
-            throw writeError(path(), reason);
-        }
-        syncToDisk(file);
+        writeAtEnd(file, size, bytes);
     });
     return order;
 }

@@ -2,10 +2,12 @@
 // taken over, and the temporary files of a killed copy are removed only under the lock.
 #include "atomicfile.h"
 #include "failure.h"
+#include "fakefilesystem.h"
 #include "filelock.h"
 #include "shopfiles.h"
 #include "textlines.h"
 
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
@@ -56,7 +58,10 @@ private slots:
         QList<bool> waits;
         FileLock::setWaitObserver([&](bool waiting) { waits.append(waiting); });
         bool ran = false;
-        QCOMPARE(failureOf([&] { withFileLock(m_list, [&] { ran = true; }, 200ms); }),
+        QCOMPARE(failureOf([&] {
+                     withFileLock(
+                         m_list, [&] { ran = true; }, 200ms);
+                 }),
                  QStringLiteral("Файл \"Proc_int.dat\" занят другой копией программы."));
         QVERIFY(!ran);
         QCOMPARE(waits, QList<bool>({true, false}));
@@ -69,7 +74,8 @@ private slots:
     void killedHolderIsRecoveredAndItsLeftoverRemoved()
     {
         const QStringList kept = {QStringLiteral("Proc_int.dat.bak"), QStringLiteral("Proc_int.dat.korvanta-new-abc"),
-                                  QStringLiteral("Mat_int.dat.korvanta-new-AbC123"), QStringLiteral("Proc_int.dat.123456")};
+                                  QStringLiteral("Mat_int.dat.korvanta-new-AbC123"),
+                                  QStringLiteral("Proc_int.dat.123456")};
         for (const QString& name : kept)
             writeBytes(QDir(m_tmp.path()).filePath(name), "keep");
         const pid_t child = fork();
@@ -95,6 +101,98 @@ private slots:
         QStringList expected = kept + QStringList({QStringLiteral("Proc_int.dat")});
         expected.sort();
         QCOMPARE(filesInFolder(), expected);
+    }
+    void leftLock_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // DEAD/LIVE: a process id; HOST, MACHINE: this computer's
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<int>("waitMs");
+        QTest::addColumn<bool>("takenOver");
+
+        const QByteArray dead = "DEAD\nkorvanta\nHOST\nMACHINE\n5f3a\n";
+        QTest::newRow("empty, 5 s old") << QByteArray() << 5 << 3000 << true;
+        QTest::newRow("empty, just made: its owner may be writing it") << QByteArray() << 0 << 300 << false;
+        QTest::newRow("empty, just made, waited for") << QByteArray() << 0 << 4000 << true;
+        QTest::newRow("cut short, 5 s old") << QByteArray("4711\nkorv") << 5 << 3000 << true;
+        QTest::newRow("killed copy of this computer") << dead << 0 << 3000 << true;
+        QTest::newRow("live copy of this computer, 20 s old")
+            << QByteArray("LIVE\nkorvanta\nHOST\nMACHINE\n5f3a\n") << 20 << 300 << false;
+        QTest::newRow("cloned computer: same machine id, other name")
+            << QByteArray(dead).replace("HOST", "clone") << 0 << 300 << false;
+        QTest::newRow("same name, other machine id")
+            << QByteArray(dead).replace("MACHINE", "0123abcd") << 0 << 300 << false;
+        QTest::newRow("another computer, 20 s old")
+            << QByteArray("1\nkorvanta\nkassa2\n0123abcd\n5f3a\n") << 20 << 300 << false;
+        QTest::newRow("another computer, 40 s old")
+            << QByteArray("1\nkorvanta\nkassa2\n0123abcd\n5f3a\n") << 40 << 300 << true;
+    }
+    // A lock file left behind is taken over when it surely belongs to nobody any more, and only
+    // then; its age is the share's, by the modification time the file system gave it.
+    void leftLock()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, ageSeconds);
+        QFETCH(int, waitMs);
+        QFETCH(bool, takenOver);
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0)
+            _exit(0);
+        QCOMPARE(waitpid(child, nullptr, 0), child);
+        content.replace("DEAD", QByteArray::number(child))
+            .replace("LIVE", QByteArray::number(getpid()))
+            .replace("HOST", QSysInfo::machineHostName().toUtf8())
+            .replace("MACHINE", QSysInfo::machineUniqueId());
+        const QString lockFile = FileLock::lockFileName(m_list);
+        writeBytes(lockFile, content);
+        QFile file(lockFile);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
+        file.close();
+
+        bool ran = false;
+        const QString failure = failureOf([&] {
+            withFileLock(
+                m_list, [&] { ran = true; }, std::chrono::milliseconds(waitMs));
+        });
+        QCOMPARE(ran, takenOver);
+        QCOMPARE(failure,
+                 takenOver ? QString() : QStringLiteral("Файл \"Proc_int.dat\" занят другой копией программы."));
+        QCOMPARE(QFile::exists(lockFile), !takenOver);
+    }
+
+    // A lock file that cannot be removed is tried again and then reported; it is left empty, so
+    // that the next copy takes it over after a few seconds instead of half a minute.
+    void failedReleaseIsReported()
+    {
+        bool ran = false;
+        {
+            FakeFileSystem fs;
+            fs.refusedRemovalSuffix = QStringLiteral(".lock");
+            const QString failure = failureOf([&] { withFileLock(m_list, [&] { ran = true; }); });
+            QVERIFY2(
+                failure.startsWith(
+                    QStringLiteral("Не удалось удалить файл блокировки \"%1\".").arg(FileLock::lockFileName(m_list))),
+                qPrintable(failure));
+        }
+        QVERIFY(ran);
+        QCOMPARE(readBytes(FileLock::lockFileName(m_list)), QByteArray());
+        ran = false;
+        withFileLock(
+            m_list, [&] { ran = true; }, 4000ms);
+        QVERIFY(ran);
+        QVERIFY(!QFile::exists(FileLock::lockFileName(m_list)));
+    }
+
+    // A lock that another copy took over meanwhile (this one judged dead) stays that copy's.
+    void releaseLeavesAnotherCopysLock()
+    {
+        const QByteArray theirs = "1\nkorvanta\nkassa2\n0123abcd\n77\n";
+        {
+            FileLock lock(m_list);
+            writeBytes(FileLock::lockFileName(m_list), theirs);
+        }
+        QCOMPARE(readBytes(FileLock::lockFileName(m_list)), theirs);
     }
 };
 

@@ -10,8 +10,14 @@
 //                                   the owner's change of one field (ItemField number) of a record;
 //   counter receive <folder> <file> <record> <quantity> <times>
 //                                   receives goods <times> times, a journal row each.
+// With KORVANTA_COUNTER_KILL_AT=n the counter kills itself at its n-th step of changing a file (a
+// rename, a removal, an append), before the step.
+// With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
+// name (another computer of the shop).
 #include "conversions.h"
 #include "error.h"
+#include "filelock.h"
+#include "filesystem.h"
 #include "mainstate.h"
 #include "movements.h"
 #include "pricelistediting.h"
@@ -21,7 +27,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace korvanta;
@@ -30,6 +38,32 @@ namespace {
 
 const QStringList Watched = {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")};
 constexpr int StockOfRecord1 = RecordLines + StockLine;
+
+// Counts the steps that change files and dies at the chosen one.
+struct KillingFileSystem : FileSystem {
+    int left;
+    explicit KillingFileSystem(int at) : left(at) {}
+    void step()
+    {
+        if (--left == 0)
+            std::raise(SIGKILL);
+    }
+    std::error_code rename(const QString& from, const QString& to) override
+    {
+        step();
+        return FileSystem::rename(from, to);
+    }
+    bool remove(const QString& path) override
+    {
+        step();
+        return FileSystem::remove(path);
+    }
+    bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes) override
+    {
+        step();
+        return FileSystem::writeAt(file, offset, bytes);
+    }
+};
 
 int ship(const QString& folder, int times)
 {
@@ -126,6 +160,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    static KillingFileSystem killer(qEnvironmentVariableIntValue("KORVANTA_COUNTER_KILL_AT"));
+    if (killer.left > 0)
+        setFileSystem(&killer);
+    if (qEnvironmentVariableIsSet("KORVANTA_COUNTER_HOST"))
+        FileLock::setComputer(qEnvironmentVariable("KORVANTA_COUNTER_HOST"), QSysInfo::machineUniqueId());
     try {
         if (args.size() == 4 && args.at(1) == QLatin1String("ship"))
             return ship(args.at(2), args.at(3).toInt());
