@@ -192,15 +192,22 @@ long long highestOrder(QFile& file, qint64 size)
     }
 }
 
-// One more than every number the journal's last rows and the counter hold; the counter then
-// holds it. A counter that is missing or unreadable is seeded from the journal.
-long long takeNumber(QFile& journal, qint64 size, const QString& counterPath)
+// One more than every number the journal's last rows and the counter hold. A counter that is
+// missing or unreadable counts as nothing: the journal's rows are enough.
+long long nextNumber(QFile& journal, qint64 size, const QString& counterPath)
 {
     long long counted = 0;
     QFile counter(counterPath);
     if (counter.open(QIODevice::ReadOnly))
         counted = std::max(0LL, counter.readAll().trimmed().toLongLong());
-    const long long next = std::max(counted, size > 0 ? highestOrder(journal, size) : 0) + 1;
+    return std::max(counted, size > 0 ? highestOrder(journal, size) : 0) + 1;
+}
+
+// The next number, kept in the counter: given out before its rows are written (a print), so no
+// other copy takes it meanwhile. Rows appended at once need no counter: the journal holds them.
+long long takeNumber(QFile& journal, qint64 size, const QString& counterPath)
+{
+    const long long next = nextNumber(journal, size, counterPath);
     const QString failure = replaceFile(counterPath, QByteArray::number(next) + "\r\n");
     if (!failure.isEmpty())
         throw writeError(counterPath, failure);
@@ -368,7 +375,8 @@ long long Journal::append(std::vector<JournalRow> rows)
 
         const QDateTime now = QDateTime::currentDateTime();
         const bool numbered = std::all_of(rows.begin(), rows.end(), [](const JournalRow& r) { return r.order != 0; });
-        const long long next = numbered ? 0 : takeNumber(file, size, counterPath());
+        // A failed write below must not use up a number: only the rows written hold it.
+        const long long next = numbered ? 0 : nextNumber(file, size, counterPath());
         QByteArray bytes;
         if (size == 0)
             bytes += csv::row(columnTitles());
