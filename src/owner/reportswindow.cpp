@@ -475,7 +475,7 @@ void ReportsWindow::showSales()
     m_tables.push_back(salesTable(sales));
     if (sales.total.estimated || sales.previousTotal.estimated)
         m_note->setText(QStringLiteral("«оценка»: в журнале есть строки без начисленных сумм (записанные раньше); "
-                                       "они посчитаны по цене прайс-листа в у.е., без наценки и НДС."));
+                                       "они посчитаны по цене, записанной в строке журнала, в у.е., без наценки и НДС."));
 }
 
 void ReportsWindow::showItems()
