@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +28,29 @@ struct DyingJournal : Journal {
 ItemRef item(const QString& file, int record = 1)
 {
     return {file, record, file.section(QLatin1Char('.'), 0, 0) + QStringLiteral(" A")};
+}
+
+// Runs `work` in a child process while the test goes on in this one.
+pid_t inChild(const std::function<void()>& work)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        int code = 0;
+        try {
+            work();
+        } catch (...) {
+            code = 1;
+        }
+        _exit(code);
+    }
+    return child;
+}
+
+// Waits for the child; true when its work ran through.
+bool joined(pid_t child)
+{
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -258,24 +283,15 @@ private slots:
     {
         StockShop shop;
         constexpr int Rounds = 60;
-        const pid_t child = fork();
-        if (child == 0) {
-            int code = 0;
-            try {
-                for (int i = 0; i < Rounds; ++i)
-                    receiveGoods(shop.journal, item(QStringLiteral("Ram.dat")), 2, Owner);
-            } catch (...) {
-                code = 1;
-            }
-            _exit(code);
-        }
+        const pid_t child = inChild([&] {
+            for (int i = 0; i < Rounds; ++i)
+                receiveGoods(shop.journal, item(QStringLiteral("Ram.dat")), 2, Owner);
+        });
         for (int i = 0; i < Rounds; ++i) {
             ShipmentJournal order(shop.tmp.path(), QStringLiteral("Покупатель"));
             shop.ship(order, QStringLiteral("Ram.dat"), 1, 1);
         }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(joined(child));
 
         QCOMPARE(shop.stockOf(QStringLiteral("Ram.dat"), 1), QString::number(5 + Rounds));
         const JournalReader reader = shop.reader();
@@ -291,28 +307,20 @@ private slots:
         QCOMPARE(orders.size(), 2 * Rounds);
         QVERIFY(reconcile(shop.journal).empty());
     }
+
     // Receiving on two lists at once in two processes: the lists' locks do not meet, so only the
     // journal's own lock keeps the rows whole and their order numbers apart.
     void twoListsJournaledAtOnce()
     {
         StockShop shop;
         constexpr int Rounds = 60;
-        const pid_t child = fork();
-        if (child == 0) {
-            int code = 0;
-            try {
-                for (int i = 0; i < Rounds; ++i)
-                    receiveGoods(shop.journal, item(QStringLiteral("Ram.dat")), 1, Owner);
-            } catch (...) {
-                code = 1;
-            }
-            _exit(code);
-        }
+        const pid_t child = inChild([&] {
+            for (int i = 0; i < Rounds; ++i)
+                receiveGoods(shop.journal, item(QStringLiteral("Ram.dat")), 1, Owner);
+        });
         for (int i = 0; i < Rounds; ++i)
             receiveGoods(shop.journal, item(QStringLiteral("Ups.dat")), 1, Owner);
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(joined(child));
 
         const JournalReader reader = shop.reader();
         QCOMPARE(reader.size(), 2 * Rounds);
