@@ -100,6 +100,13 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KORVANTA_COUNTER_HOST"), QStringLiteral("kassa2"));
         if (clockAhead) {
+#if defined(__SANITIZE_ADDRESS__)
+            QSKIP("libfaketime preloaded into a sanitized counter may hang it; the ordinary build runs this case");
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+            QSKIP("libfaketime preloaded into a sanitized counter may hang it; the ordinary build runs this case");
+#endif
+#endif
             QString library;
             for (const QFileInfo& dir :
                  QDir(QStringLiteral("/usr/lib")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
