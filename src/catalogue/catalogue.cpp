@@ -1,5 +1,7 @@
 #include "catalogue.h"
 
+#include "shopfolder.h"
+
 #include <QDir>
 
 namespace korvanta {
@@ -22,7 +24,7 @@ Catalogue::Catalogue(QString directory) : m_directory(std::move(directory)) {}
 
 QString Catalogue::pathOf(const QString& fileName) const
 {
-    return m_directory.isEmpty() ? fileName : QDir(m_directory).filePath(fileName);
+    return shopFilePath(m_directory, fileName);
 }
 
 void Catalogue::load(Cat c, int list)

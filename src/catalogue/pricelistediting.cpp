@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "error.h"
 #include "linetext.h"
+#include "shopfolder.h"
 
 #include <QDir>
 #include <cmath>
@@ -66,11 +67,6 @@ QString fieldProblem(ItemField field, const QString& text, QChar decimal)
     return QString();
 }
 
-QString priceListPath(const QString& directory, const QString& file)
-{
-    return directory.isEmpty() ? file : QDir(directory).filePath(file);
-}
-
 namespace {
 
 void throwIfProblem(ItemField field, const QString& text, QChar decimal)
@@ -117,7 +113,7 @@ void applyItemChanges(const QString& directory, const QString& file, const std::
 {
     std::vector<StockChange> stock;
     updatePriceListFile(
-        priceListPath(directory, file),
+        shopFilePath(directory, file),
         [&](PriceList& list) {
             stock.clear();
             const int records = recordCount(list);
@@ -197,7 +193,7 @@ int appendItem(const QString& directory, const QString& file, const PriceItem& i
 
     int record = -1;
     updatePriceListFile(
-        priceListPath(directory, file),
+        shopFilePath(directory, file),
         [&](PriceList& list) {
             const int stray = list.count() % RecordLines;
             if (stray >= 1 && stray <= 3)

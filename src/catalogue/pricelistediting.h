@@ -80,9 +80,6 @@ struct ItemChange {
     std::vector<FieldChange> fields;
 };
 
-// Where the price lists lie; an empty directory is the working directory.
-QString priceListPath(const QString& directory, const QString& file);
-
 // Changes one item: `seen` is the item as the window showed it, `edited` as the owner left it.
 // Only the fields that differ are written, in one locked read-modify-write of the list. A stock
 // changed by a sale since `seen` was read keeps that sale: the owner's change is applied as the

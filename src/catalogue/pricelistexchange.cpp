@@ -6,6 +6,7 @@
 #include "csv.h"
 #include "error.h"
 #include "linetext.h"
+#include "shopfolder.h"
 #include "workbook.h"
 
 #include <QDate>
@@ -63,7 +64,7 @@ std::vector<bool> textColumns()
 template <typename F> void forEachRecordRow(const QString& directory, F onRow)
 {
     for (const QString& file : priceListFiles()) {
-        const PriceList list = loadPriceList(priceListPath(directory, file));
+        const PriceList list = loadPriceList(shopFilePath(directory, file));
         const int records = recordCount(list);
         for (int r = 0; r < records; ++r) {
             const PriceItem item = itemAt(list, r);
@@ -361,7 +362,7 @@ private:
     {
         auto it = m_lists.find(file);
         if (it == m_lists.end())
-            it = m_lists.emplace(file, loadPriceList(priceListPath(m_directory, file))).first;
+            it = m_lists.emplace(file, loadPriceList(shopFilePath(m_directory, file))).first;
         return &it->second;
     }
 

@@ -11,6 +11,11 @@
 
 namespace korvanta {
 
+QString shopFilePath(const QString& directory, const QString& file)
+{
+    return directory.isEmpty() ? file : QDir(directory).filePath(file);
+}
+
 const QString ShopKeyPath = QStringLiteral("software\\microsoft\\windows\\korvanta\\shop");
 const QString ShopFolderValue = QStringLiteral("folder");
 const QString ShopFolderCaption = QStringLiteral("Выберите папку магазина (с прайс-листами)");

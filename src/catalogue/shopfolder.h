@@ -14,6 +14,10 @@ extern const QString ShopKeyPath;     // "software\microsoft\windows\korvanta\sh
 extern const QString ShopFolderValue; // "folder"
 extern const QString ShopFolderCaption;
 
+// A file of the shop folder `directory` (a price list, the journal, clients.dat); an empty
+// directory is the working folder.
+QString shopFilePath(const QString& directory, const QString& file);
+
 // True when the folder holds at least one of the 30 price-list files.
 bool holdsPriceLists(const QString& folder);
 

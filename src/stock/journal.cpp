@@ -8,6 +8,7 @@
 #include "filesystem.h"
 #include "journalreader.h"
 #include "pricelistediting.h"
+#include "shopfolder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -330,7 +331,7 @@ Journal::Journal(QString directory) : m_directory(std::move(directory)) {}
 
 QString Journal::listPath(const QString& fileName) const
 {
-    return m_directory.isEmpty() ? fileName : QDir(m_directory).filePath(fileName);
+    return shopFilePath(m_directory, fileName);
 }
 
 QString Journal::path() const
