@@ -353,6 +353,7 @@ long long Journal::reserveOrder()
 {
     long long order = 0;
     withFileLock(path(), [&] {
+        recoverReplace(counterPath());
         QFile file(path());
         // A journal not yet there counts as empty; the counter is enough.
         if (file.exists() && !file.open(QIODevice::ReadOnly))
@@ -368,6 +369,8 @@ long long Journal::append(std::vector<JournalRow> rows)
         return 0;
     long long order = 0;
     withFileLock(path(), [&] {
+        // The counter's swap a killed copy cut short: its number stays given out.
+        recoverReplace(counterPath());
         QFile file(path());
         if (!file.open(QIODevice::ReadWrite))
             throw writeError(path(), file.errorString());
