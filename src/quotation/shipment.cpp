@@ -4,12 +4,9 @@
 #include "conversions.h"
 #include "error.h"
 #include "facilities.h"
-#include "filelock.h"
 #include "movements.h"
 #include "order.h"
 #include "printedorder.h"
-
-#include <optional>
 
 namespace korvanta {
 
@@ -43,16 +40,12 @@ QString unitPriceText(const QString& amount, int quantity, QChar decimal)
     return value ? stock::journalNumber(*value / quantity, decimal) : amount;
 }
 
-bool carriesName(const PriceList& list, int record, const QString& name)
+// The order's chosen items as sales, in the order of the summary, each starting from `base` (who
+// sells to whom, what the order charged), and the category of each.
+std::vector<stock::StockMove> salesOf(const Order& order, const Catalogue& catalogue, const stock::JournalRow& base,
+                                      std::vector<Cat>& categories)
 {
-    const PriceRecord r(list, record);
-    return r.exists() && r.name() == name;
-}
-
-} // namespace
-
-void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recorder, const ShipmentFollowUp& followUp)
-{
+    std::vector<stock::StockMove> sales;
     int linePosition = 0; // as the order text counts its item lines
     for (Cat c : summaryOrder()) {
         if (!order.computer.isChosen(c))
@@ -60,57 +53,55 @@ void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recor
         ++linePosition;
         if (!catalogue.records(c))
             continue; // processor or motherboard without a platform
-        const QString fileName = catalogue.fileFor(c);
-        const SelectionPair& chosen = order.computer[c];
-        const int record = chosen.record;
-        const QString name = chosen.recordName;
+        const SelectionPair& sold = order.computer[c];
         const int quantity = soldQuantity(order.computer, c);
-        long long before = 0;
-        long long after = 0;
-        std::optional<PriceList> changedElsewhere;
-        try {
-            updatePriceListFile(
-                catalogue.pathOf(fileName),
-                [&](PriceList& now) {
-                    // The owner may have edited the list since this copy read it: the position
-                    // must still hold the item the salesperson saw, or the wrong item's count
-                    // would go down.
-                    if (!carriesName(now, record, name)) {
-                        changedElsewhere = now;
-                        throw Error(QStringLiteral("Прайс-лист \"%1\" изменён: на месте товара \"%2\" теперь другая "
-                                                   "запись. Этот товар и следующие товары заказа не отгружены; "
-                                                   "выберите товар заново.")
-                                        .arg(fileName, name));
-                    }
-                    before = textToInt(PriceRecord(now, record).stock());
-                    after = before - quantity;
-                    setRecordStock(now, record, intToText(after));
-                },
-                [&](const PriceList& written) {
-                    catalogue.replaceRecords(c, written);
-                    if (followUp.listReplaced)
-                        followUp.listReplaced(c);
-                    if (recorder) {
-                        const SelectionPair& sold = order.computer[c];
-                        recorder(ShippedItem{fileName, record, name, quantity, sold.price, before, after, sold.item,
-                                             unitPriceText(sold.price, quantity, order.decimal()), sold.price,
-                                             linePosition});
-                    }
-                });
-        } catch (const LockError& e) {
-            // "Try later" alone would invite printing the order again, which ships the lists
-            // before this one a second time: say what was not shipped.
-            throw Error(e.message() + QStringLiteral(" Товары из этого файла и следующие товары заказа не отгружены."));
-        } catch (const Error&) {
-            if (changedElsewhere) {
-                catalogue.replaceRecords(c, *changedElsewhere);
-                order.computer[c] = SelectionPair{};
-                if (followUp.choiceDropped)
-                    followUp.choiceDropped(c);
-            }
-            throw;
-        }
+        stock::JournalRow row = base;
+        row.priceText = sold.price;
+        row.orderLine = sold.item;
+        row.unitPrice = unitPriceText(sold.price, quantity, order.decimal());
+        row.amount = sold.price;
+        row.linePosition = linePosition;
+        sales.push_back(stock::saleOf(catalogue.fileFor(c), sold.record, sold.recordName, quantity, row));
+        categories.push_back(c);
     }
+    return sales;
+}
+
+// Ships the order through `batch`, the window's lists following each list written or refused.
+void shipThrough(stock::MoveBatch& batch, const stock::JournalRow& base, Order& order, Catalogue& catalogue,
+                 const ShipmentFollowUp& followUp)
+{
+    std::vector<Cat> categories;
+    const std::vector<stock::StockMove> sales = salesOf(order, catalogue, base, categories);
+    stock::ShipmentSteps steps;
+    steps.written = [&](size_t i, const PriceList& written) {
+        catalogue.replaceRecords(categories[i], written);
+        if (followUp.listReplaced)
+            followUp.listReplaced(categories[i]);
+    };
+    steps.refused = [&](size_t i, const PriceList& now) {
+        catalogue.replaceRecords(categories[i], now);
+        order.computer[categories[i]] = SelectionPair{};
+        if (followUp.choiceDropped)
+            followUp.choiceDropped(categories[i]);
+    };
+    stock::shipMoves(batch, sales, steps);
+}
+
+} // namespace
+
+void shipOrder(Order& order, Catalogue& catalogue, const ShipmentRecorder& recorder, const ShipmentFollowUp& followUp)
+{
+    stock::Journal journal(catalogue.directory());
+    stock::MoveBatch batch(journal, [&recorder](const std::vector<stock::JournalRow>& rows) {
+        if (recorder)
+            for (const stock::JournalRow& row : rows)
+                recorder(row);
+    });
+    stock::JournalRow base;
+    base.customer = order.customer;
+    base.workplace = stock::currentWorkplace();
+    shipThrough(batch, base, order, catalogue, followUp);
 }
 
 namespace {
@@ -144,13 +135,7 @@ void shipUnderNumber(Order& order, Catalogue& catalogue, long long number, const
     }
     stock::ShipmentJournal journal(catalogue.directory(), order.customer);
     journal.setOrder(number, orderTerms(order));
-    shipOrder(
-        order, catalogue,
-        [&journal](const ShippedItem& s) {
-            journal.record({s.fileName, s.record, s.name, s.quantity, s.priceText, s.stockBefore, s.stockAfter,
-                            s.orderLine, s.unitPrice, s.amount, s.linePosition});
-        },
-        followUp);
+    shipThrough(journal.batch(), journal.terms(), order, catalogue, followUp);
 }
 
 } // namespace

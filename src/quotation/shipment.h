@@ -1,6 +1,7 @@
 #pragma once
 
 #include "categorytable.h"
+#include "journal.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,22 +22,10 @@ extern const QString ShippedStatus; // "Статус: ОТГРУЖЕНО"
 // Marks the order text as shipped: " ", " " and the status line.
 void appendStatusLines(QStringList& lines);
 
-// One sold item as the journal records it.
-struct ShippedItem {
-    QString fileName; // the price list's bare name: "Proc_int.dat"
-    int record;       // 0-based position of the record in that list
-    QString name;
-    int quantity;
-    QString priceText; // the price text the order printed for the item
-    long long stockBefore;
-    long long stockAfter;
-    // The item's line of the printed order: its text, the unit price and the line's amount in the
-    // order's unit, and its position among the item lines (1: the first).
-    QString orderLine;
-    QString unitPrice;
-    QString amount;
-    int linePosition;
-};
+// One sold item as the journal records it: the price list's bare name, the record (0-based), its
+// name, the pieces sold, the price text the order printed, the stock before and after, and the
+// item's line of the printed order (its text, unit price, amount and position among the lines).
+using ShippedItem = stock::JournalRow;
 // Called for each price list right after it was replaced, while its lock is still held.
 using ShipmentRecorder = std::function<void(const ShippedItem&)>;
 

@@ -310,6 +310,16 @@ std::optional<JournalRow> JournalRow::fromFields(const QStringList& fields)
     return row;
 }
 
+void stampUndated(std::vector<JournalRow>& rows)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    for (JournalRow& row : rows)
+        if (row.date.isEmpty()) {
+            row.date = now.toString(QStringLiteral("dd.MM.yyyy"));
+            row.time = now.toString(QStringLiteral("HH:mm:ss"));
+        }
+}
+
 QString currentWorkplace()
 {
     QString user = qEnvironmentVariable("USER");
@@ -377,7 +387,7 @@ long long Journal::append(std::vector<JournalRow> rows)
         qint64 size = file.size();
         setTornTailAside(file, size, tornPath());
 
-        const QDateTime now = QDateTime::currentDateTime();
+        stampUndated(rows);
         const bool numbered = std::all_of(rows.begin(), rows.end(), [](const JournalRow& r) { return r.order != 0; });
         // A failed write below must not use up a number: only the rows written hold it.
         const long long next = numbered ? 0 : nextNumber(file, size, counterPath());
@@ -387,10 +397,6 @@ long long Journal::append(std::vector<JournalRow> rows)
         for (JournalRow& row : rows) {
             if (row.order == 0)
                 row.order = next;
-            if (row.date.isEmpty()) {
-                row.date = now.toString(QStringLiteral("dd.MM.yyyy"));
-                row.time = now.toString(QStringLiteral("HH:mm:ss"));
-            }
             bytes += csv::row(row.fields());
         }
         order = rows.front().order;

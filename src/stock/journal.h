@@ -92,6 +92,9 @@ std::optional<double> readJournalNumber(const QString& text);
 // `fallback` for a row that shows none.
 QChar decimalOf(const JournalRow& row, QChar fallback);
 
+// Gives the rows without a date this moment's date and time, as the journal writes them.
+void stampUndated(std::vector<JournalRow>& rows);
+
 // "user@host" of this copy of the program.
 QString currentWorkplace();
 

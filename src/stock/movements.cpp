@@ -3,7 +3,6 @@
 #include "conversions.h"
 #include "cp1251.h"
 #include "error.h"
-#include "filelock.h"
 #include "pricelist.h"
 #include "pricelistediting.h"
 
@@ -17,67 +16,17 @@ namespace korvanta::stock {
 
 namespace {
 
-// Positions identify records; a list edited since the owner looked may hold another item there.
-void checkName(const PriceList& list, const ItemRef& item)
-{
-    if (item.record < 0 || item.record >= recordCount(list))
-        throw Error(QStringLiteral("В файле \"%1\" нет записи %2 («%3»). Ничего не изменено.")
-                        .arg(item.fileName)
-                        .arg(displayRecordNumber(item.record))
-                        .arg(item.name));
-    const QString actual = recordLine(list, item.record, NameLine);
-    if (actual != item.name)
-        throw Error(QStringLiteral("В файле \"%1\" на месте записи %2 теперь «%3», а не «%4». Ничего не изменено.")
-                        .arg(item.fileName)
-                        .arg(displayRecordNumber(item.record))
-                        .arg(actual, item.name));
-}
-
-// Stock counts are 32-bit numbers in the files; a count beyond that would not read back.
-long long checkedCount(long long count, const ItemRef& item)
-{
-    if (count < INT_MIN || count > INT_MAX)
-        throw Error(QStringLiteral("Количество %1 для «%2» (файл \"%3\") слишком велико. Ничего не изменено.")
-                        .arg(count)
-                        .arg(item.name, item.fileName));
-    return count;
-}
-
-// The row of one record's count going from `before` to `after`.
-JournalRow movementRow(const Actor& actor, const QString& operation, const ItemRef& item, const PriceList& list,
-                       long long before, long long after)
+// One record's movement under a number of its own.
+long long moveOne(Journal& journal, const ItemRef& item, const QString& operation, const Actor& actor,
+                  StockMove::Count count, long long amount)
 {
     JournalRow row;
     row.workplace = actor.workplace;
     row.customer = actor.customer;
     row.operation = operation;
-    row.fileName = item.fileName;
-    row.record = item.record;
-    row.name = item.name;
-    row.quantity = after - before;
-    row.priceText = PriceRecord(list, item.record).price();
-    row.stockBefore = before;
-    row.stockAfter = after;
-    return row;
-}
-
-// One movement of one record, journaled under the list's lock.
-long long moveOne(Journal& journal, const ItemRef& item, const QString& operation, const Actor& actor,
-                  const std::function<long long(long long)>& newCount)
-{
-    JournalRow row;
-    long long order = 0;
-    updatePriceListFile(
-        journal.listPath(item.fileName),
-        [&](PriceList& list) {
-            checkName(list, item);
-            const long long before = textToInt(PriceRecord(list, item.record).stock());
-            const long long after = checkedCount(newCount(before), item);
-            setRecordStock(list, item.record, intToText(after));
-            row = movementRow(actor, operation, item, list, before, after);
-        },
-        [&](const PriceList&) { order = journal.append({row}); });
-    return order;
+    MoveBatch batch(journal);
+    batch.apply(item.fileName, {{item.fileName, item.record, item.name, count, amount, row}});
+    return batch.order();
 }
 
 // A return's "Сумма": the unit price times the quantity taken back. Rows without a unit price
@@ -111,12 +60,12 @@ long long receiveGoods(Journal& journal, const ItemRef& item, long long quantity
 {
     if (quantity <= 0)
         throw Error(QStringLiteral("Количество прихода должно быть больше нуля."));
-    return moveOne(journal, item, ReceiptOp, actor, [&](long long before) { return before + quantity; });
+    return moveOne(journal, item, ReceiptOp, actor, StockMove::Count::Add, quantity);
 }
 
 long long setStock(Journal& journal, const ItemRef& item, long long count, const Actor& actor)
 {
-    return moveOne(journal, item, CorrectionOp, actor, [&](long long) { return count; });
+    return moveOne(journal, item, CorrectionOp, actor, StockMove::Count::Set, count);
 }
 
 std::vector<OrderLine> orderLines(const JournalReader& reader, long long order)
@@ -188,31 +137,25 @@ int returnItems(Journal& journal, long long order, const std::vector<ItemRef>& l
             files.push_back(r.fileName);
 
     int returned = 0;
+    MoveBatch batch(journal, order);
     for (const QString& file : files) {
-        std::vector<JournalRow> rows;
-        updatePriceListFile(
-            journal.listPath(file),
-            [&](PriceList& list) {
-                rows.clear();
-                for (const JournalRow& shipped : pick(orderLines(JournalReader::load(journal.path()), order), file)) {
-                    const ItemRef item{shipped.fileName, shipped.record, shipped.name};
-                    checkName(list, item);
-                    const long long before = textToInt(PriceRecord(list, item.record).stock());
-                    const long long after = checkedCount(before + shipped.quantity, item);
-                    setRecordStock(list, item.record, intToText(after));
-                    JournalRow row = shipped;
-                    row.amount = returnedAmount(shipped, shipped.quantity);
-                    row.date.clear();
-                    row.time.clear();
-                    row.workplace = actor.workplace;
-                    row.operation = ReturnOp;
-                    row.stockBefore = before;
-                    row.stockAfter = after;
-                    rows.push_back(row);
-                }
-            },
-            [&](const PriceList&) { journal.append(rows); });
-        returned += int(rows.size());
+        size_t rows = 0;
+        batch.change(file, [&](PriceList& list) {
+            std::vector<StockMove> moves;
+            for (const JournalRow& shipped : pick(orderLines(JournalReader::load(journal.path()), order), file)) {
+                JournalRow row = shipped;
+                row.amount = returnedAmount(shipped, shipped.quantity);
+                row.date.clear();
+                row.time.clear();
+                row.workplace = actor.workplace;
+                row.operation = ReturnOp;
+                moves.push_back(
+                    {shipped.fileName, shipped.record, shipped.name, StockMove::Count::Add, shipped.quantity, row});
+            }
+            rows = moves.size();
+            return applyMoves(list, moves);
+        });
+        returned += int(rows);
     }
     return returned;
 }
@@ -264,11 +207,12 @@ std::vector<Discrepancy> reconcile(const Journal& journal, const JournalReader& 
 bool acceptFileCount(Journal& journal, const Discrepancy& d, const Actor& actor)
 {
     bool accepted = false;
-    const QString path = journal.listPath(d.fileName);
-    withFileLock(path, [&] {
-        const PriceList list = loadPriceList(path);
-        const ItemRef item{d.fileName, d.record, d.name};
-        checkName(list, item);
+    withListLock(journal, d.fileName, [&] {
+        const PriceList list = loadPriceList(journal.listPath(d.fileName));
+        StockMove move{d.fileName, d.record, d.name, StockMove::Count::Set, 0, {}};
+        // Only the name is checked here: applyMoves would refuse the very count being accepted.
+        if (d.record < 0 || d.record >= recordCount(list) || recordLine(list, d.record, NameLine) != d.name)
+            throw RecordChangedError(move, list);
         const QString stockNow = PriceRecord(list, d.record).stock();
         const long long count = textToInt(stockNow);
         const auto known = lastStockAfter(JournalReader::load(journal.path()), d.fileName, d.record);
@@ -279,48 +223,37 @@ bool acceptFileCount(Journal& journal, const Discrepancy& d, const Actor& actor)
             throw Error(QStringLiteral("Остаток товара \"%1\" в файле \"%2\" изменился после сверки: было %3, теперь "
                                        "%4. Количество не принято; сверка показана заново.")
                             .arg(d.name, d.fileName, d.fileStock, stockNow));
-        journal.append({movementRow(actor, CorrectionOp, item, list, known.value_or(count), count)});
+        move.row.workplace = actor.workplace;
+        move.row.customer = actor.customer;
+        move.row.operation = CorrectionOp;
+        // The file is not written: the row alone brings the journal to the file's count.
+        journal.append({movementRow(move, list, known.value_or(count), count)});
         accepted = true;
     });
     return accepted;
 }
 
 ShipmentJournal::ShipmentJournal(const QString& directory, const QString& customer, const QString& workplace)
-    : m_own(std::make_unique<Journal>(directory)), m_journal(m_own.get()), m_customer(customer), m_workplace(workplace)
+    : m_journal(directory), m_batch(m_journal)
 {
+    m_terms.operation = ShipmentOp;
+    m_terms.customer = customer;
+    m_terms.workplace = workplace;
 }
 
-ShipmentJournal::ShipmentJournal(Journal& journal, const QString& customer, const QString& workplace)
-    : m_journal(&journal), m_customer(customer), m_workplace(workplace)
+void ShipmentJournal::setOrder(long long order, const OrderTerms& terms)
 {
+    m_batch.setOrder(order);
+    m_terms.unit = terms.unit;
+    m_terms.rate = terms.rate;
+    m_terms.markup = terms.markup;
+    m_terms.vat = terms.vat;
+    m_terms.orderDate = terms.orderDate;
 }
 
-void ShipmentJournal::record(const Item& item)
+StockMove ShipmentJournal::sale(const QString& fileName, int record, const QString& name, long long quantity) const
 {
-    JournalRow row;
-    row.order = m_order;
-    row.workplace = m_workplace;
-    row.customer = m_customer;
-    row.operation = ShipmentOp;
-    row.fileName = QFileInfo(item.fileName).fileName();
-    row.record = item.record;
-    row.name = item.name;
-    row.quantity = item.quantity;
-    row.priceText = item.priceText;
-    row.stockBefore = item.stockBefore;
-    row.stockAfter = item.stockAfter;
-    row.orderLine = item.orderLine;
-    row.unitPrice = item.unitPrice;
-    row.amount = item.amount;
-    row.unit = m_terms.unit;
-    row.rate = m_terms.rate;
-    row.markup = m_terms.markup;
-    row.vat = m_terms.vat;
-    row.orderDate = m_terms.orderDate;
-    row.linePosition = item.linePosition;
-    const long long order = m_journal->append({row});
-    if (m_order == 0)
-        m_order = order;
+    return saleOf(fileName, record, name, quantity, m_terms);
 }
 
 } // namespace korvanta::stock

@@ -2,15 +2,13 @@
 
 #include "journal.h"
 #include "journalreader.h"
+#include "movement.h"
 
 #include <QDateTime>
 
-#include <memory>
-
-// Stock movements of the owner's program and of printing. Every one changes a price list the way
-// printing does (the list's lock, the file as it is now, the name check of the record at its
-// position, an atomic replace) and appends its journal rows while the list is still locked, so
-// the journal's last "stock after" of a record and the file agree unless a copy died in between.
+// Stock movements of the owner's program and of printing, each written as movement.h writes every
+// movement: the list and its journal rows together, so the journal's last "stock after" of a
+// record and the file agree.
 namespace korvanta::stock {
 
 // A record of a price list as the owner chose it: the name is checked against the file.
@@ -73,47 +71,27 @@ struct OrderTerms {
     QString orderDate;
 };
 
-// Rows of printing: one object per printed order. The rows carry the number reserved for the
-// print, or else the first row takes the next order number and the rows after it carry the same.
-// Call record() for each shipped item right after its list was replaced, under the list's lock.
+// The shipment of one printed order: its rows carry the number reserved for the print (or else
+// the number its first rows reserve), the customer and what the order charged.
 class ShipmentJournal {
 public:
-    struct Item {
-        QString fileName; // a path or a bare name; the journal keeps the bare name
-        int record = 0;
-        QString name;
-        long long quantity = 0;
-        QString priceText;
-        long long stockBefore = 0;
-        long long stockAfter = 0;
-        // The item's line of the printed order: its text, unit price, amount and position.
-        QString orderLine;
-        QString unitPrice;
-        QString amount;
-        int linePosition = 0;
-    };
-
     // The journal of `directory` (empty: the working folder).
     ShipmentJournal(const QString& directory, const QString& customer, const QString& workplace = currentWorkplace());
-    // Another journal, e.g. one that fails on purpose.
-    ShipmentJournal(Journal& journal, const QString& customer, const QString& workplace = currentWorkplace());
 
     // The number reserved for the printed order, and what it charged.
-    void setOrder(long long order, const OrderTerms& terms)
-    {
-        m_order = order;
-        m_terms = terms;
-    }
-    void record(const Item& item);
-    long long orderNumber() const { return m_order; }
+    void setOrder(long long order, const OrderTerms& terms);
+    long long orderNumber() const { return m_batch.order(); }
+
+    // The row every sale of the order starts from: customer, workplace and the order's terms.
+    const JournalRow& terms() const { return m_terms; }
+    // A sale of `quantity` pieces of a record of the order.
+    StockMove sale(const QString& fileName, int record, const QString& name, long long quantity) const;
+    MoveBatch& batch() { return m_batch; }
 
 private:
-    OrderTerms m_terms;
-    std::unique_ptr<Journal> m_own;
-    Journal* m_journal;
-    QString m_customer;
-    QString m_workplace;
-    long long m_order = 0;
+    Journal m_journal;
+    MoveBatch m_batch;
+    JournalRow m_terms;
 };
 
 } // namespace korvanta::stock
