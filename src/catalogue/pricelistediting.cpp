@@ -106,61 +106,74 @@ int newStock(const std::optional<int>& current, const QString& before, const QSt
     return int(result);
 }
 
+// One list's change through the observer's writer, or else as a plain locked update.
+void writeList(const QString& directory, const QString& file,
+               const std::function<std::vector<StockChange>(PriceList&)>& change, const StockObserver& onStock)
+{
+    const StockReport written = [&](const std::vector<StockChange>& stock) {
+        if (!stock.empty())
+            onStock(stock);
+    };
+    if (onStock.writer) {
+        onStock.writer(directory, file, change, written);
+        return;
+    }
+    std::vector<StockChange> stock;
+    updatePriceListFile(
+        shopFilePath(directory, file), [&](PriceList& list) { stock = change(list); },
+        [&](const PriceList&) { written(stock); });
+}
+
 } // namespace
 
 void applyItemChanges(const QString& directory, const QString& file, const std::vector<ItemChange>& changes,
                       const StockObserver& onStock)
 {
-    std::vector<StockChange> stock;
-    updatePriceListFile(
-        shopFilePath(directory, file),
-        [&](PriceList& list) {
-            stock.clear();
-            const int records = recordCount(list);
-            // Every name first, so a refused record leaves the whole list unwritten.
-            for (const ItemChange& change : changes) {
-                if (change.record < 0 || change.record >= records)
-                    throw Error(QStringLiteral("В файле «%1» нет записи %2 («%3»). Файл не изменён.")
-                                    .arg(file)
-                                    .arg(displayRecordNumber(change.record))
-                                    .arg(change.name));
-                const QString now = recordLine(list, change.record, NameLine);
-                if (now != change.name)
-                    throw Error(QStringLiteral("В файле «%1» запись %2 называется теперь «%3», а не «%4»: её "
-                                               "изменили в другой копии программы. Файл не изменён.")
-                                    .arg(file)
-                                    .arg(displayRecordNumber(change.record))
-                                    .arg(now, change.name));
-            }
-            for (const ItemChange& change : changes) {
-                for (const FieldChange& f : change.fields) {
-                    if (f.field != ItemField::Stock) {
-                        // Another copy's change of the same field is never written over unseen.
-                        const QString now = lineOrEmpty(list, change.record, f.field);
-                        if (now != f.before && now != f.after)
-                            throw Error(QStringLiteral("В файле «%1» у записи %2 («%3») поле «%4» изменили в другой "
-                                                       "копии программы: было «%5», теперь «%6». Файл не изменён.")
-                                            .arg(file)
-                                            .arg(displayRecordNumber(change.record))
-                                            .arg(change.name, fieldTitle(f.field), f.before, now));
-                        setLine(list, change.record, f.field, f.after);
-                        continue;
-                    }
-                    const std::optional<int> current = tryTextToInt(lineOrEmpty(list, change.record, ItemField::Stock));
-                    const int after = newStock(current, f.before, f.after);
-                    setLine(list, change.record, ItemField::Stock, intToText(after));
-                    stock.push_back({file, change.record, QString(), QString(), current, after});
+    const auto change = [&](PriceList& list) {
+        std::vector<StockChange> stock;
+        const int records = recordCount(list);
+        // Every name first, so a refused record leaves the whole list unwritten.
+        for (const ItemChange& change : changes) {
+            if (change.record < 0 || change.record >= records)
+                throw Error(QStringLiteral("В файле «%1» нет записи %2 («%3»). Файл не изменён.")
+                                .arg(file)
+                                .arg(displayRecordNumber(change.record))
+                                .arg(change.name));
+            const QString now = recordLine(list, change.record, NameLine);
+            if (now != change.name)
+                throw Error(QStringLiteral("В файле «%1» запись %2 называется теперь «%3», а не «%4»: её "
+                                           "изменили в другой копии программы. Файл не изменён.")
+                                .arg(file)
+                                .arg(displayRecordNumber(change.record))
+                                .arg(now, change.name));
+        }
+        for (const ItemChange& change : changes) {
+            for (const FieldChange& f : change.fields) {
+                if (f.field != ItemField::Stock) {
+                    // Another copy's change of the same field is never written over unseen.
+                    const QString now = lineOrEmpty(list, change.record, f.field);
+                    if (now != f.before && now != f.after)
+                        throw Error(QStringLiteral("В файле «%1» у записи %2 («%3») поле «%4» изменили в другой "
+                                                   "копии программы: было «%5», теперь «%6». Файл не изменён.")
+                                        .arg(file)
+                                        .arg(displayRecordNumber(change.record))
+                                        .arg(change.name, fieldTitle(f.field), f.before, now));
+                    setLine(list, change.record, f.field, f.after);
+                    continue;
                 }
+                const std::optional<int> current = tryTextToInt(lineOrEmpty(list, change.record, ItemField::Stock));
+                const int after = newStock(current, f.before, f.after);
+                setLine(list, change.record, ItemField::Stock, intToText(after));
+                stock.push_back({file, change.record, QString(), QString(), current, after});
             }
-            for (StockChange& s : stock) {
-                s.name = recordLine(list, s.record, NameLine);
-                s.price = lineOrEmpty(list, s.record, ItemField::Price);
-            }
-        },
-        [&](const PriceList&) {
-            if (onStock && !stock.empty())
-                onStock(stock);
-        });
+        }
+        for (StockChange& s : stock) {
+            s.name = recordLine(list, s.record, NameLine);
+            s.price = lineOrEmpty(list, s.record, ItemField::Price);
+        }
+        return stock;
+    };
+    writeList(directory, file, change, onStock);
 }
 
 bool editItem(const QString& directory, const QString& file, int record, const PriceItem& seen, const PriceItem& edited,
@@ -192,8 +205,8 @@ int appendItem(const QString& directory, const QString& file, const PriceItem& i
     added[ItemField::Stock] = intToText(stockCount);
 
     int record = -1;
-    updatePriceListFile(
-        shopFilePath(directory, file),
+    writeList(
+        directory, file,
         [&](PriceList& list) {
             const int stray = list.count() % RecordLines;
             if (stray >= 1 && stray <= 3)
@@ -204,11 +217,10 @@ int appendItem(const QString& directory, const QString& file, const PriceItem& i
             record = recordCount(list);
             for (int f = 0; f < ItemFieldCount; ++f)
                 setLine(list, record, ItemField(f), added[ItemField(f)]);
+            return std::vector<StockChange>{
+                {file, record, added[ItemField::Name], added[ItemField::Price], std::nullopt, stockCount}};
         },
-        [&](const PriceList&) {
-            if (onStock)
-                onStock({{file, record, added[ItemField::Name], added[ItemField::Price], std::nullopt, stockCount}});
-        });
+        onStock);
     return record;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 // The owner's changes to the price lists: editing an item's fields, setting its stock, appending
@@ -62,7 +63,32 @@ struct StockChange {
 };
 // The stock changes of one list's write, all at once, so that their journal rows go in one append;
 // never called with none.
-using StockObserver = std::function<void(const std::vector<StockChange>&)>;
+using StockReport = std::function<void(const std::vector<StockChange>&)>;
+
+// The locked write of one list of `directory`: reads the list as it is now, lets `change` alter it
+// and name its stock changes, replaces the list and calls `written` with them, all under the
+// list's lock. The stock journal's writer writes the rows of the changes with the list.
+using ListWriter =
+    std::function<void(const QString& directory, const QString& file,
+                       const std::function<std::vector<StockChange>(PriceList&)>& change, const StockReport& written)>;
+
+// Who is told of the owner's stock changes, and optionally who writes the lists.
+struct StockObserver {
+    StockReport report;
+    ListWriter writer; // empty: updatePriceListFile
+
+    StockObserver() = default;
+    template <typename F, typename = std::enable_if_t<std::is_invocable_v<F, const std::vector<StockChange>&>>>
+    StockObserver(F f) : report(std::move(f))
+    {
+    }
+    explicit operator bool() const { return bool(report); }
+    void operator()(const std::vector<StockChange>& changes) const
+    {
+        if (report)
+            report(changes);
+    }
+};
 
 // One field's change as the preview shows it and the list receives it.
 struct FieldChange {

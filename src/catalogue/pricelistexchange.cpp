@@ -563,11 +563,11 @@ QStringList applyImport(const ImportPlan& plan, const QString& directory, const 
     QStringList written;
     // A failure while the stock changes are reported comes after the list was replaced.
     bool replaced = false;
-    const StockObserver report = [&](const std::vector<StockChange>& changes) {
+    StockObserver report = [&](const std::vector<StockChange>& changes) {
         replaced = true;
-        if (onStock)
-            onStock(changes);
+        onStock(changes);
     };
+    report.writer = onStock.writer;
     size_t i = 0;
     while (i < plan.items.size()) {
         const QString file = plan.items[i].file;
