@@ -395,6 +395,8 @@ ReconcileDialog::ReconcileDialog(Journal& journal, ErrorReport* report, QWidget*
 void ReconcileDialog::check()
 {
     guarded(m_report, [this] {
+        // A movement a dead copy left half done is finished first: only what is left is a difference.
+        completePendingMoves(m_journal);
         m_found = reconcile(m_journal);
         m_table->clearSelection();
         m_table->setRowCount(int(m_found.size()));
