@@ -9,18 +9,28 @@
 //   counter edit <folder> <file> <record> <field> <text>
 //                                   the owner's change of one field (ItemField number) of a record;
 //   counter receive <folder> <file> <record> <quantity> <times>
-//                                   receives goods <times> times, a journal row each.
+//                                   receives goods <times> times, a journal row each;
+//   counter setstock <folder> <file> <record> <count>
+//                                   the owner sets a record's stock;
+//   counter ownerstock <folder> <file> <record> <count>
+//                                   the owner's item editor sets a record's stock, journaled;
+//   counter import <folder>         a spreadsheet sets record 1's stock in both lists to 800 and 900;
+//   counter return <folder> <order> takes back every row of the order not yet returned;
+//   counter accept <folder>         Сверка: accepts every file count that differs from the journal.
 // With KORVANTA_COUNTER_KILL_AT=n the counter kills itself at its n-th step of changing a file (a
 // rename, a removal, an append), before the step.
 // With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
 // name (another computer of the shop).
 #include "conversions.h"
+#include "cp1251.h"
 #include "error.h"
 #include "filelock.h"
 #include "filesystem.h"
 #include "mainstate.h"
 #include "movements.h"
 #include "pricelistediting.h"
+#include "pricelistexchange.h"
+#include "pricelistjournal.h"
 #include "shipment.h"
 #include "summary.h"
 
@@ -154,6 +164,55 @@ int receive(const QStringList& args)
     return 0;
 }
 
+int setStock(const QStringList& args)
+{
+    stock::Journal journal(args.at(2));
+    const QString file = args.at(3);
+    const int record = args.at(4).toInt();
+    const QString name = recordLine(loadPriceList(QDir(args.at(2)).filePath(file)), record, NameLine);
+    stock::setStock(journal, {file, record, name}, args.at(5).toLongLong(), stock::Actor{});
+    return 0;
+}
+
+int ownerStock(const QStringList& args)
+{
+    stock::Journal journal(args.at(2));
+    const QString file = args.at(3);
+    const int record = args.at(4).toInt();
+    const PriceItem seen = itemAt(loadPriceList(journal.listPath(file)), record);
+    PriceItem edited = seen;
+    edited[ItemField::Stock] = args.at(5);
+    stock::PriceListJournal rows(journal);
+    editItem(journal.directory(), file, record, seen, edited, QLatin1Char(','), rows.observer());
+    return 0;
+}
+
+int import(const QStringList& args)
+{
+    stock::Journal journal(args.at(2));
+    const QByteArray sheet =
+        cp1251::encode(QStringLiteral("Файл;Номер;Остаток\r\nProc_int.dat;2;800\r\nMat_int.dat;2;900\r\n"));
+    stock::PriceListJournal rows(journal);
+    applyImport(planImport(sheet, journal.directory(), QLatin1Char(',')), journal.directory(), rows.observer());
+    return 0;
+}
+
+int takeBack(const QStringList& args)
+{
+    stock::Journal journal(args.at(2));
+    stock::returnItems(journal, args.at(3).toLongLong(), {}, stock::Actor{});
+    return 0;
+}
+
+int accept(const QStringList& args)
+{
+    stock::Journal journal(args.at(2));
+    stock::completePendingMoves(journal);
+    for (const stock::Discrepancy& d : stock::reconcile(journal))
+        stock::acceptFileCount(journal, d, stock::Actor{});
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -176,12 +235,25 @@ int main(int argc, char** argv)
             return edit(args);
         if (args.size() == 7 && args.at(1) == QLatin1String("receive"))
             return receive(args);
+        if (args.size() == 6 && args.at(1) == QLatin1String("setstock"))
+            return setStock(args);
+        if (args.size() == 6 && args.at(1) == QLatin1String("ownerstock"))
+            return ownerStock(args);
+        if (args.size() == 3 && args.at(1) == QLatin1String("import"))
+            return import(args);
+        if (args.size() == 4 && args.at(1) == QLatin1String("return"))
+            return takeBack(args);
+        if (args.size() == 3 && args.at(1) == QLatin1String("accept"))
+            return accept(args);
     } catch (const Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: counter ship <folder> <times> | print <folder> <times> <name> | read <folder> <stop> | "
-                         "edit <folder> <file> <record> <field> <text> | receive <folder> <file> <record> <quantity> "
-                         "<times>\n");
+    std::fprintf(stderr,
+                 "usage: counter ship <folder> <times> | print <folder> <times> <name> | read <folder> <stop> | "
+                 "edit <folder> <file> <record> <field> <text> | receive <folder> <file> <record> <quantity> "
+                 "<times> | setstock <folder> <file> <record> <count> | ownerstock <folder> <file> <record> <count> | "
+                 "import <folder> | return <folder> <order> | "
+                 "accept <folder>\n");
     return 3;
 }
