@@ -245,11 +245,14 @@ PriceList MoveBatch::change(const QString& fileName, const std::function<std::ve
             if (!failure.isEmpty())
                 throw Error(cannotCreate(redo, failure));
         }
-        // A failed swap keeps the redo record: the new list may still be waiting beside the old one,
-        // and the next copy settles both.
         const QString failure = replaceFile(path, bytes);
-        if (!failure.isEmpty())
+        if (!failure.isEmpty()) {
+            // A new list still waiting beside the old one is settled by the next copy, with the
+            // record; otherwise the movement did not happen.
+            if (redone && !hasUnfinishedSwap(path))
+                fileSystem().remove(redo);
             throw Error(cannotCreate(path, failure));
+        }
         if (written)
             written(list);
         if (rows.empty())
