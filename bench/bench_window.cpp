@@ -5,7 +5,7 @@
 // size; then start-up to the first shown window. Run by hand from an optimised build.
 #include "application.h"
 #include "benchcommon.h"
-#include "mainform.h"
+#include "mainwindow.h"
 #include "mainstate.h"
 
 #include <QAbstractItemView>
@@ -77,7 +77,7 @@ struct Program {
         window().findChild<QRadioButton*>(QStringLiteral("ChoiseGroupItem0"))->click();
         QApplication::processEvents();
     }
-    TFormMain& window() const { return app->mainWindow(); }
+    MainWindow& window() const { return app->mainWindow(); }
     void show(QWidget* sheet) const
     {
         window().pageControl()->setCurrentWidget(sheet);

@@ -3,7 +3,7 @@
 #include "fakes.h"
 #include "mainstate.h"
 #include "qtprinter.h"
-#include "resunit.h"
+#include "summarydialog.h"
 #include "summary.h"
 #include "testshop.h"
 
@@ -37,7 +37,7 @@ struct Fixture : TestShop {
     QtPrinter qtPrinter;
     Facilities facilities;
     std::unique_ptr<MainState> state;
-    std::unique_ptr<TResForm> form;
+    std::unique_ptr<SummaryDialog> form;
 
     // `paper`: print through Qt into a PDF file instead of the fake printer.
     explicit Fixture(bool paper = false) : TestShop(Files::Every, oneModel)
@@ -49,7 +49,7 @@ struct Fixture : TestShop {
         }
         state = std::make_unique<MainState>(facilities, QLatin1Char('.'), folder);
         state->order.orderDate = OrderDate{7, 11, 2005};
-        form = std::make_unique<TResForm>(*state, facilities, nullptr);
+        form = std::make_unique<SummaryDialog>(*state, facilities, nullptr);
         if (paper)
             form->preparePrinter(qtPrinter);
     }
@@ -125,14 +125,14 @@ bool havePoppler()
 
 } // namespace
 
-class TestResForm : public QObject {
+class TestSummaryDialog : public QObject {
     Q_OBJECT
 
 private slots:
     void windowAndControls()
     {
         Fixture f;
-        TResForm& form = *f.form;
+        SummaryDialog& form = *f.form;
         QCOMPARE(form.objectName(), QStringLiteral("TResForm"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Итого..."));
         QCOMPARE(form.property("helpContext").toInt(), 17);
@@ -439,5 +439,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResForm)
-#include "tst_resform.moc"
+QTEST_MAIN(TestSummaryDialog)
+#include "tst_summarydialog.moc"

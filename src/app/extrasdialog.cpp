@@ -1,22 +1,22 @@
-#include "addunit.h"
+#include "extrasdialog.h"
 
 #include "guard.h"
 #include "mainstate.h"
 #include "typinglimit.h"
-#include "ui_addbox.h"
+#include "ui_extrasdialog.h"
 
 namespace korvanta {
 
-TAddBox::TAddBox(MainState& state, const Facilities& facilities, QWidget* parent)
+ExtrasDialog::ExtrasDialog(MainState& state, const Facilities& facilities, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
       m_state(state), m_facilities(facilities)
 {
-    Ui::AddBox ui;
+    Ui::ExtrasDialog ui;
     ui.setupUi(this);
     m_addEdit = ui.AddEdit;
     setTypingLimit(m_addEdit, 5);
-    connect(m_addEdit, &QLineEdit::textEdited, this, &TAddBox::AddEditChange);
+    connect(m_addEdit, &QLineEdit::textEdited, this, &ExtrasDialog::AddEditChange);
     connect(ui.OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
     // FormCreate: the markup read at start-up.
@@ -24,19 +24,19 @@ TAddBox::TAddBox(MainState& state, const Facilities& facilities, QWidget* parent
     refresh();
 }
 
-void TAddBox::AddEditChange(const QString& text)
+void ExtrasDialog::AddEditChange(const QString& text)
 {
     guarded(m_facilities.errorReport, [&] { m_state.addEditChange(text); });
     refresh();
 }
 
-void TAddBox::showEvent(QShowEvent* event)
+void ExtrasDialog::showEvent(QShowEvent* event)
 {
     refresh();
     QDialog::showEvent(event);
 }
 
-void TAddBox::refresh()
+void ExtrasDialog::refresh()
 {
     if (m_addEdit->text() != m_state.addEdit)
         showWhole(m_addEdit, m_state.addEdit);

@@ -1,4 +1,4 @@
-#include "mainform.h"
+#include "mainwindow.h"
 
 #include "catalogue.h"
 #include "choicelistmodel.h"
@@ -75,7 +75,7 @@ QFont boldFont(const QWidget* w)
 
 } // namespace
 
-TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent)
+MainWindow::MainWindow(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_state(state), m_facilities(facilities), m_store(store), m_general(std::make_unique<Ui::GeneralSheet>())
@@ -99,7 +99,7 @@ TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsSto
                    Page::Prn, Page::Dop})
         buildCategorySheet(p);
 
-    connect(m_pageControl, &QTabWidget::currentChanged, this, &TFormMain::onPageChanged);
+    connect(m_pageControl, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
     // FormCreate: seed, hide the category tabs, the order date, the settings.
     handle([&] {
@@ -109,9 +109,9 @@ TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsSto
     });
 }
 
-TFormMain::~TFormMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TFormMain::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras)
+void MainWindow::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras)
 {
     m_about = about;
     m_result = result;
@@ -119,7 +119,7 @@ void TFormMain::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QW
     m_extras = extras;
 }
 
-template <typename F> void TFormMain::handle(F&& handler)
+template <typename F> void MainWindow::handle(F&& handler)
 {
     guarded(m_facilities.errorReport, std::forward<F>(handler));
     refresh();
@@ -127,7 +127,7 @@ template <typename F> void TFormMain::handle(F&& handler)
 
 // The General page's widgets, places, texts and tab order are its form's (forms/generalsheet.ui);
 // here the page is wired to the state.
-void TFormMain::buildGeneralSheet()
+void MainWindow::buildGeneralSheet()
 {
     auto* sheet = new QWidget;
     m_generalSheet = sheet;
@@ -140,7 +140,7 @@ void TFormMain::buildGeneralSheet()
     m_choiseButtons = new QButtonGroup(this);
     m_choiseButtons->addButton(ui.ChoiseGroupItem0, 0);
     m_choiseButtons->addButton(ui.ChoiseGroupItem1, 1);
-    connect(m_choiseButtons, &QButtonGroup::idClicked, this, &TFormMain::ChoiseGroupClick);
+    connect(m_choiseButtons, &QButtonGroup::idClicked, this, &MainWindow::ChoiseGroupClick);
     // The kind of sale is shown, not in use.
     auto* kindButtons = new QButtonGroup(this);
     kindButtons->addButton(ui.KindGroupItem0, 0);
@@ -150,24 +150,24 @@ void TFormMain::buildGeneralSheet()
     setTypingLimit(ui.ValEdit, 10);
     setTypingLimit(ui.KursEdit, 10);
     setTypingLimit(ui.NDSEdit, 5);
-    connect(ui.RubBox, &QCheckBox::clicked, this, &TFormMain::RubBoxClick);
-    connect(ui.ValEdit, &QLineEdit::textEdited, this, &TFormMain::ValEditChange);
-    connect(ui.KursEdit, &QLineEdit::textEdited, this, &TFormMain::KursEditChange);
-    connect(ui.NDSBox, &QCheckBox::clicked, this, &TFormMain::NDSBoxClick);
-    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &TFormMain::NDSEditChange);
+    connect(ui.RubBox, &QCheckBox::clicked, this, &MainWindow::RubBoxClick);
+    connect(ui.ValEdit, &QLineEdit::textEdited, this, &MainWindow::ValEditChange);
+    connect(ui.KursEdit, &QLineEdit::textEdited, this, &MainWindow::KursEditChange);
+    connect(ui.NDSBox, &QCheckBox::clicked, this, &MainWindow::NDSBoxClick);
+    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &MainWindow::NDSEditChange);
 
-    connect(ui.AddBtn, &QPushButton::clicked, this, &TFormMain::AddBtnClick);
-    connect(ui.LogBtn, &QPushButton::clicked, this, &TFormMain::LogBtnClick);
+    connect(ui.AddBtn, &QPushButton::clicked, this, &MainWindow::AddBtnClick);
+    connect(ui.LogBtn, &QPushButton::clicked, this, &MainWindow::LogBtnClick);
     connect(ui.ZakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.order.customer = text; });
-    connect(ui.ClienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
+    connect(ui.ClienButton, &QPushButton::clicked, this, &MainWindow::ClienButtonClick);
 
-    connect(ui.ResBtn, &QPushButton::clicked, this, &TFormMain::ResBtnClick);
-    connect(ui.AboutButton, &QPushButton::clicked, this, &TFormMain::AboutButtonClick);
+    connect(ui.ResBtn, &QPushButton::clicked, this, &MainWindow::ResBtnClick);
+    connect(ui.AboutButton, &QPushButton::clicked, this, &MainWindow::AboutButtonClick);
     connect(ui.HelpButton, &QPushButton::clicked, this, [this] { HelpClick(20); });
-    connect(ui.ExitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
+    connect(ui.ExitButton, &QPushButton::clicked, this, &MainWindow::ExitButtonClick);
 }
 
-QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
+QComboBox* MainWindow::buildChoiceList(Cat c, QWidget* parent)
 {
     CategoryWidgets& w = m_categories[size_t(idx(c))];
     w.box = new QComboBox(parent);
@@ -189,11 +189,11 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
     w.box->setCompleter(completer);
     connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
     // Typed text that names no entry gives way to the chosen entry (or the placeholder) again.
-    connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, &TFormMain::refresh);
+    connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, &MainWindow::refresh);
     return w.box;
 }
 
-void TFormMain::buildCategorySheet(Page p)
+void MainWindow::buildCategorySheet(Page p)
 {
     const PageInfo& info = page(p);
     const PageLook& look = pageLook(p);
@@ -230,10 +230,10 @@ void TFormMain::buildCategorySheet(Page p)
             quantity->setGeometry(12 + boxWidth + 8, y, 60, 24);
             if (c == Cat::RAM) {
                 m_numBox = quantity;
-                connect(quantity, &QComboBox::currentIndexChanged, this, &TFormMain::NumBoxChange);
+                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::NumBoxChange);
             } else {
                 m_num1Box = quantity;
-                connect(quantity, &QComboBox::currentIndexChanged, this, &TFormMain::Num1BoxChange);
+                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::Num1BoxChange);
             }
         }
         box->setGeometry(12, y, boxWidth, 24);
@@ -285,7 +285,7 @@ void TFormMain::buildCategorySheet(Page p)
             r->setGeometry(10 + i * 64, 22, 60, 22);
             m_procButtons->addButton(r, i);
         }
-        connect(m_procButtons, &QButtonGroup::idClicked, this, &TFormMain::ProcGroupClick);
+        connect(m_procButtons, &QButtonGroup::idClicked, this, &MainWindow::ProcGroupClick);
     }
 
     pw.help = makeButton(sheet, names.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
@@ -295,7 +295,7 @@ void TFormMain::buildCategorySheet(Page p)
     connect(pw.help, &QPushButton::clicked, this, [this, topic] { HelpClick(topic); });
 }
 
-void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
+void MainWindow::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
                                   const ChoiceList& list)
 {
     const QSignalBlocker blocker(box);
@@ -316,7 +316,7 @@ void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint6
         completer->setSearching(true);
 }
 
-void TFormMain::refresh()
+void MainWindow::refresh()
 {
     const CategoryPages& cat = m_state.pages;
     for (Cat c : allCategories()) {
@@ -365,13 +365,13 @@ void TFormMain::refresh()
     ui.Icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
 }
 
-void TFormMain::setCustomer(const QString& name)
+void MainWindow::setCustomer(const QString& name)
 {
     m_state.order.customer = name;
     refresh();
 }
 
-void TFormMain::onPageChanged(int index)
+void MainWindow::onPageChanged(int index)
 {
     QWidget* w = m_pageControl->widget(index);
     if (w == m_generalSheet) {
@@ -386,7 +386,7 @@ void TFormMain::onPageChanged(int index)
     }
 }
 
-std::optional<Page> TFormMain::shownPage() const
+std::optional<Page> MainWindow::shownPage() const
 {
     for (Page p : allPages())
         if (sheet(p) == m_pageControl->currentWidget())
@@ -394,7 +394,7 @@ std::optional<Page> TFormMain::shownPage() const
     return std::nullopt;
 }
 
-void TFormMain::ShopChanged()
+void MainWindow::ShopChanged()
 {
     // The summary window checks the order's lists itself, at its showing and before printing.
     if (m_result && m_result->isVisible())
@@ -407,7 +407,7 @@ void TFormMain::ShopChanged()
     });
 }
 
-bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_generalSheet) {
         if (event->type() == QEvent::Show && !event->spontaneous()) {
@@ -422,72 +422,72 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TFormMain::ChoiseGroupClick(int index)
+void MainWindow::ChoiseGroupClick(int index)
 {
     handle([&] { m_state.choiseGroupClick(index); });
 }
 
-void TFormMain::GeneralSheetEnter()
+void MainWindow::GeneralSheetEnter()
 {
     handle([&] { m_state.generalSheetEnter(); });
 }
 
-void TFormMain::GeneralSheetMouseMove()
+void MainWindow::GeneralSheetMouseMove()
 {
     handle([&] { m_state.generalSheetMouseMove(); });
 }
 
-void TFormMain::GeneralSheetShow()
+void MainWindow::GeneralSheetShow()
 {
     handle([&] { m_state.generalSheetShow(); });
 }
 
-void TFormMain::SheetEnter(Page p)
+void MainWindow::SheetEnter(Page p)
 {
     handle([&] { m_state.sheetEnter(p); });
 }
 
-void TFormMain::BoxChange(Cat c, int index)
+void MainWindow::BoxChange(Cat c, int index)
 {
     handle([&] { m_state.boxChange(c, index); });
 }
 
-void TFormMain::ProcGroupClick(int index)
+void MainWindow::ProcGroupClick(int index)
 {
     handle([&] { m_state.procGroupClick(index); });
 }
 
-void TFormMain::NumBoxChange(int index)
+void MainWindow::NumBoxChange(int index)
 {
     handle([&] { m_state.numBoxChange(index); });
 }
 
-void TFormMain::Num1BoxChange(int index)
+void MainWindow::Num1BoxChange(int index)
 {
     handle([&] { m_state.num1BoxChange(index); });
 }
 
-void TFormMain::RubBoxClick(bool checked)
+void MainWindow::RubBoxClick(bool checked)
 {
     handle([&] { m_state.rubBoxClick(checked); });
 }
 
-void TFormMain::KursEditChange(const QString& text)
+void MainWindow::KursEditChange(const QString& text)
 {
     handle([&] { m_state.kursEditChange(text); });
 }
 
-void TFormMain::ValEditChange(const QString& text)
+void MainWindow::ValEditChange(const QString& text)
 {
     handle([&] { m_state.valEditChange(text); });
 }
 
-void TFormMain::NDSBoxClick(bool checked)
+void MainWindow::NDSBoxClick(bool checked)
 {
     handle([&] { m_state.ndsBoxClick(checked); });
 }
 
-void TFormMain::NDSEditChange(const QString& text)
+void MainWindow::NDSEditChange(const QString& text)
 {
     handle([&] { m_state.ndsEditChange(text); });
 }
@@ -502,37 +502,37 @@ void showModal(QWidget* dialog)
 
 } // namespace
 
-void TFormMain::ResBtnClick()
+void MainWindow::ResBtnClick()
 {
     handle([&] { showModal(m_result); });
 }
 
-void TFormMain::AboutButtonClick()
+void MainWindow::AboutButtonClick()
 {
     handle([&] { showModal(m_about); });
 }
 
-void TFormMain::ClienButtonClick()
+void MainWindow::ClienButtonClick()
 {
     handle([&] { showModal(m_clients); });
 }
 
-void TFormMain::AddBtnClick()
+void MainWindow::AddBtnClick()
 {
     handle([&] { showModal(m_extras); });
 }
 
-void TFormMain::LogBtnClick()
+void MainWindow::LogBtnClick()
 {
     handle([&] { m_state.logBtnClick(); });
 }
 
-void TFormMain::ExitButtonClick()
+void MainWindow::ExitButtonClick()
 {
     close();
 }
 
-void TFormMain::HelpClick(int topic)
+void MainWindow::HelpClick(int topic)
 {
     handle([&] {
         if (m_facilities.help)
@@ -540,7 +540,7 @@ void TFormMain::HelpClick(int topic)
     });
 }
 
-void TFormMain::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     if (!m_centred && screen()) {
         // Centred on the screen when first shown.
@@ -550,7 +550,7 @@ void TFormMain::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-void TFormMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // FormClose: the settings are written back, then the program ends.
     if (!m_closing) {

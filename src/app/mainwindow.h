@@ -29,12 +29,12 @@ class SettingsStore;
 
 // The main window: a General page and ten category pages. It mirrors the MainState into its
 // widgets and forwards the salesperson's actions to it.
-class TFormMain : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     // Creation runs FormCreate: the settings are read from `store` and shown.
-    TFormMain(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent = nullptr);
-    ~TFormMain() override;
+    MainWindow(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The dialogs, created after the main window.
     void setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras);

@@ -17,12 +17,12 @@ class ShopWatcher;
 // The client base window "База клиентов": the customers of "clients.dat" in an editable grid. The
 // grid mirrors the rows of the ClientBase; its fixed column is the vertical header, by which rows
 // are dragged to another place, and its title row is the horizontal header.
-class TClienBox : public QDialog {
+class ClientsDialog : public QDialog {
     Q_OBJECT
 public:
     // The file is "clients.dat" in `directory`, or in the working directory when none is given.
-    TClienBox(const Facilities& facilities, QWidget* parent, const QString& directory = QString());
-    ~TClienBox() override;
+    ClientsDialog(const Facilities& facilities, QWidget* parent, const QString& directory = QString());
+    ~ClientsDialog() override;
 
     const ClientBase& clientBase() const { return m_base; }
 
