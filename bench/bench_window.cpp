@@ -5,8 +5,8 @@
 // size; then start-up to the first shown window. Run by hand from an optimised build.
 #include "application.h"
 #include "benchcommon.h"
-#include "mainwindow.h"
 #include "mainstate.h"
+#include "mainwindow.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -86,7 +86,7 @@ struct Program {
     // The software page entered afresh: its lists are read again and the page is drawn.
     void reloadSoftware() const
     {
-        app->state().zero();
+        app->state().resetChoices();
         window().pageControl()->setCurrentWidget(window().generalSheet());
         window().pageControl()->setCurrentWidget(window().sheet(Page::Dop));
         QApplication::processEvents();

@@ -80,14 +80,14 @@ AboutDialog::AboutDialog(const Facilities& facilities, QWidget* parent)
 
     m_label4 = ui.Label4;
     m_label5 = ui.Label5;
-    connect(m_label4, &LinkLabel::clicked, this, &AboutDialog::Label4Click);
-    connect(m_label5, &LinkLabel::clicked, this, &AboutDialog::Label5Click);
+    connect(m_label4, &LinkLabel::clicked, this, &AboutDialog::writeToAuthor);
+    connect(m_label5, &LinkLabel::clicked, this, &AboutDialog::openWebsite);
     connect(ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     installContextHelp(this, m_facilities.help);
 }
 
-void AboutDialog::Label4Click()
+void AboutDialog::writeToAuthor()
 {
     guarded(m_facilities.errorReport, [&] {
         if (m_facilities.shell)
@@ -95,7 +95,7 @@ void AboutDialog::Label4Click()
     });
 }
 
-void AboutDialog::Label5Click()
+void AboutDialog::openWebsite()
 {
     guarded(m_facilities.errorReport, [&] {
         if (m_facilities.shell)

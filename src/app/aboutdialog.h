@@ -39,8 +39,8 @@ public:
 
 private:
     // The links hand the shell the address shown in the label.
-    void Label4Click();
-    void Label5Click();
+    void writeToAuthor();
+    void openWebsite();
 
     Facilities m_facilities;
     LinkLabel* m_label4 = nullptr;

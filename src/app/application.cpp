@@ -1,18 +1,18 @@
 #include "application.h"
 
 #include "aboutdialog.h"
-#include "extrasdialog.h"
 #include "clientsdialog.h"
 #include "contexthelp.h"
 #include "conversions.h"
+#include "extrasdialog.h"
 #include "filelock.h"
 #include "helpviewer.h"
-#include "mainwindow.h"
 #include "mainstate.h"
+#include "mainwindow.h"
 #include "qtprinter.h"
-#include "summarydialog.h"
 #include "settingsstore.h"
 #include "shopwatcher.h"
+#include "summarydialog.h"
 
 #include <QGuiApplication>
 
@@ -61,7 +61,7 @@ Application::Application(const Options& options)
     for (Cat c : allCategories())
         for (const QString& file : category(c).files)
             m_watcher->follow(file);
-    QObject::connect(m_watcher, &ShopWatcher::changed, m_main.get(), &MainWindow::ShopChanged);
+    QObject::connect(m_watcher, &ShopWatcher::changed, m_main.get(), &MainWindow::followShop);
 
     // Waiting for another copy's lock of a shared file shows the busy cursor.
     FileLock::setWaitObserver([](bool waiting) {

@@ -117,21 +117,20 @@ ClientsDialog::ClientsDialog(const Facilities& facilities, QWidget* parent, cons
     fixed->setSectionsMovable(true);
     fixed->setHighlightSections(false);
 
-    connect(m_grid, &QTableWidget::cellChanged, this, &ClientsDialog::ClGridCellChanged);
-    connect(m_grid, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) { ClGridCurrentCellChanged(row); });
-    connect(fixed, &QHeaderView::sectionMoved, this, &ClientsDialog::ClGridRowMoved);
-    connect(chooseBtn, &QPushButton::clicked, this, &ClientsDialog::ChooseBtnClick);
-    connect(saveBtn, &QPushButton::clicked, this, &ClientsDialog::SaveBtnClick);
+    connect(m_grid, &QTableWidget::cellChanged, this, &ClientsDialog::takeCellText);
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { followCurrentRow(row); });
+    connect(fixed, &QHeaderView::sectionMoved, this, &ClientsDialog::takeRowMove);
+    connect(chooseBtn, &QPushButton::clicked, this, &ClientsDialog::chooseCustomer);
+    connect(saveBtn, &QPushButton::clicked, this, &ClientsDialog::saveClients);
 
     m_ask = [this](const QString& question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
     m_watcher = new ShopWatcher(directory, 1000, this);
     m_watcher->follow(ClientBase::fileName());
-    connect(m_watcher, &ShopWatcher::changed, this, &ClientsDialog::ClientsFileChanged);
-    connect(m_addBtn, &QPushButton::clicked, this, &ClientsDialog::AddBtnClick);
-    connect(m_delBtn, &QPushButton::clicked, this, &ClientsDialog::DelBtnClick);
+    connect(m_watcher, &ShopWatcher::changed, this, &ClientsDialog::followClientsFile);
+    connect(m_addBtn, &QPushButton::clicked, this, &ClientsDialog::addRow);
+    connect(m_delBtn, &QPushButton::clicked, this, &ClientsDialog::deleteRow);
 
     installContextHelp(this, m_facilities.help);
     refresh();
@@ -148,17 +147,17 @@ void ClientsDialog::showEvent(QShowEvent* event)
 {
     // Restoring a minimised window is no new showing.
     if (!event->spontaneous())
-        FormShow();
+        loadClients();
     QDialog::showEvent(event);
 }
 
-void ClientsDialog::FormShow()
+void ClientsDialog::loadClients()
 {
     guarded(m_facilities.errorReport, [&] { m_base.load(); });
     refresh();
 }
 
-void ClientsDialog::ClientsFileChanged()
+void ClientsDialog::followClientsFile()
 {
     // Only an open window shows the base; one question at a time.
     if (!isVisible() || m_asking)
@@ -177,7 +176,7 @@ void ClientsDialog::ClientsFileChanged()
     refresh();
 }
 
-void ClientsDialog::SaveBtnClick()
+void ClientsDialog::saveClients()
 {
     commitEditing();
     bool merged = false;
@@ -194,21 +193,21 @@ void ClientsDialog::SaveBtnClick()
     }
 }
 
-void ClientsDialog::AddBtnClick()
+void ClientsDialog::addRow()
 {
     commitEditing();
     guarded(m_facilities.errorReport, [&] { m_base.addRow(); });
     refresh();
 }
 
-void ClientsDialog::DelBtnClick()
+void ClientsDialog::deleteRow()
 {
     commitEditing();
     guarded(m_facilities.errorReport, [&] { m_base.deleteRow(); });
     refresh();
 }
 
-void ClientsDialog::ChooseBtnClick()
+void ClientsDialog::chooseCustomer()
 {
     commitEditing();
     guarded(m_facilities.errorReport, [&] {
@@ -218,7 +217,7 @@ void ClientsDialog::ChooseBtnClick()
     });
 }
 
-void ClientsDialog::ClGridCellChanged(int row, int column)
+void ClientsDialog::takeCellText(int row, int column)
 {
     if (m_refreshing)
         return;
@@ -228,14 +227,14 @@ void ClientsDialog::ClGridCellChanged(int row, int column)
     });
 }
 
-void ClientsDialog::ClGridCurrentCellChanged(int row)
+void ClientsDialog::followCurrentRow(int row)
 {
     if (m_refreshing || row < 0)
         return;
     guarded(m_facilities.errorReport, [&] { m_base.setCurrentRow(m_grid->verticalHeader()->visualIndex(row) + 1); });
 }
 
-void ClientsDialog::ClGridRowMoved(int, int oldVisual, int newVisual)
+void ClientsDialog::takeRowMove(int, int oldVisual, int newVisual)
 {
     if (m_refreshing)
         return;

@@ -16,17 +16,17 @@ ExtrasDialog::ExtrasDialog(MainState& state, const Facilities& facilities, QWidg
     ui.setupUi(this);
     m_addEdit = ui.AddEdit;
     setTypingLimit(m_addEdit, 5);
-    connect(m_addEdit, &QLineEdit::textEdited, this, &ExtrasDialog::AddEditChange);
+    connect(m_addEdit, &QLineEdit::textEdited, this, &ExtrasDialog::setMarkupPercentText);
     connect(ui.OKBtn, &QPushButton::clicked, this, &QDialog::accept);
 
-    // FormCreate: the markup read at start-up.
-    guarded(m_facilities.errorReport, [&] { m_state.addBoxCreate(); });
+    // Creation: the markup read at start-up.
+    guarded(m_facilities.errorReport, [&] { m_state.showMarkup(); });
     refresh();
 }
 
-void ExtrasDialog::AddEditChange(const QString& text)
+void ExtrasDialog::setMarkupPercentText(const QString& text)
 {
-    guarded(m_facilities.errorReport, [&] { m_state.addEditChange(text); });
+    guarded(m_facilities.errorReport, [&] { m_state.setMarkupPercentText(text); });
     refresh();
 }
 
@@ -38,8 +38,8 @@ void ExtrasDialog::showEvent(QShowEvent* event)
 
 void ExtrasDialog::refresh()
 {
-    if (m_addEdit->text() != m_state.addEdit)
-        showWhole(m_addEdit, m_state.addEdit);
+    if (m_addEdit->text() != m_state.markupText)
+        showWhole(m_addEdit, m_state.markupText);
 }
 
 } // namespace korvanta

@@ -21,7 +21,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void AddEditChange(const QString& text);
+    void setMarkupPercentText(const QString& text);
     void refresh();
 
     MainState& m_state;

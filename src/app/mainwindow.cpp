@@ -101,11 +101,10 @@ MainWindow::MainWindow(MainState& state, const Facilities& facilities, SettingsS
 
     connect(m_pageControl, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
-    // FormCreate: seed, hide the category tabs, the order date, the settings.
+    // Creation: seed, hide the category tabs, the order date, the settings.
     handle([&] {
         const QDate today = QDate::currentDate();
-        m_state.formCreate(m_store, today.day(), today.month(), today.year(),
-                           quint32(QDateTime::currentMSecsSinceEpoch()));
+        m_state.start(m_store, today.day(), today.month(), today.year(), quint32(QDateTime::currentMSecsSinceEpoch()));
     });
 }
 
@@ -140,7 +139,7 @@ void MainWindow::buildGeneralSheet()
     m_choiseButtons = new QButtonGroup(this);
     m_choiseButtons->addButton(ui.ChoiseGroupItem0, 0);
     m_choiseButtons->addButton(ui.ChoiseGroupItem1, 1);
-    connect(m_choiseButtons, &QButtonGroup::idClicked, this, &MainWindow::ChoiseGroupClick);
+    connect(m_choiseButtons, &QButtonGroup::idClicked, this, &MainWindow::chooseSelectionMode);
     // The kind of sale is shown, not in use.
     auto* kindButtons = new QButtonGroup(this);
     kindButtons->addButton(ui.KindGroupItem0, 0);
@@ -150,21 +149,21 @@ void MainWindow::buildGeneralSheet()
     setTypingLimit(ui.ValEdit, 10);
     setTypingLimit(ui.KursEdit, 10);
     setTypingLimit(ui.NDSEdit, 5);
-    connect(ui.RubBox, &QCheckBox::clicked, this, &MainWindow::RubBoxClick);
-    connect(ui.ValEdit, &QLineEdit::textEdited, this, &MainWindow::ValEditChange);
-    connect(ui.KursEdit, &QLineEdit::textEdited, this, &MainWindow::KursEditChange);
-    connect(ui.NDSBox, &QCheckBox::clicked, this, &MainWindow::NDSBoxClick);
-    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &MainWindow::NDSEditChange);
+    connect(ui.RubBox, &QCheckBox::clicked, this, &MainWindow::setPricesInLocalCurrency);
+    connect(ui.ValEdit, &QLineEdit::textEdited, this, &MainWindow::setCurrencyName);
+    connect(ui.KursEdit, &QLineEdit::textEdited, this, &MainWindow::setExchangeRateText);
+    connect(ui.NDSBox, &QCheckBox::clicked, this, &MainWindow::setVatCharged);
+    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &MainWindow::setVatPercentText);
 
-    connect(ui.AddBtn, &QPushButton::clicked, this, &MainWindow::AddBtnClick);
-    connect(ui.LogBtn, &QPushButton::clicked, this, &MainWindow::LogBtnClick);
+    connect(ui.AddBtn, &QPushButton::clicked, this, &MainWindow::showExtras);
+    connect(ui.LogBtn, &QPushButton::clicked, this, &MainWindow::openJournal);
     connect(ui.ZakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.order.customer = text; });
-    connect(ui.ClienButton, &QPushButton::clicked, this, &MainWindow::ClienButtonClick);
+    connect(ui.ClienButton, &QPushButton::clicked, this, &MainWindow::showClients);
 
-    connect(ui.ResBtn, &QPushButton::clicked, this, &MainWindow::ResBtnClick);
-    connect(ui.AboutButton, &QPushButton::clicked, this, &MainWindow::AboutButtonClick);
-    connect(ui.HelpButton, &QPushButton::clicked, this, [this] { HelpClick(20); });
-    connect(ui.ExitButton, &QPushButton::clicked, this, &MainWindow::ExitButtonClick);
+    connect(ui.ResBtn, &QPushButton::clicked, this, &MainWindow::showSummary);
+    connect(ui.AboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(ui.HelpButton, &QPushButton::clicked, this, [this] { showHelp(20); });
+    connect(ui.ExitButton, &QPushButton::clicked, this, &MainWindow::quit);
 }
 
 QComboBox* MainWindow::buildChoiceList(Cat c, QWidget* parent)
@@ -187,7 +186,7 @@ QComboBox* MainWindow::buildChoiceList(Cat c, QWidget* parent)
     auto* completer = new FindCompleter(w.model, w.box);
     completer->setMaxVisibleItems(15);
     w.box->setCompleter(completer);
-    connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
+    connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { chooseItem(c, index); });
     // Typed text that names no entry gives way to the chosen entry (or the placeholder) again.
     connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, &MainWindow::refresh);
     return w.box;
@@ -230,10 +229,10 @@ void MainWindow::buildCategorySheet(Page p)
             quantity->setGeometry(12 + boxWidth + 8, y, 60, 24);
             if (c == Cat::RAM) {
                 m_numBox = quantity;
-                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::NumBoxChange);
+                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::chooseMemoryCount);
             } else {
                 m_num1Box = quantity;
-                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::Num1BoxChange);
+                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::chooseFanCount);
             }
         }
         box->setGeometry(12, y, boxWidth, 24);
@@ -285,18 +284,18 @@ void MainWindow::buildCategorySheet(Page p)
             r->setGeometry(10 + i * 64, 22, 60, 22);
             m_procButtons->addButton(r, i);
         }
-        connect(m_procButtons, &QButtonGroup::idClicked, this, &MainWindow::ProcGroupClick);
+        connect(m_procButtons, &QButtonGroup::idClicked, this, &MainWindow::choosePlatform);
     }
 
     pw.help = makeButton(sheet, names.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
     pw.help->setCursor(Qt::WhatsThisCursor);
     pw.help->setGeometry(RightColumnX, 40, RightColumnWidth, ButtonHeight);
     const int topic = look.helpContext;
-    connect(pw.help, &QPushButton::clicked, this, [this, topic] { HelpClick(topic); });
+    connect(pw.help, &QPushButton::clicked, this, [this, topic] { showHelp(topic); });
 }
 
 void MainWindow::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
-                                  const ChoiceList& list)
+                                   const ChoiceList& list)
 {
     const QSignalBlocker blocker(box);
     auto* completer = qobject_cast<FindCompleter*>(box->completer());
@@ -336,8 +335,8 @@ void MainWindow::refresh()
     {
         const QSignalBlocker b1(m_numBox);
         const QSignalBlocker b2(m_num1Box);
-        m_numBox->setCurrentIndex(cat.numBox.index);
-        m_num1Box->setCurrentIndex(cat.num1Box.index);
+        m_numBox->setCurrentIndex(cat.memoryCounts.index);
+        m_num1Box->setCurrentIndex(cat.fanCounts.index);
     }
     {
         const QSignalBlocker b(m_procGroup);
@@ -347,19 +346,19 @@ void MainWindow::refresh()
 
     const GeneralPage& g = m_state.general;
     const Ui::GeneralSheet& ui = *m_general;
-    if (g.choiseGroup >= 0)
-        m_choiseButtons->button(g.choiseGroup)->setChecked(true);
-    ui.ResBtn->setEnabled(g.resBtnEnabled);
-    ui.RubBox->setChecked(g.rubBox);
-    ui.NDSBox->setChecked(g.ndsBox);
+    if (g.selectionMode >= 0)
+        m_choiseButtons->button(g.selectionMode)->setChecked(true);
+    ui.ResBtn->setEnabled(g.summaryEnabled);
+    ui.RubBox->setChecked(g.pricesInLocalCurrency);
+    ui.NDSBox->setChecked(g.vatCharged);
     auto syncEdit = [](QLineEdit* edit, const EditState& s) {
         if (edit->text() != s.text)
             showWhole(edit, s.text);
         edit->setEnabled(s.enabled);
     };
-    syncEdit(ui.KursEdit, g.kursEdit);
-    syncEdit(ui.ValEdit, g.valEdit);
-    syncEdit(ui.NDSEdit, g.ndsEdit);
+    syncEdit(ui.KursEdit, g.exchangeRate);
+    syncEdit(ui.ValEdit, g.currencyName);
+    syncEdit(ui.NDSEdit, g.vatPercent);
     if (ui.ZakEdit->text() != m_state.order.customer)
         ui.ZakEdit->setText(m_state.order.customer);
     ui.Icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
@@ -375,12 +374,12 @@ void MainWindow::onPageChanged(int index)
 {
     QWidget* w = m_pageControl->widget(index);
     if (w == m_generalSheet) {
-        GeneralSheetEnter();
+        updateSummaryButton();
         return;
     }
     for (Page p : allPages()) {
         if (sheet(p) == w) {
-            SheetEnter(p);
+            enterPage(p);
             return;
         }
     }
@@ -394,7 +393,7 @@ std::optional<Page> MainWindow::shownPage() const
     return std::nullopt;
 }
 
-void MainWindow::ShopChanged()
+void MainWindow::followShop()
 {
     // The summary window checks the order's lists itself, at its showing and before printing.
     if (m_result && m_result->isVisible())
@@ -411,85 +410,80 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_generalSheet) {
         if (event->type() == QEvent::Show && !event->spontaneous()) {
-            GeneralSheetShow();
+            pickBadge();
         } else if (event->type() == QEvent::MouseMove) {
             // Only the page's own surface counts, not its controls.
             const auto* move = static_cast<QMouseEvent*>(event);
             if (!m_generalSheet->childAt(move->position().toPoint()))
-                GeneralSheetMouseMove();
+                updateSummaryButton();
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void MainWindow::ChoiseGroupClick(int index)
+void MainWindow::chooseSelectionMode(int index)
 {
-    handle([&] { m_state.choiseGroupClick(index); });
+    handle([&] { m_state.chooseSelectionMode(index); });
 }
 
-void MainWindow::GeneralSheetEnter()
+void MainWindow::updateSummaryButton()
 {
-    handle([&] { m_state.generalSheetEnter(); });
+    handle([&] { m_state.updateSummaryButton(); });
 }
 
-void MainWindow::GeneralSheetMouseMove()
+void MainWindow::pickBadge()
 {
-    handle([&] { m_state.generalSheetMouseMove(); });
+    handle([&] { m_state.pickBadge(); });
 }
 
-void MainWindow::GeneralSheetShow()
+void MainWindow::enterPage(Page p)
 {
-    handle([&] { m_state.generalSheetShow(); });
+    handle([&] { m_state.enterPage(p); });
 }
 
-void MainWindow::SheetEnter(Page p)
+void MainWindow::chooseItem(Cat c, int index)
 {
-    handle([&] { m_state.sheetEnter(p); });
+    handle([&] { m_state.chooseItem(c, index); });
 }
 
-void MainWindow::BoxChange(Cat c, int index)
+void MainWindow::choosePlatform(int index)
 {
-    handle([&] { m_state.boxChange(c, index); });
+    handle([&] { m_state.choosePlatform(index); });
 }
 
-void MainWindow::ProcGroupClick(int index)
+void MainWindow::chooseMemoryCount(int index)
 {
-    handle([&] { m_state.procGroupClick(index); });
+    handle([&] { m_state.chooseMemoryCount(index); });
 }
 
-void MainWindow::NumBoxChange(int index)
+void MainWindow::chooseFanCount(int index)
 {
-    handle([&] { m_state.numBoxChange(index); });
+    handle([&] { m_state.chooseFanCount(index); });
 }
 
-void MainWindow::Num1BoxChange(int index)
+void MainWindow::setPricesInLocalCurrency(bool checked)
 {
-    handle([&] { m_state.num1BoxChange(index); });
+    handle([&] { m_state.setPricesInLocalCurrency(checked); });
 }
 
-void MainWindow::RubBoxClick(bool checked)
+void MainWindow::setExchangeRateText(const QString& text)
 {
-    handle([&] { m_state.rubBoxClick(checked); });
+    handle([&] { m_state.setExchangeRateText(text); });
 }
 
-void MainWindow::KursEditChange(const QString& text)
+void MainWindow::setCurrencyName(const QString& text)
 {
-    handle([&] { m_state.kursEditChange(text); });
+    handle([&] { m_state.setCurrencyName(text); });
 }
 
-void MainWindow::ValEditChange(const QString& text)
+void MainWindow::setVatCharged(bool checked)
 {
-    handle([&] { m_state.valEditChange(text); });
+    handle([&] { m_state.setVatCharged(checked); });
 }
 
-void MainWindow::NDSBoxClick(bool checked)
+void MainWindow::setVatPercentText(const QString& text)
 {
-    handle([&] { m_state.ndsBoxClick(checked); });
-}
-
-void MainWindow::NDSEditChange(const QString& text)
-{
-    handle([&] { m_state.ndsEditChange(text); });
+    handle([&] { m_state.setVatPercentText(text); });
 }
 
 namespace {
@@ -502,37 +496,37 @@ void showModal(QWidget* dialog)
 
 } // namespace
 
-void MainWindow::ResBtnClick()
+void MainWindow::showSummary()
 {
     handle([&] { showModal(m_result); });
 }
 
-void MainWindow::AboutButtonClick()
+void MainWindow::showAbout()
 {
     handle([&] { showModal(m_about); });
 }
 
-void MainWindow::ClienButtonClick()
+void MainWindow::showClients()
 {
     handle([&] { showModal(m_clients); });
 }
 
-void MainWindow::AddBtnClick()
+void MainWindow::showExtras()
 {
     handle([&] { showModal(m_extras); });
 }
 
-void MainWindow::LogBtnClick()
+void MainWindow::openJournal()
 {
-    handle([&] { m_state.logBtnClick(); });
+    handle([&] { m_state.openJournal(); });
 }
 
-void MainWindow::ExitButtonClick()
+void MainWindow::quit()
 {
     close();
 }
 
-void MainWindow::HelpClick(int topic)
+void MainWindow::showHelp(int topic)
 {
     handle([&] {
         if (m_facilities.help)
@@ -552,10 +546,10 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // FormClose: the settings are written back, then the program ends.
+    // Closing: the settings are written back, then the program ends.
     if (!m_closing) {
         m_closing = true;
-        guarded(m_facilities.errorReport, [&] { m_state.formClose(m_store); });
+        guarded(m_facilities.errorReport, [&] { m_state.saveSettings(m_store); });
     }
     event->accept();
 }

@@ -48,7 +48,7 @@ SummaryDialog::SummaryDialog(MainState& state, const Facilities& facilities, QWi
     m_printBtn = ui.PrintBtn;
     m_resEdit = ui.ResEdit;
     m_checkBox1 = ui.CheckBox1;
-    connect(m_printBtn, &QPushButton::clicked, this, &SummaryDialog::PrintBtnClick);
+    connect(m_printBtn, &QPushButton::clicked, this, &SummaryDialog::printAndClose);
 
     m_resEdit->setFont(orderFont());
     // The text stands on the window's colour, not on an edit's.
@@ -74,7 +74,7 @@ void SummaryDialog::showLines()
     m_resEdit->setPlainText(m_lines.join(QLatin1Char('\n')));
 }
 
-void SummaryDialog::FormShow()
+void SummaryDialog::composeOrder()
 {
     // The order shows its lists as they are now; what changed in it is told once the window stands
     // on the screen. A list that cannot be read is reported after the order as it stands is shown.
@@ -112,13 +112,13 @@ void SummaryDialog::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
         centreOnScreen(this);
-        FormShow();
+        composeOrder();
         m_printBtn->setFocus();
     }
     QDialog::showEvent(event);
 }
 
-void SummaryDialog::PrintBtnClick()
+void SummaryDialog::printAndClose()
 {
     bool close = false;
     guarded(m_facilities.errorReport, [&] {

@@ -31,8 +31,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormShow();
-    void PrintBtnClick();
+    void composeOrder();
+    void printAndClose();
     void showLines();
 
     MainState& m_state;

@@ -27,7 +27,7 @@ MainState::MainState(const Facilities& facilities, QChar decimal, QString direct
     m_warningFrom.fill(-1);
 }
 
-void MainState::formCreate(SettingsStore& store, int day, int month, int year, quint32 seed)
+void MainState::start(SettingsStore& store, int day, int month, int year, quint32 seed)
 {
     m_random.seed(seed);
     for (Page p : allPages())
@@ -42,22 +42,22 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
     // Showing the values runs the handlers as the user's input would.
     m_starting = true;
     const PricingSettings loaded = order.settings;
-    kursEditChange(formatPlain(loaded.curs, order.decimal()));
-    ndsEditChange(formatPlain(loaded.nds, order.decimal()));
-    rubBoxClick(loaded.rub);
-    ndsBoxClick(loaded.ndse);
-    valEditChange(loaded.val);
+    setExchangeRateText(formatPlain(loaded.curs, order.decimal()));
+    setVatPercentText(formatPlain(loaded.nds, order.decimal()));
+    setPricesInLocalCurrency(loaded.rub);
+    setVatCharged(loaded.ndse);
+    setCurrencyName(loaded.val);
     m_starting = false;
 }
 
-void MainState::addBoxCreate()
+void MainState::showMarkup()
 {
     m_starting = true;
-    addEditChange(formatPlain(order.settings.add, order.decimal()));
+    setMarkupPercentText(formatPlain(order.settings.add, order.decimal()));
     m_starting = false;
 }
 
-void MainState::formClose(SettingsStore& store)
+void MainState::saveSettings(SettingsStore& store)
 {
     // A value that could not be read at start is left as stored unless the user set it since.
     SettingFlags write{};
@@ -73,13 +73,13 @@ void MainState::touch(int field)
         m_touched[size_t(field)] = true;
 }
 
-void MainState::sheetEnter(Page p)
+void MainState::enterPage(Page p)
 {
     if (p == Page::RAM && !pages.pageView(p).loaded) {
         order.computer.RAMCount = 1;
         order.computer.Fun1Count = 1;
-        pages.numBox.choose(0);
-        pages.num1Box.choose(0);
+        pages.memoryCounts.choose(0);
+        pages.fanCounts.choose(0);
     }
     if (pages.pageView(p).loaded) {
         // A page read before shows its lists as they are now.
@@ -189,7 +189,7 @@ void MainState::checkOrderBeforePrint(const QStringList& lines)
     throw OrderChangedError(message);
 }
 
-void MainState::procGroupClick(int index)
+void MainState::choosePlatform(int index)
 {
     // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
     const int group = (index == 0 || index == 1) ? index : -1;
@@ -206,7 +206,7 @@ QString MainState::unitSuffix() const
     return korvanta::unitSuffix(order.settings);
 }
 
-void MainState::boxChange(Cat c, int index)
+void MainState::chooseItem(Cat c, int index)
 {
     ChoiceList& box = pages.view(c).box;
     const int previousIndex = box.index;
@@ -314,7 +314,7 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
 
 void MainState::quantityChange(Cat c, int index)
 {
-    ChoiceList& quantity = c == Cat::RAM ? pages.numBox : pages.num1Box;
+    ChoiceList& quantity = c == Cat::RAM ? pages.memoryCounts : pages.fanCounts;
     const int previousIndex = quantity.index;
     const QString previousText = quantity.editText;
     quantity.choose(index);
@@ -362,7 +362,7 @@ ShipmentFollowUp MainState::shipmentFollowUp()
     };
     f.choiceDropped = [this](Cat c) {
         pages.relist(c, catalogue);
-        boxChange(c, -1);
+        chooseItem(c, -1);
         pages.view(c).box.editText = category(c).title;
         stockChanged(c);
     };
@@ -377,8 +377,8 @@ void printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
     printAndShip(state.order, state.catalogue, lines, printer, messageBox, recorder, followUp);
 }
 
-void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
-                   const ShipmentRecorder& recorder)
+void printSummary(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder)
 {
     appendStatusLines(lines);
     printAndShip(state, lines, printer, messageBox, recorder);
@@ -389,12 +389,12 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
     shipOrder(state.order, state.catalogue, recorder, state.shipmentFollowUp());
 }
 
-void MainState::numBoxChange(int index)
+void MainState::chooseMemoryCount(int index)
 {
     quantityChange(Cat::RAM, index);
 }
 
-void MainState::num1BoxChange(int index)
+void MainState::chooseFanCount(int index)
 {
     quantityChange(Cat::Fun1, index);
 }
@@ -410,54 +410,54 @@ bool MainState::parseNumber(const QString& text, double& field)
     return false;
 }
 
-void MainState::rubBoxClick(bool checked)
+void MainState::setPricesInLocalCurrency(bool checked)
 {
-    general.rubBox = checked;
-    zero();
-    general.kursEdit.enabled = checked;
-    general.valEdit.enabled = checked;
+    general.pricesInLocalCurrency = checked;
+    resetChoices();
+    general.exchangeRate.enabled = checked;
+    general.currencyName.enabled = checked;
     order.settings.rub = checked;
     touch(int(SettingField::Rub));
 }
 
-void MainState::kursEditChange(const QString& text)
+void MainState::setExchangeRateText(const QString& text)
 {
-    general.kursEdit.text = text;
+    general.exchangeRate.text = text;
     if (parseNumber(text, order.settings.curs))
         touch(int(SettingField::Curs));
-    zero();
+    resetChoices();
 }
 
-void MainState::valEditChange(const QString& text)
+void MainState::setCurrencyName(const QString& text)
 {
-    general.valEdit.text = text;
+    general.currencyName.text = text;
     order.settings.val = text;
     touch(int(SettingField::Val));
 }
 
-void MainState::ndsBoxClick(bool checked)
+void MainState::setVatCharged(bool checked)
 {
-    general.ndsBox = checked;
-    general.ndsEdit.enabled = checked;
+    general.vatCharged = checked;
+    general.vatPercent.enabled = checked;
     order.settings.ndse = checked;
     touch(int(SettingField::Ndse));
 }
 
-void MainState::ndsEditChange(const QString& text)
+void MainState::setVatPercentText(const QString& text)
 {
-    general.ndsEdit.text = text;
+    general.vatPercent.text = text;
     if (parseNumber(text, order.settings.nds))
         touch(int(SettingField::Nds));
 }
 
-void MainState::addEditChange(const QString& text)
+void MainState::setMarkupPercentText(const QString& text)
 {
-    addEdit = text;
+    markupText = text;
     if (parseNumber(text, order.settings.add))
         touch(int(SettingField::Add));
 }
 
-void MainState::zero()
+void MainState::resetChoices()
 {
     for (SelectionPair& pair : order.computer.pairs)
         pair.item.clear();
@@ -467,12 +467,12 @@ void MainState::zero()
     m_warningFrom.fill(-1);
 }
 
-void MainState::choiseGroupClick(int index)
+void MainState::chooseSelectionMode(int index)
 {
-    if (index == general.choiseGroup || index < 0 || index > 1)
+    if (index == general.selectionMode || index < 0 || index > 1)
         return;
-    general.choiseGroup = index;
-    zero();
+    general.selectionMode = index;
+    resetChoices();
     const bool baseModels = index == 0;
     for (Page p : {Page::Base, Page::Nout})
         pages.pageView(p).tabVisible = baseModels;
@@ -482,27 +482,17 @@ void MainState::choiseGroupClick(int index)
         pages.pageView(p).tabVisible = true;
 }
 
-void MainState::evaluateResBtn()
+void MainState::updateSummaryButton()
 {
-    general.resBtnEnabled = pages.anyPageLoaded();
+    general.summaryEnabled = pages.anyPageLoaded();
 }
 
-void MainState::generalSheetEnter()
-{
-    evaluateResBtn();
-}
-
-void MainState::generalSheetMouseMove()
-{
-    evaluateResBtn();
-}
-
-void MainState::generalSheetShow()
+void MainState::pickBadge()
 {
     general.badge = int(m_random.bounded(6u));
 }
 
-void MainState::logBtnClick()
+void MainState::openJournal()
 {
     if (m_facilities.shell)
         m_facilities.shell->open(JournalFile);

@@ -174,7 +174,7 @@ private slots:
         editor->selectAll();
         typeText(editor, "Смирнова Алёна");
         // The window acts on the cell still being typed in.
-        m_box->ChooseBtnClick();
+        m_box->chooseCustomer();
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(chosen.at(0).at(0).toString(), QStringLiteral("Смирнова Алёна"));
         QVERIFY(!m_box->isVisible());

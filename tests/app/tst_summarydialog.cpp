@@ -3,8 +3,8 @@
 #include "fakes.h"
 #include "mainstate.h"
 #include "qtprinter.h"
-#include "summarydialog.h"
 #include "summary.h"
+#include "summarydialog.h"
 #include "testshop.h"
 
 #include <QApplication>
@@ -56,8 +56,8 @@ struct Fixture : TestShop {
     QString pdf() const { return path(QStringLiteral("order.pdf")); }
     void choose(Cat c, int index)
     {
-        state->sheetEnter(category(c).page);
-        state->boxChange(c, index);
+        state->enterPage(category(c).page);
+        state->chooseItem(c, index);
     }
     template <typename T> T* child(const QString& name) const
     {
@@ -233,7 +233,7 @@ private slots:
         f.clickPrint();
         QVERIFY(f.text().endsWith(Status));
         f.choose(Cat::Mon, 1);
-        f.state->ndsBoxClick(true);
+        f.state->setVatCharged(true);
         f.form->show();
         const QStringList second = composeSummary(f.state->order);
         QCOMPARE(second.size(), first.size() + 3);
@@ -268,7 +268,7 @@ private slots:
         f.choose(Cat::Vint, 1);
         f.choose(Cat::Scan, 1);
         f.choose(Cat::Speak, 1);
-        f.state->ndsBoxClick(true);
+        f.state->setVatCharged(true);
         f.form->show();
         const QStringList summary = f.form->lines();
         f.clickPrint();

@@ -385,8 +385,8 @@ private slots:
         QCOMPARE(cat.pathOf(QStringLiteral("Ram.dat")), shop.path(QStringLiteral("Ram.dat")));
         QCOMPARE(Catalogue().pathOf(QStringLiteral("Ram.dat")), QStringLiteral("Ram.dat"));
         // The memory page's quantity lists offer 1 to 4.
-        QCOMPARE(cat.numBox.items, (QStringList{"1", "2", "3", "4"}));
-        QCOMPARE(cat.num1Box.items, (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(cat.memoryCounts.items, (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(cat.fanCounts.items, (QStringList{"1", "2", "3", "4"}));
     }
 };
 
