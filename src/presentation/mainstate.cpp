@@ -42,18 +42,18 @@ void MainState::start(SettingsStore& store, int day, int month, int year, quint3
     // Showing the values runs the handlers as the user's input would.
     m_starting = true;
     const PricingSettings loaded = order.settings;
-    setExchangeRateText(formatPlain(loaded.curs, order.decimal()));
-    setVatPercentText(formatPlain(loaded.nds, order.decimal()));
-    setPricesInLocalCurrency(loaded.rub);
-    setVatCharged(loaded.ndse);
-    setCurrencyName(loaded.val);
+    setExchangeRateText(formatPlain(loaded.exchangeRate, order.decimal()));
+    setVatPercentText(formatPlain(loaded.vatPercent, order.decimal()));
+    setPricesInLocalCurrency(loaded.inLocalCurrency);
+    setVatCharged(loaded.vatCharged);
+    setCurrencyName(loaded.currencyName);
     m_starting = false;
 }
 
 void MainState::showMarkup()
 {
     m_starting = true;
-    setMarkupPercentText(formatPlain(order.settings.add, order.decimal()));
+    setMarkupPercentText(formatPlain(order.settings.markupPercent, order.decimal()));
     m_starting = false;
 }
 
@@ -76,8 +76,8 @@ void MainState::touch(int field)
 void MainState::enterPage(Page p)
 {
     if (p == Page::RAM && !pages.pageView(p).loaded) {
-        order.computer.RAMCount = 1;
-        order.computer.Fun1Count = 1;
+        order.computer.memoryCount = 1;
+        order.computer.fanCount = 1;
         pages.memoryCounts.choose(0);
         pages.fanCounts.choose(0);
     }
@@ -248,11 +248,11 @@ void MainState::showChoice(Cat c, int i)
         const PriceRecord record(*list, i);
         const QString description = record.description();
         SelectionPair pair{v.box.items.at(i), QString(), i, v.box.items.at(i)};
-        if (!order.settings.rub)
+        if (!order.settings.inLocalCurrency)
             pair.price = record.price();
         else if (pair.item != NoneEntry)
-            pair.price =
-                formatMoney(textToFloat(record.price(), order.decimal()) * order.settings.curs, order.decimal());
+            pair.price = formatMoney(textToFloat(record.price(), order.decimal()) * order.settings.exchangeRate,
+                                     order.decimal());
         const bool outOfStock = pair.item != NoneEntry && textToInt(record.stock()) <= 0;
 
         v.itemLabel = description;
@@ -274,7 +274,7 @@ void MainState::forgetChoice(Cat c)
 
 quint16 MainState::countOf(Cat c) const
 {
-    return c == Cat::RAM ? order.computer.RAMCount : order.computer.Fun1Count;
+    return c == Cat::RAM ? order.computer.memoryCount : order.computer.fanCount;
 }
 
 void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
@@ -297,8 +297,8 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
     if (pair.item != NoneEntry) {
         double amount = textToFloat(record.price(), order.decimal()) * n;
-        if (order.settings.rub)
-            amount *= order.settings.curs;
+        if (order.settings.inLocalCurrency)
+            amount *= order.settings.exchangeRate;
         pair.price = formatMoney(amount, order.decimal());
     }
     const bool shortOfStock = pair.item != NoneEntry && textToInt(record.stock()) < n;
@@ -320,7 +320,7 @@ void MainState::quantityChange(Cat c, int index)
     quantity.choose(index);
     if (quantity.index < 0)
         return; // a typed quantity counts by the entry's position only
-    quint16& count = c == Cat::RAM ? order.computer.RAMCount : order.computer.Fun1Count;
+    quint16& count = c == Cat::RAM ? order.computer.memoryCount : order.computer.fanCount;
     const quint16 previousCount = count;
     count = quint16(quantity.index + 1);
     const int position = pages.view(c).box.index;
@@ -416,45 +416,45 @@ void MainState::setPricesInLocalCurrency(bool checked)
     resetChoices();
     general.exchangeRate.enabled = checked;
     general.currencyName.enabled = checked;
-    order.settings.rub = checked;
-    touch(int(SettingField::Rub));
+    order.settings.inLocalCurrency = checked;
+    touch(int(SettingField::InLocalCurrency));
 }
 
 void MainState::setExchangeRateText(const QString& text)
 {
     general.exchangeRate.text = text;
-    if (parseNumber(text, order.settings.curs))
-        touch(int(SettingField::Curs));
+    if (parseNumber(text, order.settings.exchangeRate))
+        touch(int(SettingField::ExchangeRate));
     resetChoices();
 }
 
 void MainState::setCurrencyName(const QString& text)
 {
     general.currencyName.text = text;
-    order.settings.val = text;
-    touch(int(SettingField::Val));
+    order.settings.currencyName = text;
+    touch(int(SettingField::CurrencyName));
 }
 
 void MainState::setVatCharged(bool checked)
 {
     general.vatCharged = checked;
     general.vatPercent.enabled = checked;
-    order.settings.ndse = checked;
-    touch(int(SettingField::Ndse));
+    order.settings.vatCharged = checked;
+    touch(int(SettingField::VatCharged));
 }
 
 void MainState::setVatPercentText(const QString& text)
 {
     general.vatPercent.text = text;
-    if (parseNumber(text, order.settings.nds))
-        touch(int(SettingField::Nds));
+    if (parseNumber(text, order.settings.vatPercent))
+        touch(int(SettingField::VatPercent));
 }
 
 void MainState::setMarkupPercentText(const QString& text)
 {
     markupText = text;
-    if (parseNumber(text, order.settings.add))
-        touch(int(SettingField::Add));
+    if (parseNumber(text, order.settings.markupPercent))
+        touch(int(SettingField::MarkupPercent));
 }
 
 void MainState::resetChoices()

@@ -501,12 +501,12 @@ private slots:
             extras.show();
             QTest::keyClick(add, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(add, QStringLiteral("12,5"));
-            QCOMPARE(program.state().order.settings.add, 12.5);
+            QCOMPARE(program.state().order.settings.markupPercent, 12.5);
             fakes.messageBox.shown.clear();
             QTest::keyClicks(add, QStringLiteral("x"));
             QCOMPARE(fakes.messageBox.shown, QStringList{DigitsOnlyMessage});
             QCOMPARE(add->text(), QStringLiteral("12,5x"));
-            QCOMPARE(program.state().order.settings.add, 12.5);
+            QCOMPARE(program.state().order.settings.markupPercent, 12.5);
             QTest::mouseClick(extras.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
             QVERIFY(!extras.isVisible());
 

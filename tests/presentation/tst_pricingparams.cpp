@@ -58,12 +58,12 @@ private slots:
     void fieldsStartEmpty()
     {
         Shop shop;
-        QCOMPARE(shop.state.order.settings.curs, 0.0);
-        QVERIFY(!shop.state.order.settings.rub);
-        QVERIFY(shop.state.order.settings.val.isEmpty());
-        QVERIFY(!shop.state.order.settings.ndse);
-        QCOMPARE(shop.state.order.settings.nds, 0.0);
-        QCOMPARE(shop.state.order.settings.add, 0.0);
+        QCOMPARE(shop.state.order.settings.exchangeRate, 0.0);
+        QVERIFY(!shop.state.order.settings.inLocalCurrency);
+        QVERIFY(shop.state.order.settings.currencyName.isEmpty());
+        QVERIFY(!shop.state.order.settings.vatCharged);
+        QCOMPARE(shop.state.order.settings.vatPercent, 0.0);
+        QCOMPARE(shop.state.order.settings.markupPercent, 0.0);
         QVERIFY(!shop.state.general.exchangeRate.enabled);
         QVERIFY(!shop.state.general.currencyName.enabled);
         QVERIFY(!shop.state.general.vatPercent.enabled);
@@ -101,7 +101,7 @@ private slots:
             shop.chooseSome();
             QVERIFY(shop.chosenCount() > 0);
             QVERIFY(shop.anyWarning());
-            const double before = shop.state.order.settings.curs;
+            const double before = shop.state.order.settings.exchangeRate;
             const QString text = typed.left(k);
             shop.state.setExchangeRateText(text);
             QVERIFY2(shop.isReset(), qPrintable(text));
@@ -112,10 +112,10 @@ private slots:
                 ++messages;
                 QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
                 QCOMPARE(shop.fakes.messageBox.shown.last(), digitsOnlyMessage(decimal));
-                QCOMPARE(shop.state.order.settings.curs, before);
+                QCOMPARE(shop.state.order.settings.exchangeRate, before);
             }
         }
-        QCOMPARE(shop.state.order.settings.curs, rate);
+        QCOMPARE(shop.state.order.settings.exchangeRate, rate);
     }
 
     void digitsOnlyMessageNamesTheSeparatorToType()
@@ -137,7 +137,7 @@ private slots:
         shop.state.setExchangeRateText(QString());
         QCOMPARE(shop.fakes.messageBox.shown,
                  QStringList{QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!")});
-        QCOMPARE(shop.state.order.settings.curs, 29.7);
+        QCOMPARE(shop.state.order.settings.exchangeRate, 29.7);
         QVERIFY(shop.state.general.exchangeRate.text.isEmpty());
         QVERIFY(shop.isReset());
 
@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(procPrice, QStringLiteral("10"));
 
         shop.state.setPricesInLocalCurrency(true);
-        QVERIFY(shop.state.order.settings.rub);
+        QVERIFY(shop.state.order.settings.inLocalCurrency);
         QVERIFY(shop.state.general.pricesInLocalCurrency);
         QVERIFY(shop.state.general.exchangeRate.enabled);
         QVERIFY(shop.state.general.currencyName.enabled);
@@ -171,13 +171,13 @@ private slots:
 
         shop.chooseSome();
         shop.state.setPricesInLocalCurrency(false);
-        QVERIFY(!shop.state.order.settings.rub);
+        QVERIFY(!shop.state.order.settings.inLocalCurrency);
         QVERIFY(!shop.state.general.exchangeRate.enabled);
         QVERIFY(!shop.state.general.currencyName.enabled);
         QVERIFY(shop.isReset());
         // Unchecking restores nothing: the rate and the name stay.
-        QCOMPARE(shop.state.order.settings.curs, 30.0);
-        QCOMPARE(shop.state.order.settings.val, QStringLiteral("грн."));
+        QCOMPARE(shop.state.order.settings.exchangeRate, 30.0);
+        QCOMPARE(shop.state.order.settings.currencyName, QStringLiteral("грн."));
         QCOMPARE(shop.state.general.exchangeRate.text, QStringLiteral("30"));
         QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" у.е."));
 
@@ -185,11 +185,11 @@ private slots:
         shop.chooseSome();
         const int chosen = shop.chosenCount();
         shop.state.setVatCharged(true);
-        QVERIFY(shop.state.order.settings.ndse);
+        QVERIFY(shop.state.order.settings.vatCharged);
         QVERIFY(shop.state.general.vatCharged);
         QVERIFY(shop.state.general.vatPercent.enabled);
         shop.state.setVatCharged(false);
-        QVERIFY(!shop.state.order.settings.ndse);
+        QVERIFY(!shop.state.order.settings.vatCharged);
         QVERIFY(!shop.state.general.vatPercent.enabled);
         QCOMPARE(shop.chosenCount(), chosen);
         QCOMPARE(shop.loadedPages(), 8);
@@ -230,10 +230,10 @@ private slots:
         shop.state.setCurrencyName(QStringLiteral("грн."));
         shop.state.setCurrencyName(QString()); // an empty name is taken too
         QVERIFY(shop.fakes.messageBox.shown.isEmpty());
-        QCOMPARE(shop.state.order.settings.nds, 18.0);
-        QCOMPARE(shop.state.order.settings.add, 5.5);
+        QCOMPARE(shop.state.order.settings.vatPercent, 18.0);
+        QCOMPARE(shop.state.order.settings.markupPercent, 5.5);
         QCOMPARE(shop.state.markupText, QStringLiteral("5,5"));
-        QVERIFY(shop.state.order.settings.val.isEmpty());
+        QVERIFY(shop.state.order.settings.currencyName.isEmpty());
         QCOMPARE(shop.state.general.currencyName.text, QString());
         for (Cat c : allCategories()) {
             QCOMPARE(shop.state.order.computer[c].item, before[c].item);
@@ -280,8 +280,8 @@ private slots:
         shop.state.setVatPercentText(text);
         shop.state.setMarkupPercentText(text);
         const bool refused = qIsNaN(taken);
-        QCOMPARE(shop.state.order.settings.nds, refused ? 7.0 : taken);
-        QCOMPARE(shop.state.order.settings.add, refused ? 7.0 : taken);
+        QCOMPARE(shop.state.order.settings.vatPercent, refused ? 7.0 : taken);
+        QCOMPARE(shop.state.order.settings.markupPercent, refused ? 7.0 : taken);
         QCOMPARE(shop.state.general.vatPercent.text, text);
         QCOMPARE(shop.state.markupText, text);
         QCOMPARE(shop.fakes.messageBox.shown, refused ? QStringList(2, digitsOnlyMessage(decimal)) : QStringList());
@@ -311,7 +311,7 @@ private slots:
             QCOMPARE(shop.state.order.computer[c].price, before[c].price);
         }
         QVERIFY(!shop.state.order.computer[Cat::Proc].price.isEmpty());
-        QCOMPARE(shop.state.order.computer.RAMCount, before.RAMCount);
+        QCOMPARE(shop.state.order.computer.memoryCount, before.memoryCount);
         // The choice lists, labels and pictures keep showing the old choice.
         const CategoryView& after = shop.state.pages.view(Cat::Proc);
         QCOMPARE(after.box.items, procView.box.items);

@@ -57,8 +57,8 @@ QStringList shown(const Shop& shop, Cat c)
             v.box.currentText(),
             QString::number(v.box.index),
             QString::number(p.warningVisible),
-            QString::number(shop.state.order.computer.RAMCount),
-            QString::number(shop.state.order.computer.Fun1Count)};
+            QString::number(shop.state.order.computer.memoryCount),
+            QString::number(shop.state.order.computer.fanCount)};
 }
 
 // The two decimal separators a shop's locale may use, as rows.
@@ -363,7 +363,7 @@ private slots:
         shop.write(QStringLiteral("Ram.dat"), {record("нет", "0", "0"), record("DDR4 8GB", "30", "1", "3200 МГц")});
         shop.state.enterPage(Page::RAM);
         shop.state.chooseMemoryCount(1);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(2));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(2));
         shop.state.chooseItem(Cat::RAM, 1);
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 2шт.", money("60.00", decimal), "warning"}));
         QCOMPARE(shop.view(Cat::RAM).priceLabel, money("60.00", decimal) + QStringLiteral(" у.е."));
@@ -371,7 +371,7 @@ private slots:
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image81"));
 
         shop.state.chooseMemoryCount(0);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 1шт.", money("30.00", decimal), "in stock"}));
 
         shop.state.chooseMemoryCount(3);
@@ -427,7 +427,7 @@ private slots:
 
         // Nothing chosen yet.
         shop.state.chooseMemoryCount(2);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(3));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(3));
         QVERIFY(shop.pair(Cat::RAM).item.isEmpty());
         QVERIFY(shop.pair(Cat::RAM).price.isEmpty());
         QVERIFY(shop.view(Cat::RAM).priceLabel.isEmpty());
@@ -441,7 +441,7 @@ private slots:
         shop.state.chooseItem(Cat::RAM, 0);
         const QString label = shop.view(Cat::RAM).priceLabel;
         shop.state.chooseMemoryCount(3);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(4));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(4));
         QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("нет"));
         QVERIFY(shop.pair(Cat::RAM).price.isEmpty());
         QCOMPARE(shop.view(Cat::RAM).priceLabel, label);
@@ -449,7 +449,7 @@ private slots:
 
         // A typed quantity that is no entry changes nothing.
         shop.state.chooseMemoryCount(-1);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(4));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(4));
     }
 
     void caseFanQuantity()
@@ -464,10 +464,10 @@ private slots:
         QCOMPARE(shop.pair(Cat::Fun1).price, QStringLiteral("4,50"));
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image33"));
         shop.state.chooseFanCount(3);
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(4));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(4));
         QCOMPARE(shop.chosen(Cat::Fun1), (QStringList{"Arctic 120 - 4шт.", "18,00", "warning"}));
         // The memory count is separate.
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
         // A quantity change keeps the item label and the picture.
         shop.state.chooseItem(Cat::Case, 1);
         shop.state.chooseFanCount(0);
@@ -480,24 +480,24 @@ private slots:
     void memoryPageEntrySetsCountsToOne()
     {
         Shop shop;
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(0));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(0));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(0));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(0));
         shop.state.enterPage(Page::RAM);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(1));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(1));
         QCOMPARE(shop.state.pages.memoryCounts.currentText(), QStringLiteral("1"));
         QCOMPARE(shop.state.pages.fanCounts.currentText(), QStringLiteral("1"));
         shop.state.chooseMemoryCount(2);
         shop.state.chooseFanCount(1);
         // Entering the loaded page again keeps the counts.
         shop.state.enterPage(Page::RAM);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(3));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(2));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(3));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(2));
         // After a reset the entry sets both back to 1.
         shop.state.resetChoices();
         shop.state.enterPage(Page::RAM);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(1));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(1));
         QCOMPARE(shop.state.pages.memoryCounts.currentText(), QStringLiteral("1"));
         QCOMPARE(shop.state.pages.fanCounts.currentText(), QStringLiteral("1"));
     }

@@ -106,8 +106,8 @@ QStringList notStored(const QString& directory, const Values& values)
 QString fields(const PricingSettings& s)
 {
     const auto number = [](double d) { return QString::number(d, 'g', 15); };
-    return QStringList(
-               {number(s.curs), QString::number(s.rub), s.val, QString::number(s.ndse), number(s.nds), number(s.add)})
+    return QStringList({number(s.exchangeRate), QString::number(s.inLocalCurrency), s.currencyName,
+                        QString::number(s.vatCharged), number(s.vatPercent), number(s.markupPercent)})
         .join(QStringLiteral("; "));
 }
 
@@ -203,20 +203,20 @@ private slots:
         store.values[QStringLiteral("rub")] = dword(0);
         store.values[QStringLiteral("ndse")] = dword(0xffffffff);
         QVERIFY(loadPricingSettings(store, s, loaded));
-        QCOMPARE(s.rub, false);
-        QCOMPARE(s.ndse, true);
+        QCOMPARE(s.inLocalCurrency, false);
+        QCOMPARE(s.vatCharged, true);
     }
 
     void unreadableValueEndsTheLoad_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("failing");
-        QTest::newRow("curs as string") << "curs" << int(SettingField::Curs);
-        QTest::newRow("rub as binary") << "rub" << int(SettingField::Rub);
-        QTest::newRow("val as dword") << "val" << int(SettingField::Val);
-        QTest::newRow("ndse too long") << "ndse" << int(SettingField::Ndse);
-        QTest::newRow("nds of 4 bytes") << "nds" << int(SettingField::Nds);
-        QTest::newRow("add as dword") << "add" << int(SettingField::Add);
+        QTest::newRow("curs as string") << "curs" << int(SettingField::ExchangeRate);
+        QTest::newRow("rub as binary") << "rub" << int(SettingField::InLocalCurrency);
+        QTest::newRow("val as dword") << "val" << int(SettingField::CurrencyName);
+        QTest::newRow("ndse too long") << "ndse" << int(SettingField::VatCharged);
+        QTest::newRow("nds of 4 bytes") << "nds" << int(SettingField::VatPercent);
+        QTest::newRow("add as dword") << "add" << int(SettingField::MarkupPercent);
     }
 
     void unreadableValueEndsTheLoad()
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(general.currencyName.enabled, false);
         QCOMPARE(general.vatPercent.enabled, false);
         QCOMPARE(general.currencyName.text, QStringLiteral("руб."));
-        QCOMPARE(w.state.order.settings.curs, 29.7);
+        QCOMPARE(w.state.order.settings.exchangeRate, 29.7);
         QVERIFY(w.fakes.messageBox.shown.isEmpty());
         QVERIFY(same(storedValue(w.place, QStringLiteral("nds")), binaryDouble(20)));
     }
@@ -372,7 +372,7 @@ private slots:
         QCOMPARE(general.pricesInLocalCurrency, false);
         QCOMPARE(general.vatCharged, false);
         QCOMPARE(general.currencyName.text, QString());
-        QCOMPARE(w.state.order.settings.curs, 0.0);
+        QCOMPARE(w.state.order.settings.exchangeRate, 0.0);
 
         // Closing without touching anything leaves every stored value as it is.
         w.state.saveSettings(*w.store);
@@ -399,7 +399,7 @@ private slots:
         QCOMPARE(again.general.pricesInLocalCurrency, true);
         QCOMPARE(again.general.currencyName.text, QStringLiteral("грн."));
         QCOMPARE(again.general.vatPercent.text, QStringLiteral("18"));
-        QCOMPARE(again.order.settings.add, 5.0);
+        QCOMPARE(again.order.settings.markupPercent, 5.0);
     }
 
     void storedRubStartsChecked_data()

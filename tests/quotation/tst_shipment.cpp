@@ -114,7 +114,7 @@ private slots:
         shop.choose(Cat::Fun1, 1);
         shop.state->chooseFanCount(2); // three fans
         shop.choose(Cat::Case, 1);
-        QCOMPARE(shop.state->order.computer.RAMCount, quint16(2));
+        QCOMPARE(shop.state->order.computer.memoryCount, quint16(2));
         shop.print();
         QCOMPARE(shop.bytes(QStringLiteral("Ram.dat")), shippedFile(QStringLiteral("Ram.dat"), QStringLiteral("3")));
         QCOMPARE(shop.bytes(QStringLiteral("Fun1.dat")), shippedFile(QStringLiteral("Fun1.dat"), QStringLiteral("2")));
