@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         }
 
     MainState state(Facilities{}, QLatin1Char(','), folder);
-    state.choosePlatform(0);
+    state.choosePlatform(ProcessorPlatform::Intel);
     for (Cat c : OrderCategories) {
         state.enterPage(category(c).page);
         state.chooseItem(c, Record);

@@ -136,10 +136,10 @@ void MainWindow::buildGeneralSheet()
     Ui::GeneralSheet& ui = *m_general;
 
     // The buttons' ids are the indexes the state knows the choices by.
-    m_choiseButtons = new QButtonGroup(this);
-    m_choiseButtons->addButton(ui.ChoiseGroupItem0, 0);
-    m_choiseButtons->addButton(ui.ChoiseGroupItem1, 1);
-    connect(m_choiseButtons, &QButtonGroup::idClicked, this, &MainWindow::chooseSelectionMode);
+    m_selectionModeButtons = new QButtonGroup(this);
+    m_selectionModeButtons->addButton(ui.ChoiseGroupItem0, 0);
+    m_selectionModeButtons->addButton(ui.ChoiseGroupItem1, 1);
+    connect(m_selectionModeButtons, &QButtonGroup::idClicked, this, &MainWindow::chooseSelectionMode);
     // The kind of sale is shown, not in use.
     auto* kindButtons = new QButtonGroup(this);
     kindButtons->addButton(ui.KindGroupItem0, 0);
@@ -273,18 +273,20 @@ void MainWindow::buildCategorySheet(Page p)
     pw.warning->hide();
 
     if (p == Page::Proc) {
-        m_procGroup = new QGroupBox(QStringLiteral("Платформа"), sheet);
-        m_procGroup->setObjectName(QStringLiteral("ProcGroup"));
-        m_procGroup->setGeometry(444, 184, 140, 52);
-        m_procButtons = new QButtonGroup(this);
+        m_platformBox = new QGroupBox(QStringLiteral("Платформа"), sheet);
+        m_platformBox->setObjectName(QStringLiteral("ProcGroup"));
+        m_platformBox->setGeometry(444, 184, 140, 52);
+        m_platformButtons = new QButtonGroup(this);
         const QStringList platforms = {QStringLiteral("Intel"), QStringLiteral("AMD")};
-        for (int i = 0; i < 2; ++i) {
-            auto* r = new QRadioButton(platforms[i], m_procGroup);
+        // A button's id is its platform's value.
+        for (ProcessorPlatform platform : {ProcessorPlatform::Intel, ProcessorPlatform::Amd}) {
+            const int i = int(platform);
+            auto* r = new QRadioButton(platforms[i], m_platformBox);
             r->setObjectName(QStringLiteral("ProcGroupItem%1").arg(i));
             r->setGeometry(10 + i * 64, 22, 60, 22);
-            m_procButtons->addButton(r, i);
+            m_platformButtons->addButton(r, i);
         }
-        connect(m_procButtons, &QButtonGroup::idClicked, this, &MainWindow::choosePlatform);
+        connect(m_platformButtons, &QButtonGroup::idClicked, this, &MainWindow::choosePlatform);
     }
 
     pw.help = makeButton(sheet, names.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
@@ -339,15 +341,15 @@ void MainWindow::refresh()
         m_num1Box->setCurrentIndex(cat.fanCounts.index);
     }
     {
-        const QSignalBlocker b(m_procGroup);
-        if (m_state.catalogue.procGroup >= 0)
-            m_procButtons->button(m_state.catalogue.procGroup)->setChecked(true);
+        const QSignalBlocker b(m_platformBox);
+        if (m_state.catalogue.platform != ProcessorPlatform::None)
+            m_platformButtons->button(int(m_state.catalogue.platform))->setChecked(true);
     }
 
     const GeneralPage& g = m_state.general;
     const Ui::GeneralSheet& ui = *m_general;
     if (g.selectionMode >= 0)
-        m_choiseButtons->button(g.selectionMode)->setChecked(true);
+        m_selectionModeButtons->button(g.selectionMode)->setChecked(true);
     ui.ResBtn->setEnabled(g.summaryEnabled);
     ui.RubBox->setChecked(g.pricesInLocalCurrency);
     ui.NDSBox->setChecked(g.vatCharged);
@@ -446,9 +448,9 @@ void MainWindow::chooseItem(Cat c, int index)
     handle([&] { m_state.chooseItem(c, index); });
 }
 
-void MainWindow::choosePlatform(int index)
+void MainWindow::choosePlatform(int button)
 {
-    handle([&] { m_state.choosePlatform(index); });
+    handle([&] { m_state.choosePlatform(ProcessorPlatform(button)); });
 }
 
 void MainWindow::chooseMemoryCount(int index)

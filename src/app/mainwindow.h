@@ -61,7 +61,7 @@ private:
     void pickBadge();
     void enterPage(Page p);
     void chooseItem(Cat c, int index);
-    void choosePlatform(int index);
+    void choosePlatform(int button);
     void chooseMemoryCount(int index);
     void chooseFanCount(int index);
     void setPricesInLocalCurrency(bool checked);
@@ -117,10 +117,10 @@ private:
     std::array<CategoryWidgets, CategoryCount> m_categories;
     std::array<PageWidgets, PageCount> m_pages;
 
-    QButtonGroup* m_choiseButtons = nullptr;
+    QButtonGroup* m_selectionModeButtons = nullptr;
 
-    QGroupBox* m_procGroup = nullptr;
-    QButtonGroup* m_procButtons = nullptr;
+    QGroupBox* m_platformBox = nullptr;
+    QButtonGroup* m_platformButtons = nullptr;
     QComboBox* m_numBox = nullptr;
     QComboBox* m_num1Box = nullptr;
     quint64 m_numRevision = ~quint64(0);

@@ -189,13 +189,12 @@ void MainState::checkOrderBeforePrint(const QStringList& lines)
     throw OrderChangedError(message);
 }
 
-void MainState::choosePlatform(int index)
+void MainState::choosePlatform(ProcessorPlatform platform)
 {
     // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
-    const int group = (index == 0 || index == 1) ? index : -1;
-    if (group == catalogue.procGroup)
+    if (platform == catalogue.platform)
         return;
-    catalogue.procGroup = group;
+    catalogue.platform = platform;
     pages.relistPlatform(catalogue);
     order.computer[Cat::Proc].item.clear();
     order.computer[Cat::Mat].item.clear();

@@ -75,8 +75,8 @@ public:
 
     // A category page's tab became the current one.
     void enterPage(Page p);
-    // The Intel/AMD group: the platform `index` was clicked; the one already chosen changes nothing.
-    void choosePlatform(int index);
+    // The Intel/AMD group (ProcGroup) was clicked; the platform already chosen changes nothing.
+    void choosePlatform(ProcessorPlatform platform);
 
     // A category's choice list (ProcBox and its sisters) moved to `index` (-1: typed text that
     // matches no entry). A record line that cannot be read throws and leaves the previous choice

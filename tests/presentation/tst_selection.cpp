@@ -95,7 +95,7 @@ private slots:
         Shop shop(decimal);
         shop.write(QStringLiteral("Proc_int.dat"),
                    {record("нет", "0", "0"), record("Core i3", price, "4", "4 ядра / 8 потоков")});
-        shop.state.choosePlatform(0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
         shop.state.enterPage(Page::Proc);
         shop.state.chooseItem(Cat::Proc, 1);
         QCOMPARE(shop.chosen(Cat::Proc), (QStringList{"Core i3", price, "in stock"}));
@@ -140,7 +140,7 @@ private slots:
         shop.state.setExchangeRateText(rate);
         shop.state.setCurrencyName(QStringLiteral("руб."));
         QVERIFY(shop.fakes.messageBox.shown.isEmpty());
-        shop.state.choosePlatform(1);
+        shop.state.choosePlatform(ProcessorPlatform::Amd);
         shop.state.enterPage(Page::Proc);
         shop.state.chooseItem(Cat::Mat, 1);
         QCOMPARE(shop.pair(Cat::Mat).item, QStringLiteral("B650"));
@@ -266,7 +266,7 @@ private slots:
                     record("Негодный", price, stock, "негодное описание")});
         if (rub)
             shop.currency("2", QStringLiteral("руб."));
-        shop.state.choosePlatform(0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
         shop.state.enterPage(category(cat).page);
 
         // Nothing chosen yet: the list goes back to its placeholder.
@@ -505,7 +505,7 @@ private slots:
     void platformSwitchDropsProcessorAndBoard()
     {
         Shop shop;
-        shop.state.choosePlatform(0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
         shop.state.enterPage(Page::Proc);
         shop.state.chooseItem(Cat::Proc, 1);
         shop.state.chooseItem(Cat::Mat, 1);
@@ -514,12 +514,12 @@ private slots:
         QVERIFY(shop.state.order.computer.isChosen(Cat::Mat));
         QVERIFY(shop.page(Page::Proc).warningVisible);
 
-        shop.state.choosePlatform(0); // the platform already chosen
+        shop.state.choosePlatform(ProcessorPlatform::Intel); // the platform already chosen
         QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("Proc_int A"));
         QCOMPARE(shop.view(Cat::Mat).box.index, 1);
         QVERIFY(!shop.view(Cat::Proc).priceLabel.isEmpty());
 
-        shop.state.choosePlatform(1);
+        shop.state.choosePlatform(ProcessorPlatform::Amd);
         QVERIFY(!shop.state.order.computer.isChosen(Cat::Proc));
         QVERIFY(!shop.state.order.computer.isChosen(Cat::Mat));
         QCOMPARE(shop.pair(Cat::Fun).item, QStringLiteral("Fun B"));
@@ -566,11 +566,11 @@ private slots:
         shop.write(QStringLiteral("Proc_amd.dat"),
                    {record("Ryzen 5", "140", "0", "AMD"), record("Ryzen 7", "240", "1")});
         shop.state.enterPage(Page::Proc);
-        shop.state.choosePlatform(1);
+        shop.state.choosePlatform(ProcessorPlatform::Amd);
         shop.state.chooseItem(Cat::Proc, 0);
         QCOMPARE(shop.chosen(Cat::Proc), (QStringList{"Ryzen 5", "140", "warning"}));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("AMD"));
-        shop.state.choosePlatform(0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
         shop.state.chooseItem(Cat::Proc, 0);
         QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("i5"));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("Intel"));
@@ -640,7 +640,7 @@ private slots:
     void noEntryNeverReadsOutsideTheList()
     {
         Shop shop;
-        shop.state.choosePlatform(0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
         for (Page p : allPages())
             shop.state.enterPage(p);
         for (Cat c : allCategories()) {

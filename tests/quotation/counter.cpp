@@ -68,7 +68,7 @@ struct KillingFileSystem : FileSystem {
 int ship(const QString& folder, int times)
 {
     MainState state(Facilities{}, QLatin1Char('.'), folder);
-    state.choosePlatform(0);
+    state.choosePlatform(ProcessorPlatform::Intel);
     state.enterPage(Page::Proc);
     state.chooseItem(Cat::Proc, 1);
     state.chooseItem(Cat::Mat, 1);
@@ -87,7 +87,7 @@ struct PaperPrinter : Printer {
 int print(const QString& folder, int times, const QString& name)
 {
     MainState state(Facilities{}, QLatin1Char('.'), folder);
-    state.choosePlatform(0);
+    state.choosePlatform(ProcessorPlatform::Intel);
     state.enterPage(Page::Proc);
     state.chooseItem(Cat::Proc, 1);
     state.chooseItem(Cat::Mat, 1);

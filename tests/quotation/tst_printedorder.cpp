@@ -129,7 +129,7 @@ private slots:
         const QChar dec = decimal.at(0);
         PrintShop shop(dec);
         shop.state->order.settings = PricingSettings{curs, rub, QStringLiteral("грн"), ndse, nds, add};
-        shop.state->choosePlatform(baseModels ? -1 : 1);
+        shop.state->choosePlatform(baseModels ? ProcessorPlatform::None : ProcessorPlatform::Amd);
         const QList<Cat> baseOrder{Cat::Base, Cat::Nout, Cat::Mon, Cat::Prn,  Cat::Scan,
                                    Cat::UPS,  Cat::OS,   Cat::PO,  Cat::Dop1, Cat::Dop2};
         int position = 0;

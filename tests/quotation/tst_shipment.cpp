@@ -245,7 +245,7 @@ private slots:
     void platformChoosesTheFiles()
     {
         Shop shop;
-        shop.state->choosePlatform(1); // AMD
+        shop.state->choosePlatform(ProcessorPlatform::Amd); // AMD
         shop.choose({{Cat::Proc, 1}, {Cat::Mat, 2}});
         const auto before = shop.aged();
         shop.print();
@@ -258,7 +258,7 @@ private slots:
 
         // Without a platform the processor and the board are left alone, the rest is shipped.
         shop.choose(Cat::Fun, 1);
-        shop.state->catalogue.procGroup = -1;
+        shop.state->catalogue.platform = ProcessorPlatform::None;
         const auto second = shop.snapshot();
         shop.print();
         QCOMPARE(shop.changedSince(second), QStringList({QStringLiteral("Fun.dat")}));
