@@ -47,7 +47,7 @@ int measureMemory(int records)
     const QString path = writeList(dir.path(), records);
     MainState state(Facilities{}, QLatin1Char(','), dir.path());
     const qint64 before = residentBytes();
-    state.sheetEnter(Page::Mon);
+    state.enterPage(Page::Mon);
     const qint64 after = residentBytes();
     std::printf("%lld %lld\n", static_cast<long long>(QFileInfo(path).size()), static_cast<long long>(after - before));
     return 0;
@@ -87,8 +87,8 @@ int main(int argc, char** argv)
         MainState state(Facilities{}, QLatin1Char(','), dir.path());
         int listed = 0;
         const double entry = bestOf(runs, [&] {
-            state.zero();
-            state.sheetEnter(Page::Mon);
+            state.resetChoices();
+            state.enterPage(Page::Mon);
             listed = int(state.pages.view(Cat::Mon).box.items.size());
         });
         if (listed != records)

@@ -34,8 +34,8 @@ int main(int argc, char** argv)
     savePriceList(first, path);
 
     MainState state(Facilities{}, QLatin1Char(','), folder);
-    state.sheetEnter(Page::Mon);
-    state.boxChange(Cat::Mon, 5);
+    state.enterPage(Page::Mon);
+    state.chooseItem(Cat::Mon, 5);
     ShopWatcher watcher(folder, 0);
     for (Cat c : allCategories())
         for (const QString& file : category(c).files)

@@ -61,10 +61,10 @@ int main(int argc, char** argv)
         }
 
     MainState state(Facilities{}, QLatin1Char(','), folder);
-    state.procGroupClick(0);
+    state.choosePlatform(ProcessorPlatform::Intel);
     for (Cat c : OrderCategories) {
-        state.sheetEnter(category(c).page);
-        state.boxChange(c, Record);
+        state.enterPage(category(c).page);
+        state.chooseItem(c, Record);
     }
 
     // Interleaved, so that the disk's moods fall on all three alike.

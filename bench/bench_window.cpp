@@ -5,8 +5,8 @@
 // size; then start-up to the first shown window. Run by hand from an optimised build.
 #include "application.h"
 #include "benchcommon.h"
-#include "mainform.h"
 #include "mainstate.h"
+#include "mainwindow.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -77,7 +77,7 @@ struct Program {
         window().findChild<QRadioButton*>(QStringLiteral("ChoiseGroupItem0"))->click();
         QApplication::processEvents();
     }
-    TFormMain& window() const { return app->mainWindow(); }
+    MainWindow& window() const { return app->mainWindow(); }
     void show(QWidget* sheet) const
     {
         window().pageControl()->setCurrentWidget(sheet);
@@ -86,7 +86,7 @@ struct Program {
     // The software page entered afresh: its lists are read again and the page is drawn.
     void reloadSoftware() const
     {
-        app->state().zero();
+        app->state().resetChoices();
         window().pageControl()->setCurrentWidget(window().generalSheet());
         window().pageControl()->setCurrentWidget(window().sheet(Page::Dop));
         QApplication::processEvents();

@@ -2,23 +2,23 @@
 // item chosen in every list, the dialogs, and the owner's windows, into PNG files for a look at the
 // layout:
 //   korvanta_screenshots <sample shop folder> <output folder>
-#include "aboutunit.h"
-#include "addunit.h"
+#include "aboutdialog.h"
 #include "application.h"
-#include "clienunit.h"
+#include "clientsdialog.h"
 #include "controlnames.h"
 #include "conversions.h"
 #include "csv.h"
+#include "extrasdialog.h"
 #include "helpviewer.h"
 #include "journalmaker.h"
-#include "mainform.h"
 #include "mainstate.h"
+#include "mainwindow.h"
 #include "ownerwindow.h"
 #include "pricelistwindows.h"
 #include "reports.h"
 #include "reportswindow.h"
-#include "resunit.h"
 #include "stockdialogs.h"
+#include "summarydialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,7 +62,7 @@ int main(int argc, char** argv)
     options.directory = shop.path();
     options.settingsDirectory = settings.path();
     Application program(options);
-    TFormMain& main = program.mainWindow();
+    MainWindow& main = program.mainWindow();
     main.show();
     save(&main, out.filePath(QStringLiteral("00-general.png")));
 
@@ -101,25 +101,25 @@ int main(int argc, char** argv)
         }
     }
     QTimer::singleShot(0, [&] {
-        save(&program.resForm(), out.filePath(QStringLiteral("20-resform.png")));
-        program.resForm().close();
+        save(&program.summaryDialog(), out.filePath(QStringLiteral("20-summary.png")));
+        program.summaryDialog().close();
     });
-    program.resForm().exec();
+    program.summaryDialog().exec();
     QTimer::singleShot(0, [&] {
-        save(&program.clienBox(), out.filePath(QStringLiteral("21-clienbox.png")));
-        program.clienBox().close();
+        save(&program.clientsDialog(), out.filePath(QStringLiteral("21-clients.png")));
+        program.clientsDialog().close();
     });
-    program.clienBox().exec();
+    program.clientsDialog().exec();
     QTimer::singleShot(0, [&] {
-        save(&program.aboutBox(), out.filePath(QStringLiteral("22-aboutbox.png")));
-        program.aboutBox().close();
+        save(&program.aboutDialog(), out.filePath(QStringLiteral("22-about.png")));
+        program.aboutDialog().close();
     });
-    program.aboutBox().exec();
+    program.aboutDialog().exec();
     QTimer::singleShot(0, [&] {
-        save(&program.addBox(), out.filePath(QStringLiteral("23-addbox.png")));
-        program.addBox().close();
+        save(&program.extrasDialog(), out.filePath(QStringLiteral("23-extras.png")));
+        program.extrasDialog().close();
     });
-    program.addBox().exec();
+    program.extrasDialog().exec();
     if (QtHelp* help = program.qtHelp()) {
         help->showTopic(4);
         QApplication::processEvents();

@@ -1,18 +1,18 @@
 #include "application.h"
 
-#include "aboutunit.h"
-#include "addunit.h"
-#include "clienunit.h"
+#include "aboutdialog.h"
+#include "clientsdialog.h"
 #include "contexthelp.h"
 #include "conversions.h"
+#include "extrasdialog.h"
 #include "filelock.h"
 #include "helpviewer.h"
-#include "mainform.h"
 #include "mainstate.h"
+#include "mainwindow.h"
 #include "qtprinter.h"
-#include "resunit.h"
 #include "settingsstore.h"
 #include "shopwatcher.h"
+#include "summarydialog.h"
 
 #include <QGuiApplication>
 
@@ -42,26 +42,26 @@ Application::Application(const Options& options)
     m_state = std::make_unique<MainState>(m_facilities, decimal, options.directory);
 
     // Start-up order: the main window, then the About box, the summary, the client base, the extras.
-    m_main = std::make_unique<TFormMain>(*m_state, m_facilities, *m_store);
+    m_main = std::make_unique<MainWindow>(*m_state, m_facilities, *m_store);
     m_qtMessageBox.setParent(m_main.get());
     m_qtErrorReport.setParent(m_main.get());
     if (m_qtHelp)
         m_qtHelp->setOwner(m_main.get());
-    m_about = new TAboutBox(m_facilities, m_main.get());
-    m_res = new TResForm(*m_state, m_facilities, m_main.get());
+    m_about = new AboutDialog(m_facilities, m_main.get());
+    m_summary = new SummaryDialog(*m_state, m_facilities, m_main.get());
     if (m_qtPrinter)
-        m_res->preparePrinter(*m_qtPrinter);
-    m_clients = new TClienBox(m_facilities, m_main.get(), options.directory);
-    m_add = new TAddBox(*m_state, m_facilities, m_main.get());
-    m_main->setDialogs(m_about, m_res, m_clients, m_add);
-    QObject::connect(m_clients, &TClienBox::customerChosen, m_main.get(), &TFormMain::setCustomer);
+        m_summary->preparePrinter(*m_qtPrinter);
+    m_clients = new ClientsDialog(m_facilities, m_main.get(), options.directory);
+    m_add = new ExtrasDialog(*m_state, m_facilities, m_main.get());
+    m_main->setDialogs(m_about, m_summary, m_clients, m_add);
+    QObject::connect(m_clients, &ClientsDialog::customerChosen, m_main.get(), &MainWindow::setCustomer);
 
     // The price lists others change: the pages and the order follow them.
     m_watcher = new ShopWatcher(options.directory, 1000, m_main.get());
     for (Cat c : allCategories())
         for (const QString& file : category(c).files)
             m_watcher->follow(file);
-    QObject::connect(m_watcher, &ShopWatcher::changed, m_main.get(), &TFormMain::ShopChanged);
+    QObject::connect(m_watcher, &ShopWatcher::changed, m_main.get(), &MainWindow::followShop);
 
     // Waiting for another copy's lock of a shared file shows the busy cursor.
     FileLock::setWaitObserver([](bool waiting) {
@@ -73,7 +73,7 @@ Application::Application(const Options& options)
     });
 
     for (QWidget* window :
-         {static_cast<QWidget*>(m_main.get()), static_cast<QWidget*>(m_about), static_cast<QWidget*>(m_res),
+         {static_cast<QWidget*>(m_main.get()), static_cast<QWidget*>(m_about), static_cast<QWidget*>(m_summary),
           static_cast<QWidget*>(m_clients), static_cast<QWidget*>(m_add)})
         installContextHelp(window, m_facilities.help);
 }

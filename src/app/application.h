@@ -10,11 +10,11 @@ namespace korvanta {
 
 class MainState;
 class SettingsStore;
-class TFormMain;
-class TAboutBox;
-class TResForm;
-class TClienBox;
-class TAddBox;
+class MainWindow;
+class AboutDialog;
+class SummaryDialog;
+class ClientsDialog;
+class ExtrasDialog;
 class QtPrinter;
 class QtHelp;
 class ShopWatcher;
@@ -33,11 +33,11 @@ public:
     explicit Application(const Options& options);
     ~Application();
 
-    TFormMain& mainWindow() const { return *m_main; }
-    TAboutBox& aboutBox() const { return *m_about; }
-    TResForm& resForm() const { return *m_res; }
-    TClienBox& clienBox() const { return *m_clients; }
-    TAddBox& addBox() const { return *m_add; }
+    MainWindow& mainWindow() const { return *m_main; }
+    AboutDialog& aboutDialog() const { return *m_about; }
+    SummaryDialog& summaryDialog() const { return *m_summary; }
+    ClientsDialog& clientsDialog() const { return *m_clients; }
+    ExtrasDialog& extrasDialog() const { return *m_add; }
     MainState& state() const { return *m_state; }
     const Facilities& facilities() const { return m_facilities; }
     // The program's own help window; null when the options brought a help of their own.
@@ -53,11 +53,11 @@ private:
     Facilities m_facilities;
     std::unique_ptr<SettingsStore> m_store;
     std::unique_ptr<MainState> m_state;
-    std::unique_ptr<TFormMain> m_main;
-    TAboutBox* m_about = nullptr;
-    TResForm* m_res = nullptr;
-    TClienBox* m_clients = nullptr;
-    TAddBox* m_add = nullptr;
+    std::unique_ptr<MainWindow> m_main;
+    AboutDialog* m_about = nullptr;
+    SummaryDialog* m_summary = nullptr;
+    ClientsDialog* m_clients = nullptr;
+    ExtrasDialog* m_add = nullptr;
     ShopWatcher* m_watcher = nullptr;
 };
 

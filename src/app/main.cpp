@@ -1,5 +1,5 @@
 #include "application.h"
-#include "mainform.h"
+#include "mainwindow.h"
 #include "shopstart.h"
 
 #include <QApplication>

@@ -73,7 +73,7 @@ int Catalogue::chosenList(Cat c) const
 {
     if (category(c).variant != Variant::Platform)
         return 0;
-    return procGroup == 0 || procGroup == 1 ? procGroup : -1;
+    return platform == ProcessorPlatform::Intel || platform == ProcessorPlatform::Amd ? int(platform) : -1;
 }
 
 const PriceList* Catalogue::records(Cat c) const

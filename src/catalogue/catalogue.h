@@ -16,8 +16,7 @@ public:
     // Files are read from `directory`; an empty one is the working directory.
     explicit Catalogue(QString directory = QString());
 
-    // ProcGroup: -1 none, 0 Intel, 1 AMD.
-    int procGroup = -1;
+    ProcessorPlatform platform = ProcessorPlatform::None;
 
     // Reads file `list` of the category (0, or 1 for the AMD file) into memory; a file that
     // cannot be read throws its Error and leaves that list as it was.

@@ -56,10 +56,14 @@ inline int idx(Page p)
 // How choosing an item of the category works.
 enum class Variant { Plain, Platform, Quantity };
 
+// The processor platform that picks the list of a Platform category. Intel and Amd are the
+// positions of their files in the category's file list.
+enum class ProcessorPlatform { None = -1, Intel = 0, Amd = 1 };
+
 struct CategoryInfo {
     Cat cat;
     QString key;       // the category's short name: "Proc"
-    QStringList files; // one file, or Intel and AMD files for Proc and Mat
+    QStringList files; // one file, or Intel and AMD files for Proc and Mat (see ProcessorPlatform)
     Page page;
     QString title; // the category's name: "Процессоры"
     Variant variant;

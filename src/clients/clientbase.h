@@ -50,13 +50,13 @@ public:
     // The line buffer `ClBox`.
     const TextLines& lineBuffer() const { return m_buffer; }
 
-    // FormShow: empties the buffer, enables both buttons, writes the titles, reads the file and fills
+    // Empties the buffer, enables both buttons, writes the titles, reads the file and fills
     // round(lines / 4) customer rows (a half rounds to even), overwriting every cell of each; a row
     // reaching past the end of the file shows the missing fields empty. A file that cannot be read
     // throws Error("Cannot open file ...") and leaves the rows as they were.
     void load();
 
-    // SaveBtnClick: the rows in their current order, four lines each (empty rows as four empty
+    // The rows in their current order, four lines each (empty rows as four empty
     // lines), replace the file at once, under the file's lock. When another copy has saved the file
     // since this grid read it, its changes are merged in first (see mergeRows) and true is
     // returned: the grid then holds what the file now holds. A text the file cannot hold throws an
@@ -85,11 +85,11 @@ public:
     // Asked when another copy saved the file while the window is open.
     static QString savedElsewhereQuestion();
 
-    // AddBtnClick: one empty row at the end.
+    // One empty row at the end.
     void addRow();
-    // DelBtnClick: removes the last row, whichever is current; the title row stays.
+    // Removes the last row, whichever is current; the title row stays.
     void deleteRow();
-    // ChooseBtnClick: the full name in the current row, edited or not; nothing without a customer row.
+    // The full name in the current row, edited or not; nothing without a customer row.
     std::optional<QString> choose() const;
 
     // Where a cell text cannot go into the file as it stands: the position of the first character

@@ -21,10 +21,10 @@ CategoryPages::CategoryPages()
     for (Page p : allPages())
         pageView(p).picture = pageLook(p).picture;
     const QStringList counts = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")};
-    numBox.setItems(counts);
-    num1Box.setItems(counts);
-    numBox.choose(0);
-    num1Box.choose(0);
+    memoryCounts.setItems(counts);
+    fanCounts.setItems(counts);
+    memoryCounts.choose(0);
+    fanCounts.choose(0);
 }
 
 void CategoryPages::fill(Cat c, const PriceList& list)

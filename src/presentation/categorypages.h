@@ -33,8 +33,8 @@ public:
     const PageView& pageView(Page p) const { return m_pages[size_t(idx(p))]; }
 
     // The quantity lists of the memory page, items "1" to "4".
-    ChoiceList numBox;
-    ChoiceList num1Box;
+    ChoiceList memoryCounts;
+    ChoiceList fanCounts;
 
     // The entry of a page: reads its price lists into `catalogue` and fills its choice lists,
     // unless the page is loaded already. A file that cannot be read ends the load there with its

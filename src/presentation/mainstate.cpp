@@ -27,7 +27,7 @@ MainState::MainState(const Facilities& facilities, QChar decimal, QString direct
     m_warningFrom.fill(-1);
 }
 
-void MainState::formCreate(SettingsStore& store, int day, int month, int year, quint32 seed)
+void MainState::start(SettingsStore& store, int day, int month, int year, quint32 seed)
 {
     m_random.seed(seed);
     for (Page p : allPages())
@@ -42,22 +42,22 @@ void MainState::formCreate(SettingsStore& store, int day, int month, int year, q
     // Showing the values runs the handlers as the user's input would.
     m_starting = true;
     const PricingSettings loaded = order.settings;
-    kursEditChange(formatPlain(loaded.curs, order.decimal()));
-    ndsEditChange(formatPlain(loaded.nds, order.decimal()));
-    rubBoxClick(loaded.rub);
-    ndsBoxClick(loaded.ndse);
-    valEditChange(loaded.val);
+    setExchangeRateText(formatPlain(loaded.exchangeRate, order.decimal()));
+    setVatPercentText(formatPlain(loaded.vatPercent, order.decimal()));
+    setPricesInLocalCurrency(loaded.inLocalCurrency);
+    setVatCharged(loaded.vatCharged);
+    setCurrencyName(loaded.currencyName);
     m_starting = false;
 }
 
-void MainState::addBoxCreate()
+void MainState::showMarkup()
 {
     m_starting = true;
-    addEditChange(formatPlain(order.settings.add, order.decimal()));
+    setMarkupPercentText(formatPlain(order.settings.markupPercent, order.decimal()));
     m_starting = false;
 }
 
-void MainState::formClose(SettingsStore& store)
+void MainState::saveSettings(SettingsStore& store)
 {
     // A value that could not be read at start is left as stored unless the user set it since.
     SettingFlags write{};
@@ -73,13 +73,13 @@ void MainState::touch(int field)
         m_touched[size_t(field)] = true;
 }
 
-void MainState::sheetEnter(Page p)
+void MainState::enterPage(Page p)
 {
     if (p == Page::RAM && !pages.pageView(p).loaded) {
-        order.computer.RAMCount = 1;
-        order.computer.Fun1Count = 1;
-        pages.numBox.choose(0);
-        pages.num1Box.choose(0);
+        order.computer.memoryCount = 1;
+        order.computer.fanCount = 1;
+        pages.memoryCounts.choose(0);
+        pages.fanCounts.choose(0);
     }
     if (pages.pageView(p).loaded) {
         // A page read before shows its lists as they are now.
@@ -189,13 +189,12 @@ void MainState::checkOrderBeforePrint(const QStringList& lines)
     throw OrderChangedError(message);
 }
 
-void MainState::procGroupClick(int index)
+void MainState::choosePlatform(ProcessorPlatform platform)
 {
     // Bound to a change of the chosen platform: a click on the one already chosen changes nothing.
-    const int group = (index == 0 || index == 1) ? index : -1;
-    if (group == catalogue.procGroup)
+    if (platform == catalogue.platform)
         return;
-    catalogue.procGroup = group;
+    catalogue.platform = platform;
     pages.relistPlatform(catalogue);
     order.computer[Cat::Proc].item.clear();
     order.computer[Cat::Mat].item.clear();
@@ -206,7 +205,7 @@ QString MainState::unitSuffix() const
     return korvanta::unitSuffix(order.settings);
 }
 
-void MainState::boxChange(Cat c, int index)
+void MainState::chooseItem(Cat c, int index)
 {
     ChoiceList& box = pages.view(c).box;
     const int previousIndex = box.index;
@@ -248,11 +247,11 @@ void MainState::showChoice(Cat c, int i)
         const PriceRecord record(*list, i);
         const QString description = record.description();
         SelectionPair pair{v.box.items.at(i), QString(), i, v.box.items.at(i)};
-        if (!order.settings.rub)
+        if (!order.settings.inLocalCurrency)
             pair.price = record.price();
         else if (pair.item != NoneEntry)
-            pair.price =
-                formatMoney(textToFloat(record.price(), order.decimal()) * order.settings.curs, order.decimal());
+            pair.price = formatMoney(textToFloat(record.price(), order.decimal()) * order.settings.exchangeRate,
+                                     order.decimal());
         const bool outOfStock = pair.item != NoneEntry && textToInt(record.stock()) <= 0;
 
         v.itemLabel = description;
@@ -274,7 +273,7 @@ void MainState::forgetChoice(Cat c)
 
 quint16 MainState::countOf(Cat c) const
 {
-    return c == Cat::RAM ? order.computer.RAMCount : order.computer.Fun1Count;
+    return c == Cat::RAM ? order.computer.memoryCount : order.computer.fanCount;
 }
 
 void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
@@ -297,8 +296,8 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
         pair.item = v.box.items.at(position) + QStringLiteral(" - ") + intToText(n) + QStringLiteral("шт.");
     if (pair.item != NoneEntry) {
         double amount = textToFloat(record.price(), order.decimal()) * n;
-        if (order.settings.rub)
-            amount *= order.settings.curs;
+        if (order.settings.inLocalCurrency)
+            amount *= order.settings.exchangeRate;
         pair.price = formatMoney(amount, order.decimal());
     }
     const bool shortOfStock = pair.item != NoneEntry && textToInt(record.stock()) < n;
@@ -314,13 +313,13 @@ void MainState::chooseQuantity(Cat c, int position, bool fullChoice)
 
 void MainState::quantityChange(Cat c, int index)
 {
-    ChoiceList& quantity = c == Cat::RAM ? pages.numBox : pages.num1Box;
+    ChoiceList& quantity = c == Cat::RAM ? pages.memoryCounts : pages.fanCounts;
     const int previousIndex = quantity.index;
     const QString previousText = quantity.editText;
     quantity.choose(index);
     if (quantity.index < 0)
         return; // a typed quantity counts by the entry's position only
-    quint16& count = c == Cat::RAM ? order.computer.RAMCount : order.computer.Fun1Count;
+    quint16& count = c == Cat::RAM ? order.computer.memoryCount : order.computer.fanCount;
     const quint16 previousCount = count;
     count = quint16(quantity.index + 1);
     const int position = pages.view(c).box.index;
@@ -362,7 +361,7 @@ ShipmentFollowUp MainState::shipmentFollowUp()
     };
     f.choiceDropped = [this](Cat c) {
         pages.relist(c, catalogue);
-        boxChange(c, -1);
+        chooseItem(c, -1);
         pages.view(c).box.editText = category(c).title;
         stockChanged(c);
     };
@@ -377,8 +376,8 @@ void printAndShip(MainState& state, const QStringList& lines, Printer* printer, 
     printAndShip(state.order, state.catalogue, lines, printer, messageBox, recorder, followUp);
 }
 
-void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
-                   const ShipmentRecorder& recorder)
+void printSummary(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder)
 {
     appendStatusLines(lines);
     printAndShip(state, lines, printer, messageBox, recorder);
@@ -389,12 +388,12 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder)
     shipOrder(state.order, state.catalogue, recorder, state.shipmentFollowUp());
 }
 
-void MainState::numBoxChange(int index)
+void MainState::chooseMemoryCount(int index)
 {
     quantityChange(Cat::RAM, index);
 }
 
-void MainState::num1BoxChange(int index)
+void MainState::chooseFanCount(int index)
 {
     quantityChange(Cat::Fun1, index);
 }
@@ -410,54 +409,54 @@ bool MainState::parseNumber(const QString& text, double& field)
     return false;
 }
 
-void MainState::rubBoxClick(bool checked)
+void MainState::setPricesInLocalCurrency(bool checked)
 {
-    general.rubBox = checked;
-    zero();
-    general.kursEdit.enabled = checked;
-    general.valEdit.enabled = checked;
-    order.settings.rub = checked;
-    touch(int(SettingField::Rub));
+    general.pricesInLocalCurrency = checked;
+    resetChoices();
+    general.exchangeRate.enabled = checked;
+    general.currencyName.enabled = checked;
+    order.settings.inLocalCurrency = checked;
+    touch(int(SettingField::InLocalCurrency));
 }
 
-void MainState::kursEditChange(const QString& text)
+void MainState::setExchangeRateText(const QString& text)
 {
-    general.kursEdit.text = text;
-    if (parseNumber(text, order.settings.curs))
-        touch(int(SettingField::Curs));
-    zero();
+    general.exchangeRate.text = text;
+    if (parseNumber(text, order.settings.exchangeRate))
+        touch(int(SettingField::ExchangeRate));
+    resetChoices();
 }
 
-void MainState::valEditChange(const QString& text)
+void MainState::setCurrencyName(const QString& text)
 {
-    general.valEdit.text = text;
-    order.settings.val = text;
-    touch(int(SettingField::Val));
+    general.currencyName.text = text;
+    order.settings.currencyName = text;
+    touch(int(SettingField::CurrencyName));
 }
 
-void MainState::ndsBoxClick(bool checked)
+void MainState::setVatCharged(bool checked)
 {
-    general.ndsBox = checked;
-    general.ndsEdit.enabled = checked;
-    order.settings.ndse = checked;
-    touch(int(SettingField::Ndse));
+    general.vatCharged = checked;
+    general.vatPercent.enabled = checked;
+    order.settings.vatCharged = checked;
+    touch(int(SettingField::VatCharged));
 }
 
-void MainState::ndsEditChange(const QString& text)
+void MainState::setVatPercentText(const QString& text)
 {
-    general.ndsEdit.text = text;
-    if (parseNumber(text, order.settings.nds))
-        touch(int(SettingField::Nds));
+    general.vatPercent.text = text;
+    if (parseNumber(text, order.settings.vatPercent))
+        touch(int(SettingField::VatPercent));
 }
 
-void MainState::addEditChange(const QString& text)
+void MainState::setMarkupPercentText(const QString& text)
 {
-    addEdit = text;
-    if (parseNumber(text, order.settings.add))
-        touch(int(SettingField::Add));
+    markupText = text;
+    if (parseNumber(text, order.settings.markupPercent))
+        touch(int(SettingField::MarkupPercent));
 }
 
-void MainState::zero()
+void MainState::resetChoices()
 {
     for (SelectionPair& pair : order.computer.pairs)
         pair.item.clear();
@@ -467,12 +466,12 @@ void MainState::zero()
     m_warningFrom.fill(-1);
 }
 
-void MainState::choiseGroupClick(int index)
+void MainState::chooseSelectionMode(int index)
 {
-    if (index == general.choiseGroup || index < 0 || index > 1)
+    if (index == general.selectionMode || index < 0 || index > 1)
         return;
-    general.choiseGroup = index;
-    zero();
+    general.selectionMode = index;
+    resetChoices();
     const bool baseModels = index == 0;
     for (Page p : {Page::Base, Page::Nout})
         pages.pageView(p).tabVisible = baseModels;
@@ -482,27 +481,17 @@ void MainState::choiseGroupClick(int index)
         pages.pageView(p).tabVisible = true;
 }
 
-void MainState::evaluateResBtn()
+void MainState::updateSummaryButton()
 {
-    general.resBtnEnabled = pages.anyPageLoaded();
+    general.summaryEnabled = pages.anyPageLoaded();
 }
 
-void MainState::generalSheetEnter()
-{
-    evaluateResBtn();
-}
-
-void MainState::generalSheetMouseMove()
-{
-    evaluateResBtn();
-}
-
-void MainState::generalSheetShow()
+void MainState::pickBadge()
 {
     general.badge = int(m_random.bounded(6u));
 }
 
-void MainState::logBtnClick()
+void MainState::openJournal()
 {
     if (m_facilities.shell)
         m_facilities.shell->open(JournalFile);

@@ -23,14 +23,14 @@ struct EditState {
 
 // The General page's controls as the behaviour sees them.
 struct GeneralPage {
-    int choiseGroup = -1; // -1 none, 0 "Базовые модели", 1 "Все комплектующие"
-    bool resBtnEnabled = false;
-    bool rubBox = false;
-    EditState kursEdit{QString(), false};
-    EditState valEdit{QString(), false};
-    bool ndsBox = false;
-    EditState ndsEdit{QString(), false};
-    int kindGroup = 0; // disabled, first item
+    int selectionMode = -1; // -1 none, 0 "Базовые модели", 1 "Все комплектующие"
+    bool summaryEnabled = false;
+    bool pricesInLocalCurrency = false;
+    EditState exchangeRate{QString(), false};
+    EditState currencyName{QString(), false};
+    bool vatCharged = false;
+    EditState vatPercent{QString(), false};
+    int saleKind = 0;  // the kind of sale (KindGroup): shown disabled, first item
     int badge = 0;     // which of Icon1..Icon6 (0..5) the Icon shows
 };
 
@@ -48,8 +48,8 @@ public:
 };
 
 // The main window's state and behaviour without a screen: the order it builds, the price lists,
-// what the pages and the General page show. Handlers carry the window's names and throw Error for
-// failures that the window reports with the default error report.
+// what the pages and the General page show. Handlers are named after what they do and throw Error
+// for failures that the window reports with the default error report.
 class MainState {
 public:
     // `decimal` is the regional decimal separator; files are read from `directory` (empty: the
@@ -60,30 +60,32 @@ public:
     Catalogue catalogue;
     CategoryPages pages;
     GeneralPage general;
-    QString addEdit; // the extras dialog's markup field
+    QString markupText; // the extras dialog's markup field
 
     const Facilities& facilities() const { return m_facilities; }
 
-    // Creation: seeds the random generator, hides the category tabs, takes the order date, loads
-    // the settings (writing defaults) and shows them. `day`, `month` and `year` are the system date.
-    void formCreate(SettingsStore& store, int day, int month, int year, quint32 seed);
-    // Creation of the extras dialog: shows the markup.
-    void addBoxCreate();
-    // Closing: writes the settings back.
-    void formClose(SettingsStore& store);
+    // The main window's creation: seeds the random generator, hides the category tabs, takes the
+    // order date, loads the settings (writing defaults) and shows them. `day`, `month` and `year`
+    // are the system date.
+    void start(SettingsStore& store, int day, int month, int year, quint32 seed);
+    // The extras dialog's creation: shows the markup.
+    void showMarkup();
+    // The main window's closing: writes the settings back.
+    void saveSettings(SettingsStore& store);
 
-    // Page entry (BaseSheetEnter, ProcSheetEnter, ...).
-    void sheetEnter(Page p);
-    // ProcGroupClick: the platform `index` was clicked; the one already chosen changes nothing.
-    void procGroupClick(int index);
+    // A category page's tab became the current one.
+    void enterPage(Page p);
+    // The Intel/AMD group (ProcGroup) was clicked; the platform already chosen changes nothing.
+    void choosePlatform(ProcessorPlatform platform);
 
-    // ProcBoxChange and its sisters: the choice list of `c` moved to `index` (-1: typed text that
+    // A category's choice list (ProcBox and its sisters) moved to `index` (-1: typed text that
     // matches no entry). A record line that cannot be read throws and leaves the previous choice
     // whole: the pair, the labels, the warning, the picture and the list's position.
-    void boxChange(Cat c, int index);
-    // The quantity lists; a failure leaves the count, the list and the memory line as they were.
-    void numBoxChange(int index);
-    void num1BoxChange(int index);
+    void chooseItem(Cat c, int index);
+    // The quantity lists (NumBox, Num1Box); a failure leaves the count, the list and the line as
+    // they were.
+    void chooseMemoryCount(int index);
+    void chooseFanCount(int index);
     // A shipment replaced the price list of `c` in memory: the page's out-of-stock warning, when
     // the choice of `c` set it last, follows the chosen record's count now.
     void stockChanged(Cat c);
@@ -104,19 +106,27 @@ public:
     // OrderChangedError telling what changed, the order holding the lists as they are.
     void checkOrderBeforePrint(const QStringList& lines);
 
-    void rubBoxClick(bool checked);
-    void kursEditChange(const QString& text);
-    void valEditChange(const QString& text);
-    void ndsBoxClick(bool checked);
-    void ndsEditChange(const QString& text);
-    void addEditChange(const QString& text);
-    void zero();
+    // The General page's pricing controls (RubBox, KursEdit, ValEdit, NDSBox, NDSEdit) and the
+    // extras dialog's AddEdit. Switching the local currency on or off, or a new exchange rate,
+    // drops every choice: the prices shown were converted with the old settings.
+    void setPricesInLocalCurrency(bool checked);
+    void setExchangeRateText(const QString& text);
+    void setCurrencyName(const QString& text);
+    void setVatCharged(bool checked);
+    void setVatPercentText(const QString& text);
+    void setMarkupPercentText(const QString& text);
+    // Clears every choice and every page's loaded flag and warning.
+    void resetChoices();
 
-    void choiseGroupClick(int index);
-    void generalSheetEnter();
-    void generalSheetMouseMove();
-    void generalSheetShow();
-    void logBtnClick();
+    // The ChoiseGroup radio buttons: 0 base models, 1 all parts; shows the pages of that way.
+    void chooseSelectionMode(int index);
+    // On entering the General page and on mouse moves over it: the summary button is enabled once
+    // a page was loaded.
+    void updateSummaryButton();
+    // On showing the General page: picks one of the six badges at random.
+    void pickBadge();
+    // LogBtn: opens the journal file with the desktop's program.
+    void openJournal();
 
     // " у.е." or a blank and the currency name.
     QString unitSuffix() const;
@@ -130,7 +140,6 @@ private:
     void forgetChoice(Cat c);
     quint16 countOf(Cat c) const;
     bool parseNumber(const QString& text, double& field);
-    void evaluateResBtn();
     void touch(int field);
 
     Facilities m_facilities;
@@ -148,8 +157,8 @@ void shipOrder(MainState& state, const ShipmentRecorder& recorder = {});
 // instead, and the window stays open.
 void printAndShip(MainState& state, const QStringList& lines, Printer* printer, MessageBox* messageBox,
                   const ShipmentRecorder& recorder = {});
-// PrintBtnClick as a whole: appends the status lines to `lines`, then prints and ships.
-void printBtnClick(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
-                   const ShipmentRecorder& recorder = {});
+// The summary window's Print button as a whole: appends the status lines to `lines`, then prints and ships.
+void printSummary(MainState& state, QStringList& lines, Printer* printer, MessageBox* messageBox,
+                  const ShipmentRecorder& recorder = {});
 
 } // namespace korvanta

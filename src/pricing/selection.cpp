@@ -9,7 +9,7 @@ bool isChosenItem(const QString& item)
 
 QString unitSuffix(const PricingSettings& settings)
 {
-    return settings.rub ? QStringLiteral(" ") + settings.val : QStringLiteral(" у.е.");
+    return settings.inLocalCurrency ? QStringLiteral(" ") + settings.currencyName : QStringLiteral(" у.е.");
 }
 
 } // namespace korvanta

@@ -22,8 +22,8 @@ bool isChosenItem(const QString& item);
 // The selection state: one pair per category, keyed by the category, and the two quantities.
 struct Computer {
     std::array<SelectionPair, CategoryCount> pairs;
-    quint16 RAMCount = 0;
-    quint16 Fun1Count = 0;
+    quint16 memoryCount = 0; // memory modules
+    quint16 fanCount = 0;    // case fans
 
     SelectionPair& operator[](Cat c) { return pairs[size_t(idx(c))]; }
     const SelectionPair& operator[](Cat c) const { return pairs[size_t(idx(c))]; }
@@ -31,12 +31,12 @@ struct Computer {
 };
 
 struct PricingSettings {
-    double curs = 0;   // local currency units for 1 у.е.
-    bool rub = false;  // prices in the local currency
-    QString val;       // the currency's name
-    bool ndse = false; // VAT is charged
-    double nds = 0;    // VAT percent
-    double add = 0;    // markup percent
+    double exchangeRate = 0;      // local currency units for 1 у.е.
+    bool inLocalCurrency = false; // prices in the local currency
+    QString currencyName;
+    bool vatCharged = false;
+    double vatPercent = 0;
+    double markupPercent = 0;
 };
 
 // The unit every price and amount is shown in: a blank and the currency's name, or " у.е.".

@@ -11,10 +11,10 @@ const QString SettingsErrorMessage =
 
 namespace {
 
-constexpr double DefaultCurs = 29.7;
-constexpr double DefaultNds = 20;
-constexpr double DefaultAdd = 0;
-const QString DefaultVal = QStringLiteral("руб.");
+constexpr double DefaultExchangeRate = 29.7;
+constexpr double DefaultVatPercent = 20;
+constexpr double DefaultMarkupPercent = 0;
+const QString DefaultCurrencyName = QStringLiteral("руб.");
 
 struct FieldAccess {
     SettingField field;
@@ -27,18 +27,29 @@ struct FieldAccess {
 
 // In load order.
 const FieldAccess Fields[] = {
-    {SettingField::Curs, "curs", [](const StoredValue& v, PricingSettings& s) { s.curs = readDouble(v); },
-     [](PricingSettings& s) { s.curs = DefaultCurs; }, [](const PricingSettings& s) { return binaryDouble(s.curs); }},
-    {SettingField::Rub, "rub", [](const StoredValue& v, PricingSettings& s) { s.rub = readDWord(v) != 0; },
-     [](PricingSettings& s) { s.rub = false; }, [](const PricingSettings& s) { return dword(s.rub ? 1 : 0); }},
-    {SettingField::Val, "val", [](const StoredValue& v, PricingSettings& s) { s.val = readString(v); },
-     [](PricingSettings& s) { s.val = DefaultVal; }, [](const PricingSettings& s) { return string1251(s.val); }},
-    {SettingField::Ndse, "ndse", [](const StoredValue& v, PricingSettings& s) { s.ndse = readDWord(v) != 0; },
-     [](PricingSettings& s) { s.ndse = false; }, [](const PricingSettings& s) { return dword(s.ndse ? 1 : 0); }},
-    {SettingField::Nds, "nds", [](const StoredValue& v, PricingSettings& s) { s.nds = readDouble(v); },
-     [](PricingSettings& s) { s.nds = DefaultNds; }, [](const PricingSettings& s) { return binaryDouble(s.nds); }},
-    {SettingField::Add, "add", [](const StoredValue& v, PricingSettings& s) { s.add = readDouble(v); },
-     [](PricingSettings& s) { s.add = DefaultAdd; }, [](const PricingSettings& s) { return binaryDouble(s.add); }},
+    {SettingField::ExchangeRate, "curs",
+     [](const StoredValue& v, PricingSettings& s) { s.exchangeRate = readDouble(v); },
+     [](PricingSettings& s) { s.exchangeRate = DefaultExchangeRate; },
+     [](const PricingSettings& s) { return binaryDouble(s.exchangeRate); }},
+    {SettingField::InLocalCurrency, "rub",
+     [](const StoredValue& v, PricingSettings& s) { s.inLocalCurrency = readDWord(v) != 0; },
+     [](PricingSettings& s) { s.inLocalCurrency = false; },
+     [](const PricingSettings& s) { return dword(s.inLocalCurrency ? 1 : 0); }},
+    {SettingField::CurrencyName, "val",
+     [](const StoredValue& v, PricingSettings& s) { s.currencyName = readString(v); },
+     [](PricingSettings& s) { s.currencyName = DefaultCurrencyName; },
+     [](const PricingSettings& s) { return string1251(s.currencyName); }},
+    {SettingField::VatCharged, "ndse",
+     [](const StoredValue& v, PricingSettings& s) { s.vatCharged = readDWord(v) != 0; },
+     [](PricingSettings& s) { s.vatCharged = false; },
+     [](const PricingSettings& s) { return dword(s.vatCharged ? 1 : 0); }},
+    {SettingField::VatPercent, "nds", [](const StoredValue& v, PricingSettings& s) { s.vatPercent = readDouble(v); },
+     [](PricingSettings& s) { s.vatPercent = DefaultVatPercent; },
+     [](const PricingSettings& s) { return binaryDouble(s.vatPercent); }},
+    {SettingField::MarkupPercent, "add",
+     [](const StoredValue& v, PricingSettings& s) { s.markupPercent = readDouble(v); },
+     [](PricingSettings& s) { s.markupPercent = DefaultMarkupPercent; },
+     [](const PricingSettings& s) { return binaryDouble(s.markupPercent); }},
 };
 
 const FieldAccess& access(SettingField field)
@@ -108,8 +119,9 @@ bool savePricingSettings(SettingsStore& store, const PricingSettings& settings, 
 
     bool ok = true;
     try {
-        for (SettingField field : {SettingField::Curs, SettingField::Nds, SettingField::Add, SettingField::Rub,
-                                   SettingField::Ndse, SettingField::Val}) {
+        for (SettingField field :
+             {SettingField::ExchangeRate, SettingField::VatPercent, SettingField::MarkupPercent,
+              SettingField::InLocalCurrency, SettingField::VatCharged, SettingField::CurrencyName}) {
             if (!write[size_t(field)])
                 continue;
             const FieldAccess& f = access(field);

@@ -11,8 +11,8 @@ class SettingsStore;
 extern const QString SettingsKeyPath;     // "software\microsoft\windows\korvanta"
 extern const QString SettingsErrorMessage; // "Ошибка записи в реестр! ..."
 
-// The six values in their load order: curs, rub, val, ndse, nds, add.
-enum class SettingField { Curs, Rub, Val, Ndse, Nds, Add };
+// The six values in their load order, stored as curs, rub, val, ndse, nds, add.
+enum class SettingField { ExchangeRate, InLocalCurrency, CurrencyName, VatCharged, VatPercent, MarkupPercent };
 using SettingFlags = std::array<bool, 6>;
 
 // Loads the six values in order, writing the default of each missing one at once. Returns false

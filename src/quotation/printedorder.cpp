@@ -109,11 +109,11 @@ stock::OrderTerms orderTerms(const Order& order)
 {
     const QChar decimal = order.decimal();
     stock::OrderTerms terms;
-    terms.unit = order.settings.rub ? order.settings.val : UnitCurrency;
-    terms.rate = stock::journalNumber(order.settings.curs, decimal, true);
-    terms.markup = stock::journalNumber(order.settings.add, decimal);
-    if (order.settings.ndse)
-        terms.vat = stock::journalNumber(order.settings.nds, decimal);
+    terms.unit = order.settings.inLocalCurrency ? order.settings.currencyName : UnitCurrency;
+    terms.rate = stock::journalNumber(order.settings.exchangeRate, decimal, true);
+    terms.markup = stock::journalNumber(order.settings.markupPercent, decimal);
+    if (order.settings.vatCharged)
+        terms.vat = stock::journalNumber(order.settings.vatPercent, decimal);
     terms.orderDate = orderDateText(order.orderDate);
     return terms;
 }
@@ -135,9 +135,9 @@ QStringList rebuildOrderLines(std::vector<stock::JournalRow> shipped, QChar fall
             // The unit's name alone tells the suffix: " у.е." is the suffix of a currency of that
             // name too.
             text.suffix = QStringLiteral(" ") + first.unit;
-            text.add = stock::readJournalNumber(first.markup).value_or(0);
-            text.ndse = !first.vat.isEmpty();
-            text.nds = stock::readJournalNumber(first.vat).value_or(0);
+            text.markupPercent = stock::readJournalNumber(first.markup).value_or(0);
+            text.vatCharged = !first.vat.isEmpty();
+            text.vatPercent = stock::readJournalNumber(first.vat).value_or(0);
         } else {
             const QDate date = QDate::fromString(first.date, QStringLiteral("dd.MM.yyyy"));
             text.date = date.isValid() ? QStringLiteral("%1.%2.%3").arg(date.day()).arg(date.month()).arg(date.year())

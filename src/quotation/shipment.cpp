@@ -24,9 +24,9 @@ namespace {
 int soldQuantity(const Computer& computer, Cat c)
 {
     if (c == Cat::RAM)
-        return computer.RAMCount;
+        return computer.memoryCount;
     if (c == Cat::Fun1)
-        return computer.Fun1Count;
+        return computer.fanCount;
     return 1;
 }
 

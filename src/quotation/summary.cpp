@@ -23,12 +23,12 @@ void compose(const OrderText& text, QStringList& lines)
     }
     lines.append(SummarySeparator);
 
-    const double total = (text.add / 100 + 1) * sum;
+    const double total = (text.markupPercent / 100 + 1) * sum;
     lines.append(QStringLiteral("Итого...    ") + formatMoney(total, text.decimal) + text.suffix);
-    if (text.ndse) {
-        const double vat = total * text.nds / 100;
+    if (text.vatCharged) {
+        const double vat = total * text.vatPercent / 100;
         lines.append(QStringLiteral("НДС...        ") + formatMoney(vat, text.decimal) + text.suffix);
-        const double grand = (text.nds / 100 + 1) * total;
+        const double grand = (text.vatPercent / 100 + 1) * total;
         lines.append(QStringLiteral("Всего...    ") + formatMoney(grand, text.decimal) + text.suffix);
     }
 }
@@ -50,9 +50,9 @@ OrderText orderText(const Order& state)
     }
     // The chosen prices were taken in the unit the settings name now: a change of unit drops them.
     text.suffix = unitSuffix(state.settings);
-    text.add = state.settings.add;
-    text.ndse = state.settings.ndse;
-    text.nds = state.settings.nds;
+    text.markupPercent = state.settings.markupPercent;
+    text.vatCharged = state.settings.vatCharged;
+    text.vatPercent = state.settings.vatPercent;
     text.decimal = state.decimal();
     return text;
 }

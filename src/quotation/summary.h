@@ -24,9 +24,9 @@ struct OrderText {
     QString date;                                   // "5.3.2004"
     std::vector<std::pair<QString, QString>> items; // item text and price text, in line order
     QString suffix;                                 // " у.е." or a blank and the currency name
-    double add = 0;
-    bool ndse = false;
-    double nds = 0;
+    double markupPercent = 0;
+    bool vatCharged = false;
+    double vatPercent = 0;
     QChar decimal = QLatin1Char('.');
 };
 

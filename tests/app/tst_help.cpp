@@ -1,5 +1,5 @@
-#include "aboutunit.h"
-#include "clienunit.h"
+#include "aboutdialog.h"
+#include "clientsdialog.h"
 #include "contexthelp.h"
 #include "fakes.h"
 #include "helpviewer.h"
@@ -78,14 +78,14 @@ private slots:
         new QLineEdit(&summary);
         setHelpContext(&summary, 17);
         installContextHelp(&summary, &fakes.help);
-        TClienBox clients(facilities, nullptr, dir.path());
+        ClientsDialog clients(facilities, nullptr, dir.path());
         QDialog extras;
         new QPushButton(QStringLiteral("OK"), &extras);
         setHelpContext(&extras, 14);
         installContextHelp(&extras, &fakes.help);
         // Installing again, as the main window may do, keeps one F1 in the window.
         installContextHelp(&extras, &fakes.help);
-        TAboutBox about(facilities, nullptr);
+        AboutDialog about(facilities, nullptr);
 
         const QList<std::pair<QDialog*, int>> dialogs = {{&summary, 17}, {&clients, 16}, {&extras, 14}, {&about, 1}};
         for (const auto& [dialog, topic] : dialogs) {
@@ -192,7 +192,7 @@ private slots:
     void aboutBoxAsDesigned()
     {
         Fakes fakes;
-        TAboutBox about(fakes.facilities(), nullptr);
+        AboutDialog about(fakes.facilities(), nullptr);
         QCOMPARE(about.objectName(), QStringLiteral("TAboutBox"));
         QCOMPARE(about.windowTitle(), QStringLiteral("О программе..."));
         QCOMPARE(about.minimumSize(), QSize(300, 204));
@@ -223,7 +223,7 @@ private slots:
     void linksHandTheShellTheLabelText()
     {
         Fakes fakes;
-        TAboutBox about(fakes.facilities(), nullptr);
+        AboutDialog about(fakes.facilities(), nullptr);
         QVERIFY(showActive(&about));
         auto* label4 = about.findChild<QLabel*>("Label4");
         auto* label5 = about.findChild<QLabel*>("Label5");

@@ -1,13 +1,13 @@
 // The main window driven as a salesperson would, up to the summary button.
-#include "addunit.h"
 #include "application.h"
-#include "clienunit.h"
+#include "clientsdialog.h"
 #include "contexthelp.h"
 #include "controlnames.h"
+#include "extrasdialog.h"
 #include "fakes.h"
 #include "helpviewer.h"
-#include "mainform.h"
 #include "mainstate.h"
+#include "mainwindow.h"
 #include "memorystore.h"
 #include "names.h"
 #include "picturebox.h"
@@ -43,13 +43,13 @@ class TestMainWindow : public QObject {
         Fakes fakes;
         MemoryStore store;
         std::unique_ptr<MainState> state;
-        std::unique_ptr<TFormMain> window;
+        std::unique_ptr<MainWindow> window;
 
         Fixture() : TestShop(Files::Sample) {}
         void start()
         {
             state = std::make_unique<MainState>(fakes.facilities(), QLatin1Char(','), folder);
-            window = std::make_unique<TFormMain>(*state, fakes.facilities(), store);
+            window = std::make_unique<MainWindow>(*state, fakes.facilities(), store);
             window->show();
         }
         template <typename T> T* child(const QString& name) const
@@ -257,7 +257,7 @@ private slots:
         f.store.keys[SettingsKeyPath][QStringLiteral("ndse")] = dword(1);
         f.store.keys[SettingsKeyPath][name] = value;
         f.start();
-        TAddBox extras(*f.state, f.fakes.facilities(), f.window.get());
+        ExtrasDialog extras(*f.state, f.fakes.facilities(), f.window.get());
         extras.show();
         QLineEdit* field =
             edit == QStringLiteral("AddEdit") ? extras.findChild<QLineEdit*>(edit) : f.child<QLineEdit>(edit);
@@ -444,7 +444,7 @@ private slots:
         options.facilities = fakes.facilities();
         options.facilities.help = nullptr; // the program's own help window
         Application program(options);
-        TFormMain& main = program.mainWindow();
+        MainWindow& main = program.mainWindow();
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTest::mouseClick(main.findChild<QPushButton*>(QStringLiteral("HelpButton")), Qt::LeftButton);
@@ -481,7 +481,7 @@ private slots:
         options.facilities = fakes.facilities();
         {
             Application program(options);
-            TAddBox& extras = program.addBox();
+            ExtrasDialog& extras = program.extrasDialog();
             QCOMPARE(extras.windowTitle(), QStringLiteral("Дополнительно..."));
             QCOMPARE(extras.property("helpContext").toInt(), 14);
             QCOMPARE(extras.minimumSize(), extras.maximumSize());
@@ -501,23 +501,24 @@ private slots:
             extras.show();
             QTest::keyClick(add, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(add, QStringLiteral("12,5"));
-            QCOMPARE(program.state().order.settings.add, 12.5);
+            QCOMPARE(program.state().order.settings.markupPercent, 12.5);
             fakes.messageBox.shown.clear();
             QTest::keyClicks(add, QStringLiteral("x"));
             QCOMPARE(fakes.messageBox.shown, QStringList{DigitsOnlyMessage});
             QCOMPARE(add->text(), QStringLiteral("12,5x"));
-            QCOMPARE(program.state().order.settings.add, 12.5);
+            QCOMPARE(program.state().order.settings.markupPercent, 12.5);
             QTest::mouseClick(extras.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
             QVERIFY(!extras.isVisible());
 
-            program.clienBox().show();
-            QTest::mouseClick(program.clienBox().findChild<QPushButton*>(QStringLiteral("ChooseBtn")), Qt::LeftButton);
+            program.clientsDialog().show();
+            QTest::mouseClick(program.clientsDialog().findChild<QPushButton*>(QStringLiteral("ChooseBtn")),
+                              Qt::LeftButton);
             QCOMPARE(program.mainWindow().findChild<QLineEdit*>(QStringLiteral("ZakEdit"))->text(),
                      QStringLiteral("Иванов Иван"));
             program.mainWindow().close();
         }
         Application again(options);
-        QCOMPARE(again.addBox().findChild<QLineEdit*>(QStringLiteral("AddEdit"))->text(), QStringLiteral("12,5"));
+        QCOMPARE(again.extrasDialog().findChild<QLineEdit*>(QStringLiteral("AddEdit"))->text(), QStringLiteral("12,5"));
         QVERIFY(again.mainWindow().findChild<QLineEdit*>(QStringLiteral("ZakEdit"))->text().isEmpty());
     }
 

@@ -24,9 +24,9 @@ struct OrderShop : TestShop {
     OrderShop()
     {
         write(QStringLiteral("Ram.dat"), ramRecords());
-        state.sheetEnter(Page::RAM);
-        state.numBoxChange(1);
-        state.boxChange(Cat::RAM, 1);
+        state.enterPage(Page::RAM);
+        state.chooseMemoryCount(1);
+        state.chooseItem(Cat::RAM, 1);
     }
     const SelectionPair& memory() const { return state.order.computer[Cat::RAM]; }
     // The list replaced as another program replaces it: a new file swapped in.

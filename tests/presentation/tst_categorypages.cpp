@@ -199,7 +199,7 @@ private slots:
     {
         Shop shop;
         Shelf cat(shop.folder);
-        QCOMPARE(cat.procGroup, -1);
+        QCOMPARE(cat.platform, ProcessorPlatform::None);
         cat.enterPage(Page::Proc);
         QVERIFY(cat.pageView(Page::Proc).loaded);
         QVERIFY(cat.view(Cat::Proc).box.items.isEmpty());
@@ -226,7 +226,7 @@ private slots:
         // The files are gone: the switch lists what the page entry read.
         for (const char* f : {"Proc_int.dat", "Proc_amd.dat", "Mat_int.dat", "Mat_amd.dat", "Fun.dat"})
             shop.remove(QString::fromLatin1(f));
-        cat.procGroup = 0;
+        cat.platform = ProcessorPlatform::Intel;
         cat.relistPlatform();
         QCOMPARE(cat.view(Cat::Proc).box.items, shop.listed("Proc_int.dat", 2));
         QCOMPARE(cat.view(Cat::Mat).box.items, shop.listed("Mat_int.dat", 2));
@@ -235,7 +235,7 @@ private slots:
         cat.view(Cat::Proc).itemLabel = QStringLiteral("proc");
         cat.view(Cat::Proc).priceLabel = QStringLiteral("89,50 у.е.");
         cat.view(Cat::Mat).priceLabel = QStringLiteral("60 у.е.");
-        cat.procGroup = 1;
+        cat.platform = ProcessorPlatform::Amd;
         cat.relistPlatform();
         QCOMPARE(cat.view(Cat::Proc).box.items, shop.listed("Proc_amd.dat", 2));
         QCOMPARE(cat.view(Cat::Mat).box.items, shop.listed("Mat_amd.dat", 2));
@@ -250,7 +250,7 @@ private slots:
         QCOMPARE(cat.view(Cat::Fun).itemLabel, QStringLiteral("fan"));
         QVERIFY(cat.pageView(Page::Proc).loaded);
 
-        cat.procGroup = -1;
+        cat.platform = ProcessorPlatform::None;
         cat.relistPlatform();
         QVERIFY(cat.view(Cat::Proc).box.items.isEmpty());
         QVERIFY(cat.view(Cat::Mat).box.items.isEmpty());
@@ -261,27 +261,28 @@ private slots:
     void missingFileStopsThePage_data()
     {
         QTest::addColumn<Page>("page");
-        QTest::addColumn<int>("platform");
+        QTest::addColumn<ProcessorPlatform>("platform");
         QTest::addColumn<bool>("reset"); // loaded, a choice made, then reset before the file went
         QTest::addColumn<QString>("missing");
         QTest::addColumn<QList<Cat>>("kept");
-        QTest::addRow("video page, second file") << Page::Video << -1 << false << "Sound.dat" << QList<Cat>{Cat::Video};
+        QTest::addRow("video page, second file")
+            << Page::Video << ProcessorPlatform::None << false << "Sound.dat" << QList<Cat>{Cat::Video};
         QTest::addRow("processor page, other platform's boards")
-            << Page::Proc << 0 << true << "Mat_amd.dat" << QList<Cat>{};
+            << Page::Proc << ProcessorPlatform::Intel << true << "Mat_amd.dat" << QList<Cat>{};
         QTest::addRow("extras page after a reset")
-            << Page::Dop << -1 << true << "Dop1.dat" << QList<Cat>{Cat::OS, Cat::PO};
+            << Page::Dop << ProcessorPlatform::None << true << "Dop1.dat" << QList<Cat>{Cat::OS, Cat::PO};
     }
 
     void missingFileStopsThePage()
     {
         QFETCH(Page, page);
-        QFETCH(int, platform);
+        QFETCH(ProcessorPlatform, platform);
         QFETCH(bool, reset);
         QFETCH(QString, missing);
         QFETCH(QList<Cat>, kept);
         Shop shop;
         Shelf cat(shop.folder);
-        cat.procGroup = platform;
+        cat.platform = platform;
         const auto& cats = korvanta::page(page).categories;
         if (reset) {
             cat.enterPage(page);
@@ -375,18 +376,18 @@ private slots:
         QCOMPARE(cat.records(Cat::Fun), &cat.list(Cat::Fun, 0));
         QCOMPARE(cat.records(Cat::Mat), nullptr);
         QVERIFY(cat.fileFor(Cat::Mat).isEmpty());
-        cat.procGroup = 1;
+        cat.platform = ProcessorPlatform::Amd;
         QCOMPARE(cat.records(Cat::Mat), &cat.list(Cat::Mat, 1));
         QCOMPARE(cat.fileFor(Cat::Mat), QStringLiteral("Mat_amd.dat"));
         QCOMPARE(cat.fileFor(Cat::Proc), QStringLiteral("Proc_amd.dat"));
-        cat.procGroup = 0;
+        cat.platform = ProcessorPlatform::Intel;
         QCOMPARE(cat.records(Cat::Proc), &cat.list(Cat::Proc, 0));
         QCOMPARE(cat.fileFor(Cat::Proc), QStringLiteral("Proc_int.dat"));
         QCOMPARE(cat.pathOf(QStringLiteral("Ram.dat")), shop.path(QStringLiteral("Ram.dat")));
         QCOMPARE(Catalogue().pathOf(QStringLiteral("Ram.dat")), QStringLiteral("Ram.dat"));
         // The memory page's quantity lists offer 1 to 4.
-        QCOMPARE(cat.numBox.items, (QStringList{"1", "2", "3", "4"}));
-        QCOMPARE(cat.num1Box.items, (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(cat.memoryCounts.items, (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(cat.fanCounts.items, (QStringList{"1", "2", "3", "4"}));
     }
 };
 

@@ -103,19 +103,19 @@ private slots:
         QFETCH(int, readsAtNotice);
         QFETCH(int, readsAtEntry);
         OrderShop shop;
-        shop.state.sheetEnter(Page::Disk);
-        shop.state.sheetEnter(Page::Base);
+        shop.state.enterPage(Page::Disk);
+        shop.state.enterPage(Page::Base);
         const int before = shop.state.catalogue.reads();
         shop.write(file, {record(QStringLiteral("нет"), QStringLiteral("0"), QStringLiteral("0")),
                           record(QStringLiteral("Новый товар"), QStringLiteral("99"), QStringLiteral("1"))});
         shop.state.followShop(Page::Base);
         QCOMPARE(shop.state.catalogue.reads() - before, readsAtNotice);
-        shop.state.sheetEnter(page);
+        shop.state.enterPage(page);
         QCOMPARE(shop.state.catalogue.reads() - before, readsAtNotice + readsAtEntry);
         Cat shownCat = page == Page::Mon ? Cat::Mon : page == Page::Disk ? Cat::Vint : Cat::RAM;
         QCOMPARE(shop.state.pages.view(shownCat).box.items.at(1), QStringLiteral("Новый товар"));
         // Unchanged files are not read again.
-        shop.state.sheetEnter(page);
+        shop.state.enterPage(page);
         shop.state.followShop(page);
         QCOMPARE(shop.state.catalogue.reads() - before, readsAtNotice + readsAtEntry);
     }
@@ -161,7 +161,7 @@ private slots:
 
         bool wasRefused = false;
         try {
-            printBtnClick(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
+            printSummary(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
         } catch (const OrderChangedError& e) {
             wasRefused = true;
             QVERIFY(e.message().contains(QStringLiteral("Заказ не напечатан и не отгружен")));
@@ -173,7 +173,7 @@ private slots:
             QVERIFY(!QFile::exists(journal));
             // The salesperson sees the refreshed summary and prints again.
             lines = composeSummary(shop.state.order);
-            printBtnClick(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
+            printSummary(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
         }
         QCOMPARE(shop.fakes.printer.printed.size(), 1);
         const QStringList printed = shop.fakes.printer.printed.first();

@@ -26,13 +26,13 @@ struct Shop : TestShop {
     // the printer page.
     void chooseSome()
     {
-        state.procGroupClick(0);
+        state.choosePlatform(ProcessorPlatform::Intel);
         for (Page p : {Page::Proc, Page::RAM, Page::Disk, Page::Video, Page::Other, Page::Mon, Page::Prn, Page::Dop})
-            state.sheetEnter(p);
+            state.enterPage(p);
         for (Cat c :
              {Cat::Proc, Cat::Mat, Cat::Fun, Cat::RAM, Cat::Case, Cat::Vint, Cat::Video, Cat::Net, Cat::Mon, Cat::OS})
-            state.boxChange(c, 1);
-        state.boxChange(Cat::Prn, 2);
+            state.chooseItem(c, 1);
+        state.chooseItem(Cat::Prn, 2);
     }
     int chosenCount() const
     {
@@ -58,17 +58,17 @@ private slots:
     void fieldsStartEmpty()
     {
         Shop shop;
-        QCOMPARE(shop.state.order.settings.curs, 0.0);
-        QVERIFY(!shop.state.order.settings.rub);
-        QVERIFY(shop.state.order.settings.val.isEmpty());
-        QVERIFY(!shop.state.order.settings.ndse);
-        QCOMPARE(shop.state.order.settings.nds, 0.0);
-        QCOMPARE(shop.state.order.settings.add, 0.0);
-        QVERIFY(!shop.state.general.kursEdit.enabled);
-        QVERIFY(!shop.state.general.valEdit.enabled);
-        QVERIFY(!shop.state.general.ndsEdit.enabled);
-        QVERIFY(!shop.state.general.resBtnEnabled);
-        QCOMPARE(shop.state.general.choiseGroup, -1);
+        QCOMPARE(shop.state.order.settings.exchangeRate, 0.0);
+        QVERIFY(!shop.state.order.settings.inLocalCurrency);
+        QVERIFY(shop.state.order.settings.currencyName.isEmpty());
+        QVERIFY(!shop.state.order.settings.vatCharged);
+        QCOMPARE(shop.state.order.settings.vatPercent, 0.0);
+        QCOMPARE(shop.state.order.settings.markupPercent, 0.0);
+        QVERIFY(!shop.state.general.exchangeRate.enabled);
+        QVERIFY(!shop.state.general.currencyName.enabled);
+        QVERIFY(!shop.state.general.vatPercent.enabled);
+        QVERIFY(!shop.state.general.summaryEnabled);
+        QCOMPARE(shop.state.general.selectionMode, -1);
         QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" у.е."));
     }
 
@@ -94,28 +94,28 @@ private slots:
         QFETCH(QList<bool>, accepted);
         QFETCH(double, rate);
         Shop shop(decimal);
-        shop.state.rubBoxClick(true);
-        shop.state.kursEditChange(QStringLiteral("1"));
+        shop.state.setPricesInLocalCurrency(true);
+        shop.state.setExchangeRateText(QStringLiteral("1"));
         int messages = 0;
         for (int k = 1; k <= typed.size(); ++k) {
             shop.chooseSome();
             QVERIFY(shop.chosenCount() > 0);
             QVERIFY(shop.anyWarning());
-            const double before = shop.state.order.settings.curs;
+            const double before = shop.state.order.settings.exchangeRate;
             const QString text = typed.left(k);
-            shop.state.kursEditChange(text);
+            shop.state.setExchangeRateText(text);
             QVERIFY2(shop.isReset(), qPrintable(text));
-            QCOMPARE(shop.state.general.kursEdit.text, text);
+            QCOMPARE(shop.state.general.exchangeRate.text, text);
             if (accepted.at(k - 1)) {
                 QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
             } else {
                 ++messages;
                 QCOMPARE(shop.fakes.messageBox.shown.size(), messages);
                 QCOMPARE(shop.fakes.messageBox.shown.last(), digitsOnlyMessage(decimal));
-                QCOMPARE(shop.state.order.settings.curs, before);
+                QCOMPARE(shop.state.order.settings.exchangeRate, before);
             }
         }
-        QCOMPARE(shop.state.order.settings.curs, rate);
+        QCOMPARE(shop.state.order.settings.exchangeRate, rate);
     }
 
     void digitsOnlyMessageNamesTheSeparatorToType()
@@ -131,37 +131,37 @@ private slots:
     void emptyRateKeepsValueAndStillResets()
     {
         Shop shop;
-        shop.state.rubBoxClick(true);
-        shop.state.kursEditChange(QStringLiteral("29,7"));
+        shop.state.setPricesInLocalCurrency(true);
+        shop.state.setExchangeRateText(QStringLiteral("29,7"));
         shop.chooseSome();
-        shop.state.kursEditChange(QString());
+        shop.state.setExchangeRateText(QString());
         QCOMPARE(shop.fakes.messageBox.shown,
                  QStringList{QStringLiteral("Вводите только цифры! Для отделения дробной части используйте запятую!")});
-        QCOMPARE(shop.state.order.settings.curs, 29.7);
-        QVERIFY(shop.state.general.kursEdit.text.isEmpty());
+        QCOMPARE(shop.state.order.settings.exchangeRate, 29.7);
+        QVERIFY(shop.state.general.exchangeRate.text.isEmpty());
         QVERIFY(shop.isReset());
 
         // Prices chosen now still use the rate kept.
-        shop.state.sheetEnter(Page::Mon);
-        shop.state.boxChange(Cat::Mon, 1);
+        shop.state.enterPage(Page::Mon);
+        shop.state.chooseItem(Cat::Mon, 1);
         QCOMPARE(shop.state.order.computer[Cat::Mon].price, QStringLiteral("297,00"));
     }
 
     void rubSwitchResetsAndTogglesEdits()
     {
         Shop shop;
-        shop.state.kursEditChange(QStringLiteral("30"));
-        shop.state.valEditChange(QStringLiteral("грн."));
+        shop.state.setExchangeRateText(QStringLiteral("30"));
+        shop.state.setCurrencyName(QStringLiteral("грн."));
         shop.chooseSome();
         const QString procPrice = shop.state.order.computer[Cat::Proc].price;
         const QString procLabel = shop.state.pages.view(Cat::Proc).priceLabel;
         QCOMPARE(procPrice, QStringLiteral("10"));
 
-        shop.state.rubBoxClick(true);
-        QVERIFY(shop.state.order.settings.rub);
-        QVERIFY(shop.state.general.rubBox);
-        QVERIFY(shop.state.general.kursEdit.enabled);
-        QVERIFY(shop.state.general.valEdit.enabled);
+        shop.state.setPricesInLocalCurrency(true);
+        QVERIFY(shop.state.order.settings.inLocalCurrency);
+        QVERIFY(shop.state.general.pricesInLocalCurrency);
+        QVERIFY(shop.state.general.exchangeRate.enabled);
+        QVERIFY(shop.state.general.currencyName.enabled);
         QVERIFY(shop.isReset());
         // The price texts and the pages' labels stay until the pages reload.
         QCOMPARE(shop.state.order.computer[Cat::Proc].price, procPrice);
@@ -170,27 +170,27 @@ private slots:
         QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" грн."));
 
         shop.chooseSome();
-        shop.state.rubBoxClick(false);
-        QVERIFY(!shop.state.order.settings.rub);
-        QVERIFY(!shop.state.general.kursEdit.enabled);
-        QVERIFY(!shop.state.general.valEdit.enabled);
+        shop.state.setPricesInLocalCurrency(false);
+        QVERIFY(!shop.state.order.settings.inLocalCurrency);
+        QVERIFY(!shop.state.general.exchangeRate.enabled);
+        QVERIFY(!shop.state.general.currencyName.enabled);
         QVERIFY(shop.isReset());
         // Unchecking restores nothing: the rate and the name stay.
-        QCOMPARE(shop.state.order.settings.curs, 30.0);
-        QCOMPARE(shop.state.order.settings.val, QStringLiteral("грн."));
-        QCOMPARE(shop.state.general.kursEdit.text, QStringLiteral("30"));
+        QCOMPARE(shop.state.order.settings.exchangeRate, 30.0);
+        QCOMPARE(shop.state.order.settings.currencyName, QStringLiteral("грн."));
+        QCOMPARE(shop.state.general.exchangeRate.text, QStringLiteral("30"));
         QCOMPARE(shop.state.unitSuffix(), QStringLiteral(" у.е."));
 
         // The VAT box enables its edit without a reset.
         shop.chooseSome();
         const int chosen = shop.chosenCount();
-        shop.state.ndsBoxClick(true);
-        QVERIFY(shop.state.order.settings.ndse);
-        QVERIFY(shop.state.general.ndsBox);
-        QVERIFY(shop.state.general.ndsEdit.enabled);
-        shop.state.ndsBoxClick(false);
-        QVERIFY(!shop.state.order.settings.ndse);
-        QVERIFY(!shop.state.general.ndsEdit.enabled);
+        shop.state.setVatCharged(true);
+        QVERIFY(shop.state.order.settings.vatCharged);
+        QVERIFY(shop.state.general.vatCharged);
+        QVERIFY(shop.state.general.vatPercent.enabled);
+        shop.state.setVatCharged(false);
+        QVERIFY(!shop.state.order.settings.vatCharged);
+        QVERIFY(!shop.state.general.vatPercent.enabled);
         QCOMPARE(shop.chosenCount(), chosen);
         QCOMPARE(shop.loadedPages(), 8);
     }
@@ -198,16 +198,16 @@ private slots:
     void pricesFollowTheUnitAfterReset()
     {
         Shop shop;
-        shop.state.sheetEnter(Page::Mon);
-        shop.state.boxChange(Cat::Mon, 2);
+        shop.state.enterPage(Page::Mon);
+        shop.state.chooseItem(Cat::Mon, 2);
         QCOMPARE(shop.state.order.computer[Cat::Mon].price, QStringLiteral("20"));
-        shop.state.rubBoxClick(true);
-        shop.state.kursEditChange(QStringLiteral("29,7"));
-        shop.state.valEditChange(QStringLiteral("руб."));
-        shop.state.sheetEnter(Page::Mon);
+        shop.state.setPricesInLocalCurrency(true);
+        shop.state.setExchangeRateText(QStringLiteral("29,7"));
+        shop.state.setCurrencyName(QStringLiteral("руб."));
+        shop.state.enterPage(Page::Mon);
         QCOMPARE(shop.state.pages.view(Cat::Mon).box.index, -1);
         QVERIFY(shop.state.pages.view(Cat::Mon).priceLabel.isEmpty());
-        shop.state.boxChange(Cat::Mon, 2);
+        shop.state.chooseItem(Cat::Mon, 2);
         QCOMPARE(shop.state.order.computer[Cat::Mon].price, QStringLiteral("594,00"));
         QCOMPARE(shop.state.pages.view(Cat::Mon).priceLabel, QStringLiteral("594,00 руб."));
     }
@@ -215,26 +215,26 @@ private slots:
     void summaryParametersKeepChoices()
     {
         Shop shop;
-        shop.state.rubBoxClick(true);
-        shop.state.kursEditChange(QStringLiteral("29,7"));
-        shop.state.valEditChange(QStringLiteral("руб."));
+        shop.state.setPricesInLocalCurrency(true);
+        shop.state.setExchangeRateText(QStringLiteral("29,7"));
+        shop.state.setCurrencyName(QStringLiteral("руб."));
         shop.chooseSome();
         const Computer before = shop.state.order.computer;
         const QString label = shop.state.pages.view(Cat::Vint).priceLabel;
         QCOMPARE(label, QStringLiteral("297,00 руб."));
         const int loaded = shop.loadedPages();
 
-        shop.state.ndsEditChange(QStringLiteral("18"));
-        shop.state.ndsBoxClick(true);
-        shop.state.addEditChange(QStringLiteral("5,5"));
-        shop.state.valEditChange(QStringLiteral("грн."));
-        shop.state.valEditChange(QString()); // an empty name is taken too
+        shop.state.setVatPercentText(QStringLiteral("18"));
+        shop.state.setVatCharged(true);
+        shop.state.setMarkupPercentText(QStringLiteral("5,5"));
+        shop.state.setCurrencyName(QStringLiteral("грн."));
+        shop.state.setCurrencyName(QString()); // an empty name is taken too
         QVERIFY(shop.fakes.messageBox.shown.isEmpty());
-        QCOMPARE(shop.state.order.settings.nds, 18.0);
-        QCOMPARE(shop.state.order.settings.add, 5.5);
-        QCOMPARE(shop.state.addEdit, QStringLiteral("5,5"));
-        QVERIFY(shop.state.order.settings.val.isEmpty());
-        QCOMPARE(shop.state.general.valEdit.text, QString());
+        QCOMPARE(shop.state.order.settings.vatPercent, 18.0);
+        QCOMPARE(shop.state.order.settings.markupPercent, 5.5);
+        QCOMPARE(shop.state.markupText, QStringLiteral("5,5"));
+        QVERIFY(shop.state.order.settings.currencyName.isEmpty());
+        QCOMPARE(shop.state.general.currencyName.text, QString());
         for (Cat c : allCategories()) {
             QCOMPARE(shop.state.order.computer[c].item, before[c].item);
             QCOMPARE(shop.state.order.computer[c].price, before[c].price);
@@ -273,17 +273,17 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, taken);
         Shop shop(decimal);
-        shop.state.ndsEditChange(QStringLiteral("7"));
-        shop.state.addEditChange(QStringLiteral("7"));
+        shop.state.setVatPercentText(QStringLiteral("7"));
+        shop.state.setMarkupPercentText(QStringLiteral("7"));
         shop.chooseSome();
         const int chosen = shop.chosenCount();
-        shop.state.ndsEditChange(text);
-        shop.state.addEditChange(text);
+        shop.state.setVatPercentText(text);
+        shop.state.setMarkupPercentText(text);
         const bool refused = qIsNaN(taken);
-        QCOMPARE(shop.state.order.settings.nds, refused ? 7.0 : taken);
-        QCOMPARE(shop.state.order.settings.add, refused ? 7.0 : taken);
-        QCOMPARE(shop.state.general.ndsEdit.text, text);
-        QCOMPARE(shop.state.addEdit, text);
+        QCOMPARE(shop.state.order.settings.vatPercent, refused ? 7.0 : taken);
+        QCOMPARE(shop.state.order.settings.markupPercent, refused ? 7.0 : taken);
+        QCOMPARE(shop.state.general.vatPercent.text, text);
+        QCOMPARE(shop.state.markupText, text);
         QCOMPARE(shop.fakes.messageBox.shown, refused ? QStringList(2, digitsOnlyMessage(decimal)) : QStringList());
         QCOMPARE(shop.chosenCount(), chosen);
     }
@@ -301,7 +301,7 @@ private slots:
         const QString picture = shop.state.pages.pageView(Page::Proc).picture;
         QCOMPARE(picture, QStringLiteral("Image33"));
 
-        shop.state.zero();
+        shop.state.resetChoices();
         for (Page p : allPages()) {
             QVERIFY(!shop.state.pages.pageView(p).warningVisible);
             QVERIFY(!shop.state.pages.pageView(p).loaded);
@@ -311,7 +311,7 @@ private slots:
             QCOMPARE(shop.state.order.computer[c].price, before[c].price);
         }
         QVERIFY(!shop.state.order.computer[Cat::Proc].price.isEmpty());
-        QCOMPARE(shop.state.order.computer.RAMCount, before.RAMCount);
+        QCOMPARE(shop.state.order.computer.memoryCount, before.memoryCount);
         // The choice lists, labels and pictures keep showing the old choice.
         const CategoryView& after = shop.state.pages.view(Cat::Proc);
         QCOMPARE(after.box.items, procView.box.items);
@@ -319,7 +319,7 @@ private slots:
         QCOMPARE(after.itemLabel, procView.itemLabel);
         QCOMPARE(after.priceLabel, procView.priceLabel);
         QCOMPARE(shop.state.pages.pageView(Page::Proc).picture, picture);
-        QCOMPARE(shop.state.catalogue.procGroup, 0);
+        QCOMPARE(shop.state.catalogue.platform, ProcessorPlatform::Intel);
     }
 
     void choiseGroupShowsTabsAndResetsOnChange()
@@ -334,27 +334,27 @@ private slots:
         };
         QVERIFY(visible().isEmpty());
 
-        shop.state.choiseGroupClick(1);
-        QCOMPARE(shop.state.general.choiseGroup, 1);
+        shop.state.chooseSelectionMode(1);
+        QCOMPARE(shop.state.general.selectionMode, 1);
         QCOMPARE(visible(), (QList<Page>{Page::Proc, Page::RAM, Page::Disk, Page::Video, Page::Other, Page::Mon,
                                          Page::Prn, Page::Dop}));
         const QList<Page> components = visible();
         shop.chooseSome();
         const int chosen = shop.chosenCount();
-        shop.state.choiseGroupClick(1); // the same item again changes nothing
+        shop.state.chooseSelectionMode(1); // the same item again changes nothing
         QCOMPARE(shop.chosenCount(), chosen);
         QCOMPARE(shop.loadedPages(), 8);
         QVERIFY(shop.anyWarning());
         QCOMPARE(visible(), components);
 
-        shop.state.choiseGroupClick(0);
-        QCOMPARE(shop.state.general.choiseGroup, 0);
+        shop.state.chooseSelectionMode(0);
+        QCOMPARE(shop.state.general.selectionMode, 0);
         QCOMPARE(visible(), (QList<Page>{Page::Base, Page::Mon, Page::Prn, Page::Dop, Page::Nout}));
         QVERIFY(shop.isReset());
 
-        shop.state.sheetEnter(Page::Base);
-        shop.state.boxChange(Cat::Base, 2);
-        shop.state.choiseGroupClick(1);
+        shop.state.enterPage(Page::Base);
+        shop.state.chooseItem(Cat::Base, 2);
+        shop.state.chooseSelectionMode(1);
         QVERIFY(shop.isReset());
         QCOMPARE(visible(), components);
     }
@@ -362,29 +362,29 @@ private slots:
     void resBtnFollowsFlagsOnlyWhenAsked()
     {
         Shop shop;
-        shop.state.choiseGroupClick(0);
-        shop.state.generalSheetEnter();
-        QVERIFY(!shop.state.general.resBtnEnabled);
+        shop.state.chooseSelectionMode(0);
+        shop.state.updateSummaryButton();
+        QVERIFY(!shop.state.general.summaryEnabled);
 
-        shop.state.sheetEnter(Page::Mon);
-        QVERIFY(!shop.state.general.resBtnEnabled);
-        shop.state.generalSheetEnter();
-        QVERIFY(shop.state.general.resBtnEnabled);
+        shop.state.enterPage(Page::Mon);
+        QVERIFY(!shop.state.general.summaryEnabled);
+        shop.state.updateSummaryButton();
+        QVERIFY(shop.state.general.summaryEnabled);
 
         // A reset leaves the button as it is until the page is entered or the mouse moves over it.
-        shop.state.rubBoxClick(true);
-        QVERIFY(shop.state.general.resBtnEnabled);
-        shop.state.generalSheetMouseMove();
-        QVERIFY(!shop.state.general.resBtnEnabled);
+        shop.state.setPricesInLocalCurrency(true);
+        QVERIFY(shop.state.general.summaryEnabled);
+        shop.state.updateSummaryButton();
+        QVERIFY(!shop.state.general.summaryEnabled);
 
         // A failed load sets no flag.
         QVERIFY(shop.dir.remove(QStringLiteral("Ups.dat")));
-        QVERIFY(!failureOf([&] { shop.state.sheetEnter(Page::Prn); }).isEmpty());
-        shop.state.generalSheetMouseMove();
-        QVERIFY(!shop.state.general.resBtnEnabled);
-        shop.state.sheetEnter(Page::Nout);
-        shop.state.generalSheetMouseMove();
-        QVERIFY(shop.state.general.resBtnEnabled);
+        QVERIFY(!failureOf([&] { shop.state.enterPage(Page::Prn); }).isEmpty());
+        shop.state.updateSummaryButton();
+        QVERIFY(!shop.state.general.summaryEnabled);
+        shop.state.enterPage(Page::Nout);
+        shop.state.updateSummaryButton();
+        QVERIFY(shop.state.general.summaryEnabled);
     }
 
     void badgeCoversAllSix()
@@ -392,7 +392,7 @@ private slots:
         Shop shop;
         QSet<int> seen;
         for (int i = 0; i < 300; ++i) {
-            shop.state.generalSheetShow();
+            shop.state.pickBadge();
             const int badge = shop.state.general.badge;
             QVERIFY2(badge >= 0 && badge <= 5, qPrintable(QString::number(badge)));
             seen.insert(badge);
@@ -403,8 +403,8 @@ private slots:
     void journalIsHandedToTheShell()
     {
         Shop shop;
-        shop.state.logBtnClick();
-        shop.state.logBtnClick();
+        shop.state.openJournal();
+        shop.state.openJournal();
         QCOMPARE(shop.fakes.shell.opened, (QStringList{"Log.xls", "Log.xls"}));
         QVERIFY(!shop.dir.exists(QStringLiteral("Log.xls")));
         QVERIFY(shop.fakes.messageBox.shown.isEmpty());

@@ -30,9 +30,9 @@ struct Shop : TestShop {
     explicit Shop(QChar dec = QLatin1Char(',')) : decimal(dec), state(fakes.facilities(), dec, folder) {}
     void currency(const char* rate, const QString& name)
     {
-        state.rubBoxClick(true);
-        state.kursEditChange(money(rate, decimal));
-        state.valEditChange(name);
+        state.setPricesInLocalCurrency(true);
+        state.setExchangeRateText(money(rate, decimal));
+        state.setCurrencyName(name);
     }
     const SelectionPair& pair(Cat c) const { return state.order.computer[c]; }
     const CategoryView& view(Cat c) const { return state.pages.view(c); }
@@ -57,8 +57,8 @@ QStringList shown(const Shop& shop, Cat c)
             v.box.currentText(),
             QString::number(v.box.index),
             QString::number(p.warningVisible),
-            QString::number(shop.state.order.computer.RAMCount),
-            QString::number(shop.state.order.computer.Fun1Count)};
+            QString::number(shop.state.order.computer.memoryCount),
+            QString::number(shop.state.order.computer.fanCount)};
 }
 
 // The two decimal separators a shop's locale may use, as rows.
@@ -95,9 +95,9 @@ private slots:
         Shop shop(decimal);
         shop.write(QStringLiteral("Proc_int.dat"),
                    {record("нет", "0", "0"), record("Core i3", price, "4", "4 ядра / 8 потоков")});
-        shop.state.procGroupClick(0);
-        shop.state.sheetEnter(Page::Proc);
-        shop.state.boxChange(Cat::Proc, 1);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
+        shop.state.enterPage(Page::Proc);
+        shop.state.chooseItem(Cat::Proc, 1);
         QCOMPARE(shop.chosen(Cat::Proc), (QStringList{"Core i3", price, "in stock"}));
         QCOMPARE(shop.view(Cat::Proc).priceLabel, price + QStringLiteral(" у.е."));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("4 ядра / 8 потоков"));
@@ -136,13 +136,13 @@ private slots:
         QFETCH(QString, expected);
         Shop shop(decimal);
         shop.write(QStringLiteral("Mat_amd.dat"), {record("нет", "0", "0"), record("B650", price, "2")});
-        shop.state.rubBoxClick(true);
-        shop.state.kursEditChange(rate);
-        shop.state.valEditChange(QStringLiteral("руб."));
+        shop.state.setPricesInLocalCurrency(true);
+        shop.state.setExchangeRateText(rate);
+        shop.state.setCurrencyName(QStringLiteral("руб."));
         QVERIFY(shop.fakes.messageBox.shown.isEmpty());
-        shop.state.procGroupClick(1);
-        shop.state.sheetEnter(Page::Proc);
-        shop.state.boxChange(Cat::Mat, 1);
+        shop.state.choosePlatform(ProcessorPlatform::Amd);
+        shop.state.enterPage(Page::Proc);
+        shop.state.chooseItem(Cat::Mat, 1);
         QCOMPARE(shop.pair(Cat::Mat).item, QStringLiteral("B650"));
         QCOMPARE(shop.pair(Cat::Mat).price, expected);
         QCOMPARE(shop.view(Cat::Mat).priceLabel, expected + QStringLiteral(" руб."));
@@ -170,12 +170,12 @@ private slots:
                    {record("24\" IPS", "150", "0"), record("нет", "—", "нет в наличии", "без монитора")});
         if (rub)
             shop.currency("29.7", QStringLiteral("руб."));
-        shop.state.sheetEnter(Page::Mon);
-        shop.state.boxChange(Cat::Mon, 0);
+        shop.state.enterPage(Page::Mon);
+        shop.state.chooseItem(Cat::Mon, 0);
         QVERIFY(shop.page(Page::Mon).warningVisible);
         QVERIFY(shop.state.order.computer.isChosen(Cat::Mon));
 
-        shop.state.boxChange(Cat::Mon, 1);
+        shop.state.chooseItem(Cat::Mon, 1);
         QCOMPARE(shop.pair(Cat::Mon).item, QStringLiteral("нет"));
         QVERIFY(!shop.state.order.computer.isChosen(Cat::Mon));
         QVERIFY(!shop.page(Page::Mon).warningVisible);
@@ -194,12 +194,12 @@ private slots:
         Shop shop;
         shop.write(QStringLiteral("Key.dat"), {record("Нет", "5", "0"), record("нет ", "6", "1")});
         shop.currency("2", QStringLiteral("руб."));
-        shop.state.sheetEnter(Page::Other);
-        shop.state.boxChange(Cat::Key, 0);
+        shop.state.enterPage(Page::Other);
+        shop.state.chooseItem(Cat::Key, 0);
         QVERIFY(shop.state.order.computer.isChosen(Cat::Key));
         QCOMPARE(shop.pair(Cat::Key).price, QStringLiteral("10,00"));
         QVERIFY(shop.page(Page::Other).warningVisible);
-        shop.state.boxChange(Cat::Key, 1);
+        shop.state.chooseItem(Cat::Key, 1);
         QVERIFY(shop.state.order.computer.isChosen(Cat::Key));
         QCOMPARE(shop.chosen(Cat::Key), (QStringList{"нет ", "12,00", "in stock"}));
     }
@@ -223,11 +223,11 @@ private slots:
         Shop shop;
         shop.write(QStringLiteral("Ups.dat"),
                    {record("In", "1", "3"), record("Out", "1", "0"), record("Test", "1", stock)});
-        shop.state.sheetEnter(Page::Prn);
+        shop.state.enterPage(Page::Prn);
         // Start from the opposite state so that the choice must set the label.
-        shop.state.boxChange(Cat::UPS, warning ? 0 : 1);
+        shop.state.chooseItem(Cat::UPS, warning ? 0 : 1);
         QCOMPARE(shop.page(Page::Prn).warningVisible, !warning);
-        shop.state.boxChange(Cat::UPS, 2);
+        shop.state.chooseItem(Cat::UPS, 2);
         QCOMPARE(shop.page(Page::Prn).warningVisible, warning);
         QCOMPARE(shop.pair(Cat::UPS).item, QStringLiteral("Test"));
     }
@@ -266,18 +266,18 @@ private slots:
                     record("Негодный", price, stock, "негодное описание")});
         if (rub)
             shop.currency("2", QStringLiteral("руб."));
-        shop.state.procGroupClick(0);
-        shop.state.sheetEnter(category(cat).page);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
+        shop.state.enterPage(category(cat).page);
 
         // Nothing chosen yet: the list goes back to its placeholder.
         const QStringList empty = shown(shop, cat);
-        QCOMPARE(failureOf([&] { shop.state.boxChange(cat, 2); }), failure);
+        QCOMPARE(failureOf([&] { shop.state.chooseItem(cat, 2); }), failure);
         QCOMPARE(shown(shop, cat), empty);
 
-        shop.state.boxChange(cat, 1);
+        shop.state.chooseItem(cat, 1);
         const QStringList chosen = shown(shop, cat);
         QVERIFY(shop.state.order.computer.isChosen(cat));
-        QCOMPARE(failureOf([&] { shop.state.boxChange(cat, 2); }), failure);
+        QCOMPARE(failureOf([&] { shop.state.chooseItem(cat, 2); }), failure);
         QCOMPARE(shown(shop, cat), chosen);
     }
 
@@ -296,8 +296,8 @@ private slots:
         Shop shop;
         if (rub)
             shop.currency("2", QStringLiteral("руб."));
-        shop.state.sheetEnter(Page::RAM);
-        shop.state.boxChange(cat, 1);
+        shop.state.enterPage(Page::RAM);
+        shop.state.chooseItem(cat, 1);
         const QStringList chosen = shown(shop, cat);
         // The record's price line can no longer be read, as after an edit of the list in memory.
         PriceList edited = *shop.state.catalogue.records(cat);
@@ -305,11 +305,11 @@ private slots:
         shop.state.catalogue.replaceRecords(cat, edited);
         const auto change = [&](int index) {
             return failureOf(
-                [&] { cat == Cat::RAM ? shop.state.numBoxChange(index) : shop.state.num1BoxChange(index); });
+                [&] { cat == Cat::RAM ? shop.state.chooseMemoryCount(index) : shop.state.chooseFanCount(index); });
         };
         QCOMPARE(change(2), QStringLiteral("'45.5' is not a valid floating point value"));
         QCOMPARE(shown(shop, cat), chosen);
-        const ChoiceList& quantity = cat == Cat::RAM ? shop.state.pages.numBox : shop.state.pages.num1Box;
+        const ChoiceList& quantity = cat == Cat::RAM ? shop.state.pages.memoryCounts : shop.state.pages.fanCounts;
         QCOMPARE(quantity.index, 0);
         QCOMPARE(quantity.currentText(), QStringLiteral("1"));
     }
@@ -317,27 +317,27 @@ private slots:
     void warningLabelIsSharedByThePage()
     {
         Shop shop;
-        shop.state.sheetEnter(Page::Prn);
-        shop.state.sheetEnter(Page::Disk);
-        shop.state.boxChange(Cat::Prn, 2); // "Printer B", stock 0
+        shop.state.enterPage(Page::Prn);
+        shop.state.enterPage(Page::Disk);
+        shop.state.chooseItem(Cat::Prn, 2); // "Printer B", stock 0
         QVERIFY(shop.page(Page::Prn).warningVisible);
         QCOMPARE(shop.page(Page::Prn).picture, QStringLiteral("Image42"));
-        shop.state.boxChange(Cat::Scan, 1); // in stock
+        shop.state.chooseItem(Cat::Scan, 1); // in stock
         QVERIFY(!shop.page(Page::Prn).warningVisible);
         QCOMPARE(shop.page(Page::Prn).picture, QStringLiteral("Image41"));
         // The printer is still chosen although its warning is gone.
         QVERIFY(shop.state.order.computer.isChosen(Cat::Prn));
-        shop.state.boxChange(Cat::UPS, 2);
+        shop.state.chooseItem(Cat::UPS, 2);
         QVERIFY(shop.page(Page::Prn).warningVisible);
-        shop.state.boxChange(Cat::UPS, 0); // none entry hides it
+        shop.state.chooseItem(Cat::UPS, 0); // none entry hides it
         QVERIFY(!shop.page(Page::Prn).warningVisible);
 
         // Other pages have labels of their own; a category without a picture leaves the frame.
-        shop.state.boxChange(Cat::Vint, 2);
+        shop.state.chooseItem(Cat::Vint, 2);
         QVERIFY(shop.page(Page::Disk).warningVisible);
         QVERIFY(!shop.page(Page::Prn).warningVisible);
         QCOMPARE(shop.page(Page::Disk).picture, QStringLiteral("Image91"));
-        shop.state.boxChange(Cat::Disk, 1);
+        shop.state.chooseItem(Cat::Disk, 1);
         QVERIFY(!shop.page(Page::Disk).warningVisible);
         QCOMPARE(shop.page(Page::Disk).picture, QStringLiteral("Image91"));
     }
@@ -347,8 +347,8 @@ private slots:
         Shop shop;
         shop.write(QStringLiteral("Base.dat"),
                    {record("Офис", "300", "2", "первый"), record("Офис", "350", "0", "второй")});
-        shop.state.sheetEnter(Page::Base);
-        shop.state.boxChange(Cat::Base, 1);
+        shop.state.enterPage(Page::Base);
+        shop.state.chooseItem(Cat::Base, 1);
         QCOMPARE(shop.chosen(Cat::Base), (QStringList{"Офис", "350", "warning"}));
         QCOMPARE(shop.view(Cat::Base).itemLabel, QStringLiteral("второй"));
         // Base models have no picture of their own.
@@ -361,20 +361,20 @@ private slots:
         QFETCH(QChar, decimal);
         Shop shop(decimal);
         shop.write(QStringLiteral("Ram.dat"), {record("нет", "0", "0"), record("DDR4 8GB", "30", "1", "3200 МГц")});
-        shop.state.sheetEnter(Page::RAM);
-        shop.state.numBoxChange(1);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(2));
-        shop.state.boxChange(Cat::RAM, 1);
+        shop.state.enterPage(Page::RAM);
+        shop.state.chooseMemoryCount(1);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(2));
+        shop.state.chooseItem(Cat::RAM, 1);
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 2шт.", money("60.00", decimal), "warning"}));
         QCOMPARE(shop.view(Cat::RAM).priceLabel, money("60.00", decimal) + QStringLiteral(" у.е."));
         QCOMPARE(shop.view(Cat::RAM).itemLabel, QStringLiteral("3200 МГц"));
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image81"));
 
-        shop.state.numBoxChange(0);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
+        shop.state.chooseMemoryCount(0);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 1шт.", money("30.00", decimal), "in stock"}));
 
-        shop.state.numBoxChange(3);
+        shop.state.chooseMemoryCount(3);
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 8GB - 4шт.", money("120.00", decimal), "warning"}));
     }
 
@@ -385,9 +385,9 @@ private slots:
         Shop shop(decimal);
         shop.write(QStringLiteral("Ram.dat"), {record("нет", "0", "0"), record("DDR5", money("30.5", decimal), "8")});
         shop.currency("29.7", QStringLiteral("руб."));
-        shop.state.sheetEnter(Page::RAM);
-        shop.state.numBoxChange(2);
-        shop.state.boxChange(Cat::RAM, 1);
+        shop.state.enterPage(Page::RAM);
+        shop.state.chooseMemoryCount(2);
+        shop.state.chooseItem(Cat::RAM, 1);
         // 30.5 * 3 * 29.7 = 2717.55
         QCOMPARE(shop.pair(Cat::RAM).price, money("2717.55", decimal));
         QCOMPARE(shop.view(Cat::RAM).priceLabel, money("2717.55", decimal) + QStringLiteral(" руб."));
@@ -409,10 +409,10 @@ private slots:
         shop.write(QStringLiteral("Ram.dat"), {record("без памяти", "x", "y", "пусто"), record("DDR4", "30", "0")});
         if (!unit.isEmpty())
             shop.currency("29.7", unit);
-        shop.state.sheetEnter(Page::RAM);
-        shop.state.boxChange(Cat::RAM, 1);
+        shop.state.enterPage(Page::RAM);
+        shop.state.chooseItem(Cat::RAM, 1);
         QVERIFY(shop.page(Page::RAM).warningVisible);
-        shop.state.boxChange(Cat::RAM, 0);
+        shop.state.chooseItem(Cat::RAM, 0);
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"нет", QString(), "in stock"}));
         QCOMPARE(shop.view(Cat::RAM).priceLabel, unit.isEmpty() ? QStringLiteral(" у.е.") : QStringLiteral(" руб."));
         QCOMPARE(shop.view(Cat::RAM).itemLabel, QStringLiteral("пусто"));
@@ -423,54 +423,54 @@ private slots:
     {
         Shop shop;
         shop.write(QStringLiteral("Ram.dat"), {record("нет", "0", "0"), record("DDR4", "30", "2", "desc")});
-        shop.state.sheetEnter(Page::RAM);
+        shop.state.enterPage(Page::RAM);
 
         // Nothing chosen yet.
-        shop.state.numBoxChange(2);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(3));
+        shop.state.chooseMemoryCount(2);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(3));
         QVERIFY(shop.pair(Cat::RAM).item.isEmpty());
         QVERIFY(shop.pair(Cat::RAM).price.isEmpty());
         QVERIFY(shop.view(Cat::RAM).priceLabel.isEmpty());
         QVERIFY(!shop.page(Page::RAM).warningVisible);
 
         // The count applies to the next item chosen.
-        shop.state.boxChange(Cat::RAM, 1);
+        shop.state.chooseItem(Cat::RAM, 1);
         QCOMPARE(shop.chosen(Cat::RAM), (QStringList{"DDR4 - 3шт.", "90,00", "warning"}));
 
         // With the first entry chosen only the count changes.
-        shop.state.boxChange(Cat::RAM, 0);
+        shop.state.chooseItem(Cat::RAM, 0);
         const QString label = shop.view(Cat::RAM).priceLabel;
-        shop.state.numBoxChange(3);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(4));
+        shop.state.chooseMemoryCount(3);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(4));
         QCOMPARE(shop.pair(Cat::RAM).item, QStringLiteral("нет"));
         QVERIFY(shop.pair(Cat::RAM).price.isEmpty());
         QCOMPARE(shop.view(Cat::RAM).priceLabel, label);
         QVERIFY(!shop.page(Page::RAM).warningVisible);
 
         // A typed quantity that is no entry changes nothing.
-        shop.state.numBoxChange(-1);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(4));
+        shop.state.chooseMemoryCount(-1);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(4));
     }
 
     void caseFanQuantity()
     {
         Shop shop;
         shop.write(QStringLiteral("Fun1.dat"), {record("нет", "0", "0"), record("Arctic 120", "4,5", "3", "120 мм")});
-        shop.state.sheetEnter(Page::RAM);
-        shop.state.boxChange(Cat::Case, 1);
+        shop.state.enterPage(Page::RAM);
+        shop.state.chooseItem(Cat::Case, 1);
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image82"));
-        shop.state.boxChange(Cat::Fun1, 1);
+        shop.state.chooseItem(Cat::Fun1, 1);
         QCOMPARE(shop.pair(Cat::Fun1).item, QStringLiteral("Arctic 120 - 1шт."));
         QCOMPARE(shop.pair(Cat::Fun1).price, QStringLiteral("4,50"));
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image33"));
-        shop.state.num1BoxChange(3);
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(4));
+        shop.state.chooseFanCount(3);
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(4));
         QCOMPARE(shop.chosen(Cat::Fun1), (QStringList{"Arctic 120 - 4шт.", "18,00", "warning"}));
         // The memory count is separate.
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
         // A quantity change keeps the item label and the picture.
-        shop.state.boxChange(Cat::Case, 1);
-        shop.state.num1BoxChange(0);
+        shop.state.chooseItem(Cat::Case, 1);
+        shop.state.chooseFanCount(0);
         QCOMPARE(shop.page(Page::RAM).picture, QStringLiteral("Image82"));
         QCOMPARE(shop.view(Cat::Fun1).itemLabel, QStringLiteral("120 мм"));
         QCOMPARE(shop.pair(Cat::Fun1).price, QStringLiteral("4,50"));
@@ -480,46 +480,46 @@ private slots:
     void memoryPageEntrySetsCountsToOne()
     {
         Shop shop;
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(0));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(0));
-        shop.state.sheetEnter(Page::RAM);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(1));
-        QCOMPARE(shop.state.pages.numBox.currentText(), QStringLiteral("1"));
-        QCOMPARE(shop.state.pages.num1Box.currentText(), QStringLiteral("1"));
-        shop.state.numBoxChange(2);
-        shop.state.num1BoxChange(1);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(0));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(0));
+        shop.state.enterPage(Page::RAM);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(1));
+        QCOMPARE(shop.state.pages.memoryCounts.currentText(), QStringLiteral("1"));
+        QCOMPARE(shop.state.pages.fanCounts.currentText(), QStringLiteral("1"));
+        shop.state.chooseMemoryCount(2);
+        shop.state.chooseFanCount(1);
         // Entering the loaded page again keeps the counts.
-        shop.state.sheetEnter(Page::RAM);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(3));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(2));
+        shop.state.enterPage(Page::RAM);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(3));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(2));
         // After a reset the entry sets both back to 1.
-        shop.state.zero();
-        shop.state.sheetEnter(Page::RAM);
-        QCOMPARE(shop.state.order.computer.RAMCount, quint16(1));
-        QCOMPARE(shop.state.order.computer.Fun1Count, quint16(1));
-        QCOMPARE(shop.state.pages.numBox.currentText(), QStringLiteral("1"));
-        QCOMPARE(shop.state.pages.num1Box.currentText(), QStringLiteral("1"));
+        shop.state.resetChoices();
+        shop.state.enterPage(Page::RAM);
+        QCOMPARE(shop.state.order.computer.memoryCount, quint16(1));
+        QCOMPARE(shop.state.order.computer.fanCount, quint16(1));
+        QCOMPARE(shop.state.pages.memoryCounts.currentText(), QStringLiteral("1"));
+        QCOMPARE(shop.state.pages.fanCounts.currentText(), QStringLiteral("1"));
     }
 
     void platformSwitchDropsProcessorAndBoard()
     {
         Shop shop;
-        shop.state.procGroupClick(0);
-        shop.state.sheetEnter(Page::Proc);
-        shop.state.boxChange(Cat::Proc, 1);
-        shop.state.boxChange(Cat::Mat, 1);
-        shop.state.boxChange(Cat::Fun, 2); // out of stock: warning on, fan picture
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
+        shop.state.enterPage(Page::Proc);
+        shop.state.chooseItem(Cat::Proc, 1);
+        shop.state.chooseItem(Cat::Mat, 1);
+        shop.state.chooseItem(Cat::Fun, 2); // out of stock: warning on, fan picture
         QVERIFY(shop.state.order.computer.isChosen(Cat::Proc));
         QVERIFY(shop.state.order.computer.isChosen(Cat::Mat));
         QVERIFY(shop.page(Page::Proc).warningVisible);
 
-        shop.state.procGroupClick(0); // the platform already chosen
+        shop.state.choosePlatform(ProcessorPlatform::Intel); // the platform already chosen
         QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("Proc_int A"));
         QCOMPARE(shop.view(Cat::Mat).box.index, 1);
         QVERIFY(!shop.view(Cat::Proc).priceLabel.isEmpty());
 
-        shop.state.procGroupClick(1);
+        shop.state.choosePlatform(ProcessorPlatform::Amd);
         QVERIFY(!shop.state.order.computer.isChosen(Cat::Proc));
         QVERIFY(!shop.state.order.computer.isChosen(Cat::Mat));
         QCOMPARE(shop.pair(Cat::Fun).item, QStringLiteral("Fun B"));
@@ -540,15 +540,15 @@ private slots:
     void noPlatformOnlyChangesPicture()
     {
         Shop shop;
-        shop.state.sheetEnter(Page::Proc);
+        shop.state.enterPage(Page::Proc);
         QVERIFY(shop.view(Cat::Proc).box.items.isEmpty());
-        shop.state.boxChange(Cat::Fun, 2);
+        shop.state.chooseItem(Cat::Fun, 2);
         QVERIFY(shop.page(Page::Proc).warningVisible);
         const Computer before = shop.state.order.computer;
 
-        shop.state.boxChange(Cat::Proc, -1);
+        shop.state.chooseItem(Cat::Proc, -1);
         QCOMPARE(shop.page(Page::Proc).picture, QStringLiteral("Image31"));
-        shop.state.boxChange(Cat::Mat, 0); // typed text; the list has no entries
+        shop.state.chooseItem(Cat::Mat, 0); // typed text; the list has no entries
         QCOMPARE(shop.page(Page::Proc).picture, QStringLiteral("Image32"));
         for (Cat c : allCategories()) {
             QCOMPARE(shop.pair(c).item, before[c].item);
@@ -565,13 +565,13 @@ private slots:
         shop.write(QStringLiteral("Proc_int.dat"), {record("i5", "150", "1", "Intel")});
         shop.write(QStringLiteral("Proc_amd.dat"),
                    {record("Ryzen 5", "140", "0", "AMD"), record("Ryzen 7", "240", "1")});
-        shop.state.sheetEnter(Page::Proc);
-        shop.state.procGroupClick(1);
-        shop.state.boxChange(Cat::Proc, 0);
+        shop.state.enterPage(Page::Proc);
+        shop.state.choosePlatform(ProcessorPlatform::Amd);
+        shop.state.chooseItem(Cat::Proc, 0);
         QCOMPARE(shop.chosen(Cat::Proc), (QStringList{"Ryzen 5", "140", "warning"}));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("AMD"));
-        shop.state.procGroupClick(0);
-        shop.state.boxChange(Cat::Proc, 0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
+        shop.state.chooseItem(Cat::Proc, 0);
         QCOMPARE(shop.pair(Cat::Proc).item, QStringLiteral("i5"));
         QCOMPARE(shop.view(Cat::Proc).itemLabel, QStringLiteral("Intel"));
         QVERIFY(!shop.page(Page::Proc).warningVisible);
@@ -592,16 +592,16 @@ private slots:
         lines += QStringList{"Обрывок", "7", "r2", "r3", "1"}.mid(0, tail);
         shop.writeLines(QStringLiteral("Mouse.dat"), lines);
         shop.currency("2", QStringLiteral("руб."));
-        shop.state.sheetEnter(Page::Other);
+        shop.state.enterPage(Page::Other);
         QCOMPARE(shop.view(Cat::Mouse).box.items, (QStringList{"Mouse", "Обрывок"}));
-        shop.state.boxChange(Cat::Mouse, 0);
+        shop.state.chooseItem(Cat::Mouse, 0);
         QVERIFY(shop.page(Page::Other).warningVisible);
         QCOMPARE(shop.page(Page::Other).picture, QStringLiteral("Image63"));
-        shop.state.boxChange(Cat::Key, 1); // another picture on the page
-        shop.state.boxChange(Cat::Mouse, 0);
-        shop.state.boxChange(Cat::Key, 2);
+        shop.state.chooseItem(Cat::Key, 1); // another picture on the page
+        shop.state.chooseItem(Cat::Mouse, 0);
+        shop.state.chooseItem(Cat::Key, 2);
 
-        QCOMPARE(failureOf([&] { shop.state.boxChange(Cat::Mouse, 1); }),
+        QCOMPARE(failureOf([&] { shop.state.chooseItem(Cat::Mouse, 1); }),
                  QStringLiteral("List index out of bounds (12)"));
         QCOMPARE(shop.chosen(Cat::Mouse), (QStringList{"Mouse", "10,00", "warning"}));
         QCOMPARE(shop.view(Cat::Mouse).itemLabel, QStringLiteral("оптическая"));
@@ -615,8 +615,8 @@ private slots:
         QStringList lines = record("Game A", "5", "0");
         lines += QStringList{"Руль", "75", "r2", "r3", "2", "с педалями"};
         shop.writeLines(QStringLiteral("Game.dat"), lines);
-        shop.state.sheetEnter(Page::Video);
-        shop.state.boxChange(Cat::Game, 1);
+        shop.state.enterPage(Page::Video);
+        shop.state.chooseItem(Cat::Game, 1);
         QCOMPARE(shop.pair(Cat::Game).item, QStringLiteral("Руль"));
         QCOMPARE(shop.view(Cat::Game).itemLabel, QStringLiteral("с педалями"));
         QVERIFY(!shop.page(Page::Video).warningVisible);
@@ -629,8 +629,8 @@ private slots:
         QStringList lines = record("нет", "0", "0");
         lines += QStringList{"DDR3", "12", "r2", "r3"}; // no stock line
         shop.writeLines(QStringLiteral("Ram.dat"), lines);
-        shop.state.sheetEnter(Page::RAM);
-        QCOMPARE(failureOf([&] { shop.state.boxChange(Cat::RAM, 1); }),
+        shop.state.enterPage(Page::RAM);
+        QCOMPARE(failureOf([&] { shop.state.chooseItem(Cat::RAM, 1); }),
                  QStringLiteral("List index out of bounds (12)"));
         QVERIFY(shop.pair(Cat::RAM).item.isEmpty());
         QVERIFY(shop.view(Cat::RAM).itemLabel.isEmpty());
@@ -640,25 +640,25 @@ private slots:
     void noEntryNeverReadsOutsideTheList()
     {
         Shop shop;
-        shop.state.procGroupClick(0);
+        shop.state.choosePlatform(ProcessorPlatform::Intel);
         for (Page p : allPages())
-            shop.state.sheetEnter(p);
+            shop.state.enterPage(p);
         for (Cat c : allCategories()) {
             for (int index : {-1, 3, 1000, -7}) {
-                const QString failure = failureOf([&] { shop.state.boxChange(c, index); });
+                const QString failure = failureOf([&] { shop.state.chooseItem(c, index); });
                 QVERIFY2(failure.isEmpty(), qPrintable(category(c).key + QStringLiteral(": ") + failure));
                 QCOMPARE(shop.view(c).box.index, -1);
             }
         }
         // An earlier choice followed by typed text that matches nothing: nothing is read, and the
         // page goes on working.
-        shop.state.boxChange(Cat::Vint, 2);
-        QVERIFY(failureOf([&] { shop.state.boxChange(Cat::Vint, -1); }).isEmpty());
-        shop.state.boxChange(Cat::RAM, 1);
-        QVERIFY(failureOf([&] { shop.state.boxChange(Cat::RAM, -1); }).isEmpty());
-        QVERIFY(failureOf([&] { shop.state.numBoxChange(1); }).isEmpty());
-        QVERIFY(failureOf([&] { shop.state.numBoxChange(9); }).isEmpty());
-        shop.state.boxChange(Cat::Vint, 1);
+        shop.state.chooseItem(Cat::Vint, 2);
+        QVERIFY(failureOf([&] { shop.state.chooseItem(Cat::Vint, -1); }).isEmpty());
+        shop.state.chooseItem(Cat::RAM, 1);
+        QVERIFY(failureOf([&] { shop.state.chooseItem(Cat::RAM, -1); }).isEmpty());
+        QVERIFY(failureOf([&] { shop.state.chooseMemoryCount(1); }).isEmpty());
+        QVERIFY(failureOf([&] { shop.state.chooseMemoryCount(9); }).isEmpty());
+        shop.state.chooseItem(Cat::Vint, 1);
         QCOMPARE(shop.pair(Cat::Vint).item, QStringLiteral("Vint A"));
     }
 };

@@ -106,8 +106,8 @@ QStringList notStored(const QString& directory, const Values& values)
 QString fields(const PricingSettings& s)
 {
     const auto number = [](double d) { return QString::number(d, 'g', 15); };
-    return QStringList(
-               {number(s.curs), QString::number(s.rub), s.val, QString::number(s.ndse), number(s.nds), number(s.add)})
+    return QStringList({number(s.exchangeRate), QString::number(s.inLocalCurrency), s.currencyName,
+                        QString::number(s.vatCharged), number(s.vatPercent), number(s.markupPercent)})
         .join(QStringLiteral("; "));
 }
 
@@ -134,7 +134,7 @@ struct Window {
     {
         if (!stored.isEmpty())
             storeValues(*store, stored);
-        state.formCreate(*store, 7, 12, 2026, 1);
+        state.start(*store, 7, 12, 2026, 1);
     }
 };
 
@@ -203,20 +203,20 @@ private slots:
         store.values[QStringLiteral("rub")] = dword(0);
         store.values[QStringLiteral("ndse")] = dword(0xffffffff);
         QVERIFY(loadPricingSettings(store, s, loaded));
-        QCOMPARE(s.rub, false);
-        QCOMPARE(s.ndse, true);
+        QCOMPARE(s.inLocalCurrency, false);
+        QCOMPARE(s.vatCharged, true);
     }
 
     void unreadableValueEndsTheLoad_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("failing");
-        QTest::newRow("curs as string") << "curs" << int(SettingField::Curs);
-        QTest::newRow("rub as binary") << "rub" << int(SettingField::Rub);
-        QTest::newRow("val as dword") << "val" << int(SettingField::Val);
-        QTest::newRow("ndse too long") << "ndse" << int(SettingField::Ndse);
-        QTest::newRow("nds of 4 bytes") << "nds" << int(SettingField::Nds);
-        QTest::newRow("add as dword") << "add" << int(SettingField::Add);
+        QTest::newRow("curs as string") << "curs" << int(SettingField::ExchangeRate);
+        QTest::newRow("rub as binary") << "rub" << int(SettingField::InLocalCurrency);
+        QTest::newRow("val as dword") << "val" << int(SettingField::CurrencyName);
+        QTest::newRow("ndse too long") << "ndse" << int(SettingField::VatCharged);
+        QTest::newRow("nds of 4 bytes") << "nds" << int(SettingField::VatPercent);
+        QTest::newRow("add as dword") << "add" << int(SettingField::MarkupPercent);
     }
 
     void unreadableValueEndsTheLoad()
@@ -348,15 +348,15 @@ private slots:
         Window w(QStringLiteral("config"));
         w.start();
         const GeneralPage& general = w.state.general;
-        QCOMPARE(general.kursEdit.text, QStringLiteral("29,7"));
-        QCOMPARE(general.ndsEdit.text, QStringLiteral("20"));
-        QCOMPARE(general.rubBox, false);
-        QCOMPARE(general.ndsBox, false);
-        QCOMPARE(general.kursEdit.enabled, false);
-        QCOMPARE(general.valEdit.enabled, false);
-        QCOMPARE(general.ndsEdit.enabled, false);
-        QCOMPARE(general.valEdit.text, QStringLiteral("руб."));
-        QCOMPARE(w.state.order.settings.curs, 29.7);
+        QCOMPARE(general.exchangeRate.text, QStringLiteral("29,7"));
+        QCOMPARE(general.vatPercent.text, QStringLiteral("20"));
+        QCOMPARE(general.pricesInLocalCurrency, false);
+        QCOMPARE(general.vatCharged, false);
+        QCOMPARE(general.exchangeRate.enabled, false);
+        QCOMPARE(general.currencyName.enabled, false);
+        QCOMPARE(general.vatPercent.enabled, false);
+        QCOMPARE(general.currencyName.text, QStringLiteral("руб."));
+        QCOMPARE(w.state.order.settings.exchangeRate, 29.7);
         QVERIFY(w.fakes.messageBox.shown.isEmpty());
         QVERIFY(same(storedValue(w.place, QStringLiteral("nds")), binaryDouble(20)));
     }
@@ -367,15 +367,15 @@ private slots:
         w.start(stringKindCurs());
         const GeneralPage& general = w.state.general;
         QCOMPARE(w.fakes.messageBox.shown, QStringList{ExpectedMessage});
-        QCOMPARE(general.kursEdit.text, QStringLiteral("0"));
-        QCOMPARE(general.ndsEdit.text, QStringLiteral("0"));
-        QCOMPARE(general.rubBox, false);
-        QCOMPARE(general.ndsBox, false);
-        QCOMPARE(general.valEdit.text, QString());
-        QCOMPARE(w.state.order.settings.curs, 0.0);
+        QCOMPARE(general.exchangeRate.text, QStringLiteral("0"));
+        QCOMPARE(general.vatPercent.text, QStringLiteral("0"));
+        QCOMPARE(general.pricesInLocalCurrency, false);
+        QCOMPARE(general.vatCharged, false);
+        QCOMPARE(general.currencyName.text, QString());
+        QCOMPARE(w.state.order.settings.exchangeRate, 0.0);
 
         // Closing without touching anything leaves every stored value as it is.
-        w.state.formClose(*w.store);
+        w.state.saveSettings(*w.store);
         QCOMPARE(w.fakes.messageBox.shown.size(), 1);
         QCOMPARE(notStored(w.place, stringKindCurs()), QStringList());
     }
@@ -384,8 +384,8 @@ private slots:
     {
         Window w;
         w.start(stringKindCurs());
-        w.state.kursEditChange(QStringLiteral("31,5"));
-        w.state.formClose(*w.store);
+        w.state.setExchangeRateText(QStringLiteral("31,5"));
+        w.state.saveSettings(*w.store);
 
         QCOMPARE(w.fakes.messageBox.shown.size(), 1);
         QCOMPARE(notStored(w.place, Values{{"curs", binaryDouble(31.5)}} + stringKindCurs().mid(1)), QStringList());
@@ -393,13 +393,13 @@ private slots:
         // The next run loads everything.
         Fakes next;
         MainState again(next.facilities(), QChar(','), w.dir.path());
-        again.formCreate(*makeFileSettingsStore(w.place), 8, 12, 2026, 2);
+        again.start(*makeFileSettingsStore(w.place), 8, 12, 2026, 2);
         QVERIFY(next.messageBox.shown.isEmpty());
-        QCOMPARE(again.general.kursEdit.text, QStringLiteral("31,5"));
-        QCOMPARE(again.general.rubBox, true);
-        QCOMPARE(again.general.valEdit.text, QStringLiteral("грн."));
-        QCOMPARE(again.general.ndsEdit.text, QStringLiteral("18"));
-        QCOMPARE(again.order.settings.add, 5.0);
+        QCOMPARE(again.general.exchangeRate.text, QStringLiteral("31,5"));
+        QCOMPARE(again.general.pricesInLocalCurrency, true);
+        QCOMPARE(again.general.currencyName.text, QStringLiteral("грн."));
+        QCOMPARE(again.general.vatPercent.text, QStringLiteral("18"));
+        QCOMPARE(again.order.settings.markupPercent, 5.0);
     }
 
     void storedRubStartsChecked_data()
@@ -414,14 +414,14 @@ private slots:
         QFETCH(quint32, rub);
         Window w;
         w.start({{QStringLiteral("rub"), dword(rub)}});
-        QCOMPARE(w.state.general.rubBox, true);
-        QCOMPARE(w.state.general.kursEdit.enabled, true);
-        QCOMPARE(w.state.general.valEdit.enabled, true);
-        QCOMPARE(w.state.general.ndsEdit.enabled, false);
+        QCOMPARE(w.state.general.pricesInLocalCurrency, true);
+        QCOMPARE(w.state.general.exchangeRate.enabled, true);
+        QCOMPARE(w.state.general.currencyName.enabled, true);
+        QCOMPARE(w.state.general.vatPercent.enabled, false);
         QVERIFY(w.fakes.messageBox.shown.isEmpty());
 
         // Written back as 1 at close.
-        w.state.formClose(*w.store);
+        w.state.saveSettings(*w.store);
         QVERIFY(same(storedValue(w.place, QStringLiteral("rub")), dword(1)));
     }
 
@@ -429,22 +429,22 @@ private slots:
     {
         Window w;
         w.start();
-        w.state.addBoxCreate();
+        w.state.showMarkup();
 
         // Unchanged values are written too: the store emptied during the run is filled again.
         QVERIFY(QFile::remove(w.dir.filePath(SettingsFileName)));
-        w.state.formClose(*w.store);
+        w.state.saveSettings(*w.store);
         QCOMPARE(notStored(w.place, named({binaryDouble(29.7), dword(0), string1251(QStringLiteral("руб.")), dword(0),
                                            binaryDouble(20), binaryDouble(0)})),
                  QStringList());
 
-        w.state.rubBoxClick(true);
-        w.state.kursEditChange(QStringLiteral("30,25"));
-        w.state.valEditChange(QStringLiteral("грн."));
-        w.state.ndsBoxClick(true);
-        w.state.ndsEditChange(QStringLiteral("18,5"));
-        w.state.addEditChange(QStringLiteral("-3"));
-        w.state.formClose(*w.store);
+        w.state.setPricesInLocalCurrency(true);
+        w.state.setExchangeRateText(QStringLiteral("30,25"));
+        w.state.setCurrencyName(QStringLiteral("грн."));
+        w.state.setVatCharged(true);
+        w.state.setVatPercentText(QStringLiteral("18,5"));
+        w.state.setMarkupPercentText(QStringLiteral("-3"));
+        w.state.saveSettings(*w.store);
         QCOMPARE(notStored(w.place, named({binaryDouble(30.25), dword(1), string1251(QStringLiteral("грн.")), dword(1),
                                            binaryDouble(18.5), binaryDouble(-3)})),
                  QStringList());
@@ -459,10 +459,10 @@ private slots:
         blocker.close();
         w.start();
         QCOMPARE(w.fakes.messageBox.shown, QStringList{ExpectedMessage});
-        QCOMPARE(w.state.general.kursEdit.text, QStringLiteral("29,7"));
-        QCOMPARE(w.state.general.ndsEdit.text, QStringLiteral("0"));
-        w.state.kursEditChange(QStringLiteral("30"));
-        w.state.formClose(*w.store);
+        QCOMPARE(w.state.general.exchangeRate.text, QStringLiteral("29,7"));
+        QCOMPARE(w.state.general.vatPercent.text, QStringLiteral("0"));
+        w.state.setExchangeRateText(QStringLiteral("30"));
+        w.state.saveSettings(*w.store);
         QCOMPARE(w.fakes.messageBox.shown, QStringList({ExpectedMessage, ExpectedMessage}));
     }
 };

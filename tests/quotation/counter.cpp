@@ -78,10 +78,10 @@ struct KillingFileSystem : FileSystem {
 int ship(const QString& folder, int times)
 {
     MainState state(Facilities{}, QLatin1Char('.'), folder);
-    state.procGroupClick(0);
-    state.sheetEnter(Page::Proc);
-    state.boxChange(Cat::Proc, 1);
-    state.boxChange(Cat::Mat, 1);
+    state.choosePlatform(ProcessorPlatform::Intel);
+    state.enterPage(Page::Proc);
+    state.chooseItem(Cat::Proc, 1);
+    state.chooseItem(Cat::Mat, 1);
     for (int i = 0; i < times; ++i)
         shipOrder(state);
     return 0;
@@ -97,15 +97,15 @@ struct PaperPrinter : Printer {
 int print(const QString& folder, int times, const QString& name)
 {
     MainState state(Facilities{}, QLatin1Char('.'), folder);
-    state.procGroupClick(0);
-    state.sheetEnter(Page::Proc);
-    state.boxChange(Cat::Proc, 1);
-    state.boxChange(Cat::Mat, 1);
+    state.choosePlatform(ProcessorPlatform::Intel);
+    state.enterPage(Page::Proc);
+    state.chooseItem(Cat::Proc, 1);
+    state.chooseItem(Cat::Mat, 1);
     PaperPrinter printer;
     for (int i = 0; i < times; ++i) {
         state.order.customer = QStringLiteral("%1 %2").arg(name).arg(i);
         QStringList lines = composeSummary(state.order);
-        printBtnClick(state, lines, &printer, nullptr);
+        printSummary(state, lines, &printer, nullptr);
         std::printf("%s;%s\n", qPrintable(state.order.customer), qPrintable(printer.last));
     }
     return 0;

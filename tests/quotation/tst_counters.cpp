@@ -333,12 +333,12 @@ private slots:
             ownerEdits(shop.folder, ram, 1, field, text);
         bool wasRefused = false;
         try {
-            printBtnClick(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
+            printSummary(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
         } catch (const OrderChangedError&) {
             wasRefused = true;
             QCOMPARE(shop.fakes.printer.printed.size(), 0);
             lines = composeSummary(shop.state.order);
-            printBtnClick(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
+            printSummary(shop.state, lines, &shop.fakes.printer, &shop.fakes.messageBox);
         }
         QCOMPARE(wasRefused, refused);
         QCOMPARE(shop.fakes.printer.printed.size(), 1);

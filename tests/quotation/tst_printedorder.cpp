@@ -46,14 +46,14 @@ struct PrintShop : TestShop {
     }
     void choose(Cat c, int index)
     {
-        state->sheetEnter(category(c).page);
-        state->boxChange(c, index);
+        state->enterPage(category(c).page);
+        state->chooseItem(c, index);
     }
     // As the summary window does it: the shown lines, then printing.
     QStringList print()
     {
         QStringList lines = summarize(state->order).lines;
-        printBtnClick(*state, lines, &fakes.printer, &fakes.messageBox);
+        printSummary(*state, lines, &fakes.printer, &fakes.messageBox);
         return lines;
     }
     std::vector<stock::JournalRow> shipped(long long order) const
@@ -129,7 +129,7 @@ private slots:
         const QChar dec = decimal.at(0);
         PrintShop shop(dec);
         shop.state->order.settings = PricingSettings{curs, rub, QStringLiteral("грн"), ndse, nds, add};
-        shop.state->procGroupClick(baseModels ? -1 : 1);
+        shop.state->choosePlatform(baseModels ? ProcessorPlatform::None : ProcessorPlatform::Amd);
         const QList<Cat> baseOrder{Cat::Base, Cat::Nout, Cat::Mon, Cat::Prn,  Cat::Scan,
                                    Cat::UPS,  Cat::OS,   Cat::PO,  Cat::Dop1, Cat::Dop2};
         int position = 0;
@@ -143,8 +143,8 @@ private slots:
         if (!baseModels) {
             shop.choose(Cat::RAM, 1);
             shop.choose(Cat::Fun1, 2);
-            shop.state->numBoxChange(ram - 1);
-            shop.state->num1BoxChange(fans - 1);
+            shop.state->chooseMemoryCount(ram - 1);
+            shop.state->chooseFanCount(fans - 1);
         }
         if (badPrice) {
             shop.choose(Cat::Video, 1);

@@ -39,8 +39,8 @@ struct Shop : TestShop {
     // As the window does it: the page is entered, then the item is picked in the choice list.
     void choose(Cat c, int index)
     {
-        state->sheetEnter(category(c).page);
-        state->boxChange(c, index);
+        state->enterPage(category(c).page);
+        state->chooseItem(c, index);
     }
     void choose(std::initializer_list<std::pair<Cat, int>> choices)
     {
@@ -61,7 +61,7 @@ struct Shop : TestShop {
     void print()
     {
         lines = composeSummary(state->order);
-        printBtnClick(*state, lines, &fakes.printer, &fakes.messageBox);
+        printSummary(*state, lines, &fakes.printer, &fakes.messageBox);
     }
 };
 
@@ -110,11 +110,11 @@ private slots:
     {
         Shop shop;
         shop.choose(Cat::RAM, 1);
-        shop.state->numBoxChange(1); // two modules
+        shop.state->chooseMemoryCount(1); // two modules
         shop.choose(Cat::Fun1, 1);
-        shop.state->num1BoxChange(2); // three fans
+        shop.state->chooseFanCount(2); // three fans
         shop.choose(Cat::Case, 1);
-        QCOMPARE(shop.state->order.computer.RAMCount, quint16(2));
+        QCOMPARE(shop.state->order.computer.memoryCount, quint16(2));
         shop.print();
         QCOMPARE(shop.bytes(QStringLiteral("Ram.dat")), shippedFile(QStringLiteral("Ram.dat"), QStringLiteral("3")));
         QCOMPARE(shop.bytes(QStringLiteral("Fun1.dat")), shippedFile(QStringLiteral("Fun1.dat"), QStringLiteral("2")));
@@ -245,7 +245,7 @@ private slots:
     void platformChoosesTheFiles()
     {
         Shop shop;
-        shop.state->procGroupClick(1); // AMD
+        shop.state->choosePlatform(ProcessorPlatform::Amd); // AMD
         shop.choose({{Cat::Proc, 1}, {Cat::Mat, 2}});
         const auto before = shop.aged();
         shop.print();
@@ -258,7 +258,7 @@ private slots:
 
         // Without a platform the processor and the board are left alone, the rest is shipped.
         shop.choose(Cat::Fun, 1);
-        shop.state->catalogue.procGroup = -1;
+        shop.state->catalogue.platform = ProcessorPlatform::None;
         const auto second = shop.snapshot();
         shop.print();
         QCOMPARE(shop.changedSince(second), QStringList({QStringLiteral("Fun.dat")}));
@@ -271,9 +271,9 @@ private slots:
         Shop shop;
         shop.remove(QStringLiteral("Dop2.dat"));
         QVERIFY(!failureOf([&] { shop.choose(Cat::OS, 1); }).isEmpty());
-        shop.state->boxChange(Cat::OS, 1);
+        shop.state->chooseItem(Cat::OS, 1);
         shop.write(QStringLiteral("Dop2.dat"), TestShop::smallRecords(QStringLiteral("Dop2.dat")));
-        shop.state->sheetEnter(Page::Dop);
+        shop.state->enterPage(Page::Dop);
         QCOMPARE(shop.state->pages.view(Cat::OS).box.index, -1);
         QVERIFY(composeSummary(shop.state->order).join(QLatin1Char('\n')).contains(QStringLiteral("Os A")));
         shop.print();
@@ -414,7 +414,7 @@ private slots:
         Shop shop;
         shop.choose(cat, 1);
         if (modules > 1)
-            shop.state->numBoxChange(modules - 1);
+            shop.state->chooseMemoryCount(modules - 1);
         const QString file = category(cat).files.at(0);
         QList<QStringList> records = TestShop::smallRecords(file);
         records[1][4] = stockNow;
@@ -489,7 +489,7 @@ private slots:
     {
         Shop shop;
         shop.choose(Cat::RAM, 1);
-        shop.state->numBoxChange(1);
+        shop.state->chooseMemoryCount(1);
         shop.choose({{Cat::Vint, 2}, {Cat::Mon, 1}});
         QStringList seen;
         const ShipmentRecorder recorder = [&](const ShippedItem& item) {
@@ -509,7 +509,7 @@ private slots:
         };
         shop.lines = composeSummary(shop.state->order);
         QCOMPARE(failureOf([&] {
-                     printBtnClick(*shop.state, shop.lines, &shop.fakes.printer, &shop.fakes.messageBox, recorder);
+                     printSummary(*shop.state, shop.lines, &shop.fakes.printer, &shop.fakes.messageBox, recorder);
                  }),
                  QStringLiteral("журнал недоступен"));
         QCOMPARE(shop.stockInFile(QStringLiteral("Vint.dat"), 2), QStringLiteral("-1"));

@@ -18,13 +18,13 @@ struct Quote {
     explicit Quote(QChar decimal = QLatin1Char('.')) : state(decimal)
     {
         state.orderDate = OrderDate{5, 3, 2004};
-        state.settings.nds = 20;
+        state.settings.vatPercent = 20;
     }
     void choose(Cat c, const QString& item, const QString& price)
     {
         state.computer[c] = SelectionPair{item, price, -1, {}};
     }
-    void vat(bool charged) { state.settings.ndse = charged; }
+    void vat(bool charged) { state.settings.vatCharged = charged; }
 };
 
 } // namespace
@@ -79,7 +79,7 @@ private slots:
         QFETCH(QStringList, prices);
         QFETCH(QStringList, expected);
         Quote o(decimal);
-        o.state.settings.add = markup;
+        o.state.settings.markupPercent = markup;
         o.vat(vat);
         for (int i = 0; i < prices.size(); ++i)
             o.choose(summaryOrder()[size_t(i)], QStringLiteral("x"), prices.at(i));
@@ -99,7 +99,7 @@ private slots:
     void exampleWithMarkupAndVat()
     {
         Quote o;
-        o.state.settings.add = 10;
+        o.state.settings.markupPercent = 10;
         o.vat(true);
         o.choose(Cat::Proc, QStringLiteral("Процессор"), QStringLiteral("100"));
         o.choose(Cat::Video, QStringLiteral("Видеокарта"), QStringLiteral("50.5"));
@@ -123,8 +123,8 @@ private slots:
     {
         Quote o;
         o.vat(true);
-        o.state.settings.rub = true;
-        o.state.settings.val = QStringLiteral("руб.");
+        o.state.settings.inLocalCurrency = true;
+        o.state.settings.currencyName = QStringLiteral("руб.");
         o.choose(Cat::Case, QStringLiteral("Корпус"), QStringLiteral("1500.00"));
         o.choose(Cat::RAM, QStringLiteral("DDR - 2шт."), QStringLiteral("3000.00"));
         const QStringList local = composeSummary(o.state);
@@ -135,7 +135,7 @@ private slots:
         }
         QCOMPARE(local.at(2), QStringLiteral("DDR - 2шт.:  3000.00 руб."));
 
-        o.state.settings.rub = false;
+        o.state.settings.inLocalCurrency = false;
         o.state.computer = Computer{};
         o.choose(Cat::Case, QStringLiteral("Корпус"), QStringLiteral("50"));
         const QStringList conventional = composeSummary(o.state);

@@ -11,17 +11,17 @@ namespace korvanta {
 class MainState;
 
 // The extras dialog "Дополнительно...": the shop's markup.
-class TAddBox : public QDialog {
+class ExtrasDialog : public QDialog {
     Q_OBJECT
 public:
     // Creation shows the markup read at start-up.
-    TAddBox(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
+    ExtrasDialog(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void AddEditChange(const QString& text);
+    void setMarkupPercentText(const QString& text);
     void refresh();
 
     MainState& m_state;

@@ -1,4 +1,4 @@
-#include "mainform.h"
+#include "mainwindow.h"
 
 #include "catalogue.h"
 #include "choicelistmodel.h"
@@ -75,7 +75,7 @@ QFont boldFont(const QWidget* w)
 
 } // namespace
 
-TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent)
+MainWindow::MainWindow(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_state(state), m_facilities(facilities), m_store(store), m_general(std::make_unique<Ui::GeneralSheet>())
@@ -99,19 +99,18 @@ TFormMain::TFormMain(MainState& state, const Facilities& facilities, SettingsSto
                    Page::Prn, Page::Dop})
         buildCategorySheet(p);
 
-    connect(m_pageControl, &QTabWidget::currentChanged, this, &TFormMain::onPageChanged);
+    connect(m_pageControl, &QTabWidget::currentChanged, this, &MainWindow::onPageChanged);
 
-    // FormCreate: seed, hide the category tabs, the order date, the settings.
+    // Creation: seed, hide the category tabs, the order date, the settings.
     handle([&] {
         const QDate today = QDate::currentDate();
-        m_state.formCreate(m_store, today.day(), today.month(), today.year(),
-                           quint32(QDateTime::currentMSecsSinceEpoch()));
+        m_state.start(m_store, today.day(), today.month(), today.year(), quint32(QDateTime::currentMSecsSinceEpoch()));
     });
 }
 
-TFormMain::~TFormMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TFormMain::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras)
+void MainWindow::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras)
 {
     m_about = about;
     m_result = result;
@@ -119,7 +118,7 @@ void TFormMain::setDialogs(QWidget* about, QWidget* result, QWidget* clients, QW
     m_extras = extras;
 }
 
-template <typename F> void TFormMain::handle(F&& handler)
+template <typename F> void MainWindow::handle(F&& handler)
 {
     guarded(m_facilities.errorReport, std::forward<F>(handler));
     refresh();
@@ -127,7 +126,7 @@ template <typename F> void TFormMain::handle(F&& handler)
 
 // The General page's widgets, places, texts and tab order are its form's (forms/generalsheet.ui);
 // here the page is wired to the state.
-void TFormMain::buildGeneralSheet()
+void MainWindow::buildGeneralSheet()
 {
     auto* sheet = new QWidget;
     m_generalSheet = sheet;
@@ -137,10 +136,10 @@ void TFormMain::buildGeneralSheet()
     Ui::GeneralSheet& ui = *m_general;
 
     // The buttons' ids are the indexes the state knows the choices by.
-    m_choiseButtons = new QButtonGroup(this);
-    m_choiseButtons->addButton(ui.ChoiseGroupItem0, 0);
-    m_choiseButtons->addButton(ui.ChoiseGroupItem1, 1);
-    connect(m_choiseButtons, &QButtonGroup::idClicked, this, &TFormMain::ChoiseGroupClick);
+    m_selectionModeButtons = new QButtonGroup(this);
+    m_selectionModeButtons->addButton(ui.ChoiseGroupItem0, 0);
+    m_selectionModeButtons->addButton(ui.ChoiseGroupItem1, 1);
+    connect(m_selectionModeButtons, &QButtonGroup::idClicked, this, &MainWindow::chooseSelectionMode);
     // The kind of sale is shown, not in use.
     auto* kindButtons = new QButtonGroup(this);
     kindButtons->addButton(ui.KindGroupItem0, 0);
@@ -150,24 +149,24 @@ void TFormMain::buildGeneralSheet()
     setTypingLimit(ui.ValEdit, 10);
     setTypingLimit(ui.KursEdit, 10);
     setTypingLimit(ui.NDSEdit, 5);
-    connect(ui.RubBox, &QCheckBox::clicked, this, &TFormMain::RubBoxClick);
-    connect(ui.ValEdit, &QLineEdit::textEdited, this, &TFormMain::ValEditChange);
-    connect(ui.KursEdit, &QLineEdit::textEdited, this, &TFormMain::KursEditChange);
-    connect(ui.NDSBox, &QCheckBox::clicked, this, &TFormMain::NDSBoxClick);
-    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &TFormMain::NDSEditChange);
+    connect(ui.RubBox, &QCheckBox::clicked, this, &MainWindow::setPricesInLocalCurrency);
+    connect(ui.ValEdit, &QLineEdit::textEdited, this, &MainWindow::setCurrencyName);
+    connect(ui.KursEdit, &QLineEdit::textEdited, this, &MainWindow::setExchangeRateText);
+    connect(ui.NDSBox, &QCheckBox::clicked, this, &MainWindow::setVatCharged);
+    connect(ui.NDSEdit, &QLineEdit::textEdited, this, &MainWindow::setVatPercentText);
 
-    connect(ui.AddBtn, &QPushButton::clicked, this, &TFormMain::AddBtnClick);
-    connect(ui.LogBtn, &QPushButton::clicked, this, &TFormMain::LogBtnClick);
+    connect(ui.AddBtn, &QPushButton::clicked, this, &MainWindow::showExtras);
+    connect(ui.LogBtn, &QPushButton::clicked, this, &MainWindow::openJournal);
     connect(ui.ZakEdit, &QLineEdit::textEdited, this, [this](const QString& text) { m_state.order.customer = text; });
-    connect(ui.ClienButton, &QPushButton::clicked, this, &TFormMain::ClienButtonClick);
+    connect(ui.ClienButton, &QPushButton::clicked, this, &MainWindow::showClients);
 
-    connect(ui.ResBtn, &QPushButton::clicked, this, &TFormMain::ResBtnClick);
-    connect(ui.AboutButton, &QPushButton::clicked, this, &TFormMain::AboutButtonClick);
-    connect(ui.HelpButton, &QPushButton::clicked, this, [this] { HelpClick(20); });
-    connect(ui.ExitButton, &QPushButton::clicked, this, &TFormMain::ExitButtonClick);
+    connect(ui.ResBtn, &QPushButton::clicked, this, &MainWindow::showSummary);
+    connect(ui.AboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(ui.HelpButton, &QPushButton::clicked, this, [this] { showHelp(20); });
+    connect(ui.ExitButton, &QPushButton::clicked, this, &MainWindow::quit);
 }
 
-QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
+QComboBox* MainWindow::buildChoiceList(Cat c, QWidget* parent)
 {
     CategoryWidgets& w = m_categories[size_t(idx(c))];
     w.box = new QComboBox(parent);
@@ -187,13 +186,13 @@ QComboBox* TFormMain::buildChoiceList(Cat c, QWidget* parent)
     auto* completer = new FindCompleter(w.model, w.box);
     completer->setMaxVisibleItems(15);
     w.box->setCompleter(completer);
-    connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { BoxChange(c, index); });
+    connect(w.box, &QComboBox::currentIndexChanged, this, [this, c](int index) { chooseItem(c, index); });
     // Typed text that names no entry gives way to the chosen entry (or the placeholder) again.
-    connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, &TFormMain::refresh);
+    connect(w.box->lineEdit(), &QLineEdit::editingFinished, this, &MainWindow::refresh);
     return w.box;
 }
 
-void TFormMain::buildCategorySheet(Page p)
+void MainWindow::buildCategorySheet(Page p)
 {
     const PageInfo& info = page(p);
     const PageLook& look = pageLook(p);
@@ -230,10 +229,10 @@ void TFormMain::buildCategorySheet(Page p)
             quantity->setGeometry(12 + boxWidth + 8, y, 60, 24);
             if (c == Cat::RAM) {
                 m_numBox = quantity;
-                connect(quantity, &QComboBox::currentIndexChanged, this, &TFormMain::NumBoxChange);
+                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::chooseMemoryCount);
             } else {
                 m_num1Box = quantity;
-                connect(quantity, &QComboBox::currentIndexChanged, this, &TFormMain::Num1BoxChange);
+                connect(quantity, &QComboBox::currentIndexChanged, this, &MainWindow::chooseFanCount);
             }
         }
         box->setGeometry(12, y, boxWidth, 24);
@@ -274,29 +273,31 @@ void TFormMain::buildCategorySheet(Page p)
     pw.warning->hide();
 
     if (p == Page::Proc) {
-        m_procGroup = new QGroupBox(QStringLiteral("Платформа"), sheet);
-        m_procGroup->setObjectName(QStringLiteral("ProcGroup"));
-        m_procGroup->setGeometry(444, 184, 140, 52);
-        m_procButtons = new QButtonGroup(this);
+        m_platformBox = new QGroupBox(QStringLiteral("Платформа"), sheet);
+        m_platformBox->setObjectName(QStringLiteral("ProcGroup"));
+        m_platformBox->setGeometry(444, 184, 140, 52);
+        m_platformButtons = new QButtonGroup(this);
         const QStringList platforms = {QStringLiteral("Intel"), QStringLiteral("AMD")};
-        for (int i = 0; i < 2; ++i) {
-            auto* r = new QRadioButton(platforms[i], m_procGroup);
+        // A button's id is its platform's value.
+        for (ProcessorPlatform platform : {ProcessorPlatform::Intel, ProcessorPlatform::Amd}) {
+            const int i = int(platform);
+            auto* r = new QRadioButton(platforms[i], m_platformBox);
             r->setObjectName(QStringLiteral("ProcGroupItem%1").arg(i));
             r->setGeometry(10 + i * 64, 22, 60, 22);
-            m_procButtons->addButton(r, i);
+            m_platformButtons->addButton(r, i);
         }
-        connect(m_procButtons, &QButtonGroup::idClicked, this, &TFormMain::ProcGroupClick);
+        connect(m_platformButtons, &QButtonGroup::idClicked, this, &MainWindow::choosePlatform);
     }
 
     pw.help = makeButton(sheet, names.helpButton, QStringLiteral("Справка"), QStringLiteral("help"));
     pw.help->setCursor(Qt::WhatsThisCursor);
     pw.help->setGeometry(RightColumnX, 40, RightColumnWidth, ButtonHeight);
     const int topic = look.helpContext;
-    connect(pw.help, &QPushButton::clicked, this, [this, topic] { HelpClick(topic); });
+    connect(pw.help, &QPushButton::clicked, this, [this, topic] { showHelp(topic); });
 }
 
-void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
-                                  const ChoiceList& list)
+void MainWindow::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint64& shownRevision,
+                                   const ChoiceList& list)
 {
     const QSignalBlocker blocker(box);
     auto* completer = qobject_cast<FindCompleter*>(box->completer());
@@ -316,7 +317,7 @@ void TFormMain::refreshChoiceList(QComboBox* box, ChoiceListModel* model, quint6
         completer->setSearching(true);
 }
 
-void TFormMain::refresh()
+void MainWindow::refresh()
 {
     const CategoryPages& cat = m_state.pages;
     for (Cat c : allCategories()) {
@@ -336,57 +337,57 @@ void TFormMain::refresh()
     {
         const QSignalBlocker b1(m_numBox);
         const QSignalBlocker b2(m_num1Box);
-        m_numBox->setCurrentIndex(cat.numBox.index);
-        m_num1Box->setCurrentIndex(cat.num1Box.index);
+        m_numBox->setCurrentIndex(cat.memoryCounts.index);
+        m_num1Box->setCurrentIndex(cat.fanCounts.index);
     }
     {
-        const QSignalBlocker b(m_procGroup);
-        if (m_state.catalogue.procGroup >= 0)
-            m_procButtons->button(m_state.catalogue.procGroup)->setChecked(true);
+        const QSignalBlocker b(m_platformBox);
+        if (m_state.catalogue.platform != ProcessorPlatform::None)
+            m_platformButtons->button(int(m_state.catalogue.platform))->setChecked(true);
     }
 
     const GeneralPage& g = m_state.general;
     const Ui::GeneralSheet& ui = *m_general;
-    if (g.choiseGroup >= 0)
-        m_choiseButtons->button(g.choiseGroup)->setChecked(true);
-    ui.ResBtn->setEnabled(g.resBtnEnabled);
-    ui.RubBox->setChecked(g.rubBox);
-    ui.NDSBox->setChecked(g.ndsBox);
+    if (g.selectionMode >= 0)
+        m_selectionModeButtons->button(g.selectionMode)->setChecked(true);
+    ui.ResBtn->setEnabled(g.summaryEnabled);
+    ui.RubBox->setChecked(g.pricesInLocalCurrency);
+    ui.NDSBox->setChecked(g.vatCharged);
     auto syncEdit = [](QLineEdit* edit, const EditState& s) {
         if (edit->text() != s.text)
             showWhole(edit, s.text);
         edit->setEnabled(s.enabled);
     };
-    syncEdit(ui.KursEdit, g.kursEdit);
-    syncEdit(ui.ValEdit, g.valEdit);
-    syncEdit(ui.NDSEdit, g.ndsEdit);
+    syncEdit(ui.KursEdit, g.exchangeRate);
+    syncEdit(ui.ValEdit, g.currencyName);
+    syncEdit(ui.NDSEdit, g.vatPercent);
     if (ui.ZakEdit->text() != m_state.order.customer)
         ui.ZakEdit->setText(m_state.order.customer);
     ui.Icon->setPicture(QStringLiteral("Icon%1").arg(g.badge + 1));
 }
 
-void TFormMain::setCustomer(const QString& name)
+void MainWindow::setCustomer(const QString& name)
 {
     m_state.order.customer = name;
     refresh();
 }
 
-void TFormMain::onPageChanged(int index)
+void MainWindow::onPageChanged(int index)
 {
     QWidget* w = m_pageControl->widget(index);
     if (w == m_generalSheet) {
-        GeneralSheetEnter();
+        updateSummaryButton();
         return;
     }
     for (Page p : allPages()) {
         if (sheet(p) == w) {
-            SheetEnter(p);
+            enterPage(p);
             return;
         }
     }
 }
 
-std::optional<Page> TFormMain::shownPage() const
+std::optional<Page> MainWindow::shownPage() const
 {
     for (Page p : allPages())
         if (sheet(p) == m_pageControl->currentWidget())
@@ -394,7 +395,7 @@ std::optional<Page> TFormMain::shownPage() const
     return std::nullopt;
 }
 
-void TFormMain::ShopChanged()
+void MainWindow::followShop()
 {
     // The summary window checks the order's lists itself, at its showing and before printing.
     if (m_result && m_result->isVisible())
@@ -407,89 +408,84 @@ void TFormMain::ShopChanged()
     });
 }
 
-bool TFormMain::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_generalSheet) {
         if (event->type() == QEvent::Show && !event->spontaneous()) {
-            GeneralSheetShow();
+            pickBadge();
         } else if (event->type() == QEvent::MouseMove) {
             // Only the page's own surface counts, not its controls.
             const auto* move = static_cast<QMouseEvent*>(event);
             if (!m_generalSheet->childAt(move->position().toPoint()))
-                GeneralSheetMouseMove();
+                updateSummaryButton();
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TFormMain::ChoiseGroupClick(int index)
+void MainWindow::chooseSelectionMode(int index)
 {
-    handle([&] { m_state.choiseGroupClick(index); });
+    handle([&] { m_state.chooseSelectionMode(index); });
 }
 
-void TFormMain::GeneralSheetEnter()
+void MainWindow::updateSummaryButton()
 {
-    handle([&] { m_state.generalSheetEnter(); });
+    handle([&] { m_state.updateSummaryButton(); });
 }
 
-void TFormMain::GeneralSheetMouseMove()
+void MainWindow::pickBadge()
 {
-    handle([&] { m_state.generalSheetMouseMove(); });
+    handle([&] { m_state.pickBadge(); });
 }
 
-void TFormMain::GeneralSheetShow()
+void MainWindow::enterPage(Page p)
 {
-    handle([&] { m_state.generalSheetShow(); });
+    handle([&] { m_state.enterPage(p); });
 }
 
-void TFormMain::SheetEnter(Page p)
+void MainWindow::chooseItem(Cat c, int index)
 {
-    handle([&] { m_state.sheetEnter(p); });
+    handle([&] { m_state.chooseItem(c, index); });
 }
 
-void TFormMain::BoxChange(Cat c, int index)
+void MainWindow::choosePlatform(int button)
 {
-    handle([&] { m_state.boxChange(c, index); });
+    handle([&] { m_state.choosePlatform(ProcessorPlatform(button)); });
 }
 
-void TFormMain::ProcGroupClick(int index)
+void MainWindow::chooseMemoryCount(int index)
 {
-    handle([&] { m_state.procGroupClick(index); });
+    handle([&] { m_state.chooseMemoryCount(index); });
 }
 
-void TFormMain::NumBoxChange(int index)
+void MainWindow::chooseFanCount(int index)
 {
-    handle([&] { m_state.numBoxChange(index); });
+    handle([&] { m_state.chooseFanCount(index); });
 }
 
-void TFormMain::Num1BoxChange(int index)
+void MainWindow::setPricesInLocalCurrency(bool checked)
 {
-    handle([&] { m_state.num1BoxChange(index); });
+    handle([&] { m_state.setPricesInLocalCurrency(checked); });
 }
 
-void TFormMain::RubBoxClick(bool checked)
+void MainWindow::setExchangeRateText(const QString& text)
 {
-    handle([&] { m_state.rubBoxClick(checked); });
+    handle([&] { m_state.setExchangeRateText(text); });
 }
 
-void TFormMain::KursEditChange(const QString& text)
+void MainWindow::setCurrencyName(const QString& text)
 {
-    handle([&] { m_state.kursEditChange(text); });
+    handle([&] { m_state.setCurrencyName(text); });
 }
 
-void TFormMain::ValEditChange(const QString& text)
+void MainWindow::setVatCharged(bool checked)
 {
-    handle([&] { m_state.valEditChange(text); });
+    handle([&] { m_state.setVatCharged(checked); });
 }
 
-void TFormMain::NDSBoxClick(bool checked)
+void MainWindow::setVatPercentText(const QString& text)
 {
-    handle([&] { m_state.ndsBoxClick(checked); });
-}
-
-void TFormMain::NDSEditChange(const QString& text)
-{
-    handle([&] { m_state.ndsEditChange(text); });
+    handle([&] { m_state.setVatPercentText(text); });
 }
 
 namespace {
@@ -502,37 +498,37 @@ void showModal(QWidget* dialog)
 
 } // namespace
 
-void TFormMain::ResBtnClick()
+void MainWindow::showSummary()
 {
     handle([&] { showModal(m_result); });
 }
 
-void TFormMain::AboutButtonClick()
+void MainWindow::showAbout()
 {
     handle([&] { showModal(m_about); });
 }
 
-void TFormMain::ClienButtonClick()
+void MainWindow::showClients()
 {
     handle([&] { showModal(m_clients); });
 }
 
-void TFormMain::AddBtnClick()
+void MainWindow::showExtras()
 {
     handle([&] { showModal(m_extras); });
 }
 
-void TFormMain::LogBtnClick()
+void MainWindow::openJournal()
 {
-    handle([&] { m_state.logBtnClick(); });
+    handle([&] { m_state.openJournal(); });
 }
 
-void TFormMain::ExitButtonClick()
+void MainWindow::quit()
 {
     close();
 }
 
-void TFormMain::HelpClick(int topic)
+void MainWindow::showHelp(int topic)
 {
     handle([&] {
         if (m_facilities.help)
@@ -540,7 +536,7 @@ void TFormMain::HelpClick(int topic)
     });
 }
 
-void TFormMain::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     if (!m_centred && screen()) {
         // Centred on the screen when first shown.
@@ -550,12 +546,12 @@ void TFormMain::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-void TFormMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // FormClose: the settings are written back, then the program ends.
+    // Closing: the settings are written back, then the program ends.
     if (!m_closing) {
         m_closing = true;
-        guarded(m_facilities.errorReport, [&] { m_state.formClose(m_store); });
+        guarded(m_facilities.errorReport, [&] { m_state.saveSettings(m_store); });
     }
     event->accept();
 }

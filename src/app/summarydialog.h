@@ -16,10 +16,10 @@ class QtPrinter;
 
 // The summary window "Итого...": the order text, composed afresh at every showing, and the button
 // that prints it and ships the order.
-class TResForm : public QDialog {
+class SummaryDialog : public QDialog {
     Q_OBJECT
 public:
-    TResForm(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
+    SummaryDialog(MainState& state, const Facilities& facilities, QWidget* parent = nullptr);
 
     // The lines the view holds.
     const QStringList& lines() const { return m_lines; }
@@ -31,8 +31,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormShow();
-    void PrintBtnClick();
+    void composeOrder();
+    void printAndClose();
     void showLines();
 
     MainState& m_state;

@@ -32,15 +32,15 @@ protected:
 };
 
 // The About box "О программе...": product, version, rights line and the two links to the developer.
-class TAboutBox : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    TAboutBox(const Facilities& facilities, QWidget* parent);
+    AboutDialog(const Facilities& facilities, QWidget* parent);
 
 private:
     // The links hand the shell the address shown in the label.
-    void Label4Click();
-    void Label5Click();
+    void writeToAuthor();
+    void openWebsite();
 
     Facilities m_facilities;
     LinkLabel* m_label4 = nullptr;

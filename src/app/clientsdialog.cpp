@@ -1,4 +1,4 @@
-#include "clienunit.h"
+#include "clientsdialog.h"
 
 #include "contexthelp.h"
 #include "guard.h"
@@ -63,7 +63,7 @@ public:
     }
 };
 
-TClienBox::TClienBox(const Facilities& facilities, QWidget* parent, const QString& directory)
+ClientsDialog::ClientsDialog(const Facilities& facilities, QWidget* parent, const QString& directory)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_facilities(facilities), m_base(directory)
@@ -117,48 +117,47 @@ TClienBox::TClienBox(const Facilities& facilities, QWidget* parent, const QStrin
     fixed->setSectionsMovable(true);
     fixed->setHighlightSections(false);
 
-    connect(m_grid, &QTableWidget::cellChanged, this, &TClienBox::ClGridCellChanged);
-    connect(m_grid, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) { ClGridCurrentCellChanged(row); });
-    connect(fixed, &QHeaderView::sectionMoved, this, &TClienBox::ClGridRowMoved);
-    connect(chooseBtn, &QPushButton::clicked, this, &TClienBox::ChooseBtnClick);
-    connect(saveBtn, &QPushButton::clicked, this, &TClienBox::SaveBtnClick);
+    connect(m_grid, &QTableWidget::cellChanged, this, &ClientsDialog::takeCellText);
+    connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { followCurrentRow(row); });
+    connect(fixed, &QHeaderView::sectionMoved, this, &ClientsDialog::takeRowMove);
+    connect(chooseBtn, &QPushButton::clicked, this, &ClientsDialog::chooseCustomer);
+    connect(saveBtn, &QPushButton::clicked, this, &ClientsDialog::saveClients);
 
     m_ask = [this](const QString& question) {
         return QMessageBox::question(this, windowTitle(), question) == QMessageBox::Yes;
     };
     m_watcher = new ShopWatcher(directory, 1000, this);
     m_watcher->follow(ClientBase::fileName());
-    connect(m_watcher, &ShopWatcher::changed, this, &TClienBox::ClientsFileChanged);
-    connect(m_addBtn, &QPushButton::clicked, this, &TClienBox::AddBtnClick);
-    connect(m_delBtn, &QPushButton::clicked, this, &TClienBox::DelBtnClick);
+    connect(m_watcher, &ShopWatcher::changed, this, &ClientsDialog::followClientsFile);
+    connect(m_addBtn, &QPushButton::clicked, this, &ClientsDialog::addRow);
+    connect(m_delBtn, &QPushButton::clicked, this, &ClientsDialog::deleteRow);
 
     installContextHelp(this, m_facilities.help);
     refresh();
 }
 
-TClienBox::~TClienBox()
+ClientsDialog::~ClientsDialog()
 {
     // Hiding the window on its way out commits a cell still being edited; by then the rows are gone.
     disconnect(m_grid, nullptr, this, nullptr);
     disconnect(m_grid->verticalHeader(), nullptr, this, nullptr);
 }
 
-void TClienBox::showEvent(QShowEvent* event)
+void ClientsDialog::showEvent(QShowEvent* event)
 {
     // Restoring a minimised window is no new showing.
     if (!event->spontaneous())
-        FormShow();
+        loadClients();
     QDialog::showEvent(event);
 }
 
-void TClienBox::FormShow()
+void ClientsDialog::loadClients()
 {
     guarded(m_facilities.errorReport, [&] { m_base.load(); });
     refresh();
 }
 
-void TClienBox::ClientsFileChanged()
+void ClientsDialog::followClientsFile()
 {
     // Only an open window shows the base; one question at a time.
     if (!isVisible() || m_asking)
@@ -177,7 +176,7 @@ void TClienBox::ClientsFileChanged()
     refresh();
 }
 
-void TClienBox::SaveBtnClick()
+void ClientsDialog::saveClients()
 {
     commitEditing();
     bool merged = false;
@@ -194,21 +193,21 @@ void TClienBox::SaveBtnClick()
     }
 }
 
-void TClienBox::AddBtnClick()
+void ClientsDialog::addRow()
 {
     commitEditing();
     guarded(m_facilities.errorReport, [&] { m_base.addRow(); });
     refresh();
 }
 
-void TClienBox::DelBtnClick()
+void ClientsDialog::deleteRow()
 {
     commitEditing();
     guarded(m_facilities.errorReport, [&] { m_base.deleteRow(); });
     refresh();
 }
 
-void TClienBox::ChooseBtnClick()
+void ClientsDialog::chooseCustomer()
 {
     commitEditing();
     guarded(m_facilities.errorReport, [&] {
@@ -218,7 +217,7 @@ void TClienBox::ChooseBtnClick()
     });
 }
 
-void TClienBox::ClGridCellChanged(int row, int column)
+void ClientsDialog::takeCellText(int row, int column)
 {
     if (m_refreshing)
         return;
@@ -228,26 +227,26 @@ void TClienBox::ClGridCellChanged(int row, int column)
     });
 }
 
-void TClienBox::ClGridCurrentCellChanged(int row)
+void ClientsDialog::followCurrentRow(int row)
 {
     if (m_refreshing || row < 0)
         return;
     guarded(m_facilities.errorReport, [&] { m_base.setCurrentRow(m_grid->verticalHeader()->visualIndex(row) + 1); });
 }
 
-void TClienBox::ClGridRowMoved(int, int oldVisual, int newVisual)
+void ClientsDialog::takeRowMove(int, int oldVisual, int newVisual)
 {
     if (m_refreshing)
         return;
     guarded(m_facilities.errorReport, [&] { m_base.moveRow(oldVisual + 1, newVisual + 1); });
 }
 
-void TClienBox::commitEditing()
+void ClientsDialog::commitEditing()
 {
     m_grid->commitOpenEditor();
 }
 
-void TClienBox::refresh()
+void ClientsDialog::refresh()
 {
     m_refreshing = true;
     QHeaderView* fixed = m_grid->verticalHeader();

@@ -1,8 +1,8 @@
-#include "aboutunit.h"
+#include "aboutdialog.h"
 
 #include "contexthelp.h"
 #include "guard.h"
-#include "ui_aboutbox.h"
+#include "ui_aboutdialog.h"
 
 #include <QIcon>
 #include <QMouseEvent>
@@ -55,7 +55,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
     QLabel::mouseReleaseEvent(event);
 }
 
-TAboutBox::TAboutBox(const Facilities& facilities, QWidget* parent)
+AboutDialog::AboutDialog(const Facilities& facilities, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_facilities(facilities)
@@ -64,7 +64,7 @@ TAboutBox::TAboutBox(const Facilities& facilities, QWidget* parent)
     QFont boxFont = font();
     boxFont.setPixelSize(11);
     setFont(boxFont);
-    Ui::AboutBox ui;
+    Ui::AboutDialog ui;
     ui.setupUi(this);
 
     // Rendered at the label's size rather than scaled from the picture's own.
@@ -80,14 +80,14 @@ TAboutBox::TAboutBox(const Facilities& facilities, QWidget* parent)
 
     m_label4 = ui.Label4;
     m_label5 = ui.Label5;
-    connect(m_label4, &LinkLabel::clicked, this, &TAboutBox::Label4Click);
-    connect(m_label5, &LinkLabel::clicked, this, &TAboutBox::Label5Click);
+    connect(m_label4, &LinkLabel::clicked, this, &AboutDialog::writeToAuthor);
+    connect(m_label5, &LinkLabel::clicked, this, &AboutDialog::openWebsite);
     connect(ui.BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     installContextHelp(this, m_facilities.help);
 }
 
-void TAboutBox::Label4Click()
+void AboutDialog::writeToAuthor()
 {
     guarded(m_facilities.errorReport, [&] {
         if (m_facilities.shell)
@@ -95,7 +95,7 @@ void TAboutBox::Label4Click()
     });
 }
 
-void TAboutBox::Label5Click()
+void AboutDialog::openWebsite()
 {
     guarded(m_facilities.errorReport, [&] {
         if (m_facilities.shell)

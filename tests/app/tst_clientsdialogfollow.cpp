@@ -1,6 +1,6 @@
 // The client base window while another copy saves clients.dat: the salesperson is asked, and the
 // window shows the saved base only when told to.
-#include "clienunit.h"
+#include "clientsdialog.h"
 #include "fakes.h"
 #include "shopfiles.h"
 #include "shopwatcher.h"
@@ -12,7 +12,7 @@
 using namespace korvanta;
 using namespace korvanta::testing;
 
-class TestClienBoxFollow : public QObject {
+class TestClientsDialogFollow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -31,7 +31,7 @@ private slots:
         const QString path = QDir(dir.path()).filePath(QStringLiteral("clients.dat"));
         writeBytes(path, crlf({"Иванов", "1", "", "", "Петрова", "2", "", ""}));
         Fakes fakes;
-        TClienBox box(fakes.facilities(), nullptr, dir.path());
+        ClientsDialog box(fakes.facilities(), nullptr, dir.path());
         QStringList asked;
         box.setQuestion([&](const QString& question) {
             asked << question;
@@ -56,5 +56,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClienBoxFollow)
-#include "tst_clienboxfollow.moc"
+QTEST_MAIN(TestClientsDialogFollow)
+#include "tst_clientsdialogfollow.moc"

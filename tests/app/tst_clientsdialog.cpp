@@ -1,4 +1,4 @@
-#include "clienunit.h"
+#include "clientsdialog.h"
 #include "fakes.h"
 #include "testshop.h"
 
@@ -33,12 +33,12 @@ void typeText(QWidget* widget, const QString& text)
 
 } // namespace
 
-class TestClienBox : public QObject {
+class TestClientsDialog : public QObject {
     Q_OBJECT
 
     const TestShop m_shop{TestShop::Files::None};
     Fakes m_fakes;
-    std::unique_ptr<TClienBox> m_box;
+    std::unique_ptr<ClientsDialog> m_box;
 
     QString path() const { return m_shop.path("clients.dat"); }
     QTableWidget* grid() const { return m_box->findChild<QTableWidget*>("ClGrid"); }
@@ -71,7 +71,7 @@ private slots:
         QDir(path()).removeRecursively();
         m_fakes = Fakes();
         writeBytes(path(), crlf(Ivanov + Petrova + Sidorov));
-        m_box = std::make_unique<TClienBox>(m_fakes.facilities(), nullptr, m_shop.folder);
+        m_box = std::make_unique<ClientsDialog>(m_fakes.facilities(), nullptr, m_shop.folder);
     }
 
     void cleanup() { m_box.reset(); }
@@ -167,14 +167,14 @@ private slots:
     {
         const QByteArray before = readBytes(path());
         showBox();
-        QSignalSpy chosen(m_box.get(), &TClienBox::customerChosen);
+        QSignalSpy chosen(m_box.get(), &ClientsDialog::customerChosen);
         grid()->setCurrentCell(1, 0);
         QLineEdit* editor = openEditor();
         QVERIFY(editor); // the editor is shown as soon as the cell is current
         editor->selectAll();
         typeText(editor, "Смирнова Алёна");
         // The window acts on the cell still being typed in.
-        m_box->ChooseBtnClick();
+        m_box->chooseCustomer();
         QCOMPARE(chosen.count(), 1);
         QCOMPARE(chosen.at(0).at(0).toString(), QStringLiteral("Смирнова Алёна"));
         QVERIFY(!m_box->isVisible());
@@ -189,7 +189,7 @@ private slots:
     {
         writeBytes(path(), QByteArray());
         showBox();
-        QSignalSpy chosen(m_box.get(), &TClienBox::customerChosen);
+        QSignalSpy chosen(m_box.get(), &ClientsDialog::customerChosen);
         QTest::mouseClick(button("ChooseBtn"), Qt::LeftButton);
         QCOMPARE(chosen.count(), 0);
         QVERIFY(!m_box->isVisible());
@@ -265,5 +265,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestClienBox)
-#include "tst_clienbox.moc"
+QTEST_MAIN(TestClientsDialog)
+#include "tst_clientsdialog.moc"

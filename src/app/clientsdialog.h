@@ -17,20 +17,20 @@ class ShopWatcher;
 // The client base window "База клиентов": the customers of "clients.dat" in an editable grid. The
 // grid mirrors the rows of the ClientBase; its fixed column is the vertical header, by which rows
 // are dragged to another place, and its title row is the horizontal header.
-class TClienBox : public QDialog {
+class ClientsDialog : public QDialog {
     Q_OBJECT
 public:
     // The file is "clients.dat" in `directory`, or in the working directory when none is given.
-    TClienBox(const Facilities& facilities, QWidget* parent, const QString& directory = QString());
-    ~TClienBox() override;
+    ClientsDialog(const Facilities& facilities, QWidget* parent, const QString& directory = QString());
+    ~ClientsDialog() override;
 
     const ClientBase& clientBase() const { return m_base; }
 
-    void ChooseBtnClick();
+    void chooseCustomer();
 
     // Another copy saved the client base while the window is open: the salesperson is asked
     // whether to show it (through `ask`, a yes/no question).
-    void ClientsFileChanged();
+    void followClientsFile();
     void setQuestion(std::function<bool(const QString&)> ask) { m_ask = std::move(ask); }
     ShopWatcher& watcher() const { return *m_watcher; }
 
@@ -42,13 +42,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormShow();
-    void SaveBtnClick();
-    void AddBtnClick();
-    void DelBtnClick();
-    void ClGridCellChanged(int row, int column);
-    void ClGridCurrentCellChanged(int row);
-    void ClGridRowMoved(int logical, int oldVisual, int newVisual);
+    void loadClients();
+    void saveClients();
+    void addRow();
+    void deleteRow();
+    void takeCellText(int row, int column);
+    void followCurrentRow(int row);
+    void takeRowMove(int logical, int oldVisual, int newVisual);
     // Hands a cell still being typed in to the rows before a button acts on them.
     void commitEditing();
     // Writes the rows, titles and buttons of the ClientBase into the widgets.

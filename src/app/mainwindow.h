@@ -29,12 +29,12 @@ class SettingsStore;
 
 // The main window: a General page and ten category pages. It mirrors the MainState into its
 // widgets and forwards the salesperson's actions to it.
-class TFormMain : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    // Creation runs FormCreate: the settings are read from `store` and shown.
-    TFormMain(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent = nullptr);
-    ~TFormMain() override;
+    // Creation starts the state: the settings are read from `store` and shown.
+    MainWindow(MainState& state, const Facilities& facilities, SettingsStore& store, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The dialogs, created after the main window.
     void setDialogs(QWidget* about, QWidget* result, QWidget* clients, QWidget* extras);
@@ -52,31 +52,30 @@ public:
 
     // Another copy (or any program) changed files of the shop: the shown page and the order
     // follow, and the salesperson is told what changed in the order.
-    void ShopChanged();
+    void followShop();
 
 private:
     // The handlers, as the window's events call them.
-    void ChoiseGroupClick(int index);
-    void GeneralSheetEnter();
-    void GeneralSheetMouseMove();
-    void GeneralSheetShow();
-    void SheetEnter(Page p);
-    void BoxChange(Cat c, int index);
-    void ProcGroupClick(int index);
-    void NumBoxChange(int index);
-    void Num1BoxChange(int index);
-    void RubBoxClick(bool checked);
-    void KursEditChange(const QString& text);
-    void ValEditChange(const QString& text);
-    void NDSBoxClick(bool checked);
-    void NDSEditChange(const QString& text);
-    void ResBtnClick();
-    void AboutButtonClick();
-    void ClienButtonClick();
-    void AddBtnClick();
-    void LogBtnClick();
-    void ExitButtonClick();
-    void HelpClick(int topic);
+    void chooseSelectionMode(int index);
+    void updateSummaryButton(); // on entering the General page and on mouse moves over it
+    void pickBadge();
+    void enterPage(Page p);
+    void chooseItem(Cat c, int index);
+    void choosePlatform(int button);
+    void chooseMemoryCount(int index);
+    void chooseFanCount(int index);
+    void setPricesInLocalCurrency(bool checked);
+    void setExchangeRateText(const QString& text);
+    void setCurrencyName(const QString& text);
+    void setVatCharged(bool checked);
+    void setVatPercentText(const QString& text);
+    void showSummary();
+    void showAbout();
+    void showClients();
+    void showExtras();
+    void openJournal();
+    void quit();
+    void showHelp(int topic);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,10 +117,10 @@ private:
     std::array<CategoryWidgets, CategoryCount> m_categories;
     std::array<PageWidgets, PageCount> m_pages;
 
-    QButtonGroup* m_choiseButtons = nullptr;
+    QButtonGroup* m_selectionModeButtons = nullptr;
 
-    QGroupBox* m_procGroup = nullptr;
-    QButtonGroup* m_procButtons = nullptr;
+    QGroupBox* m_platformBox = nullptr;
+    QButtonGroup* m_platformButtons = nullptr;
     QComboBox* m_numBox = nullptr;
     QComboBox* m_num1Box = nullptr;
     quint64 m_numRevision = ~quint64(0);

@@ -1,4 +1,4 @@
-#include "resunit.h"
+#include "summarydialog.h"
 
 #include "contexthelp.h"
 #include "guard.h"
@@ -6,7 +6,7 @@
 #include "qtprinter.h"
 #include "shipment.h"
 #include "summary.h"
-#include "ui_resform.h"
+#include "ui_summarydialog.h"
 #include "windowparts.h"
 
 #include <QApplication>
@@ -35,7 +35,7 @@ QFont windowFont()
 
 } // namespace
 
-TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* parent)
+SummaryDialog::SummaryDialog(MainState& state, const Facilities& facilities, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::CustomizeWindowHint),
       m_state(state), m_facilities(facilities)
@@ -43,12 +43,12 @@ TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* pare
     // The fonts depend on what is installed: they are set here, the window's before the form builds
     // its controls.
     setFont(windowFont());
-    Ui::ResForm ui;
+    Ui::SummaryDialog ui;
     ui.setupUi(this);
     m_printBtn = ui.PrintBtn;
     m_resEdit = ui.ResEdit;
     m_checkBox1 = ui.CheckBox1;
-    connect(m_printBtn, &QPushButton::clicked, this, &TResForm::PrintBtnClick);
+    connect(m_printBtn, &QPushButton::clicked, this, &SummaryDialog::printAndClose);
 
     m_resEdit->setFont(orderFont());
     // The text stands on the window's colour, not on an edit's.
@@ -62,19 +62,19 @@ TResForm::TResForm(MainState& state, const Facilities& facilities, QWidget* pare
     m_printBtn->setFocus();
 }
 
-void TResForm::preparePrinter(QtPrinter& printer)
+void SummaryDialog::preparePrinter(QtPrinter& printer)
 {
     // The lines go to paper in the view's font.
     printer.setFont(m_resEdit->font());
     printer.setParent(this);
 }
 
-void TResForm::showLines()
+void SummaryDialog::showLines()
 {
     m_resEdit->setPlainText(m_lines.join(QLatin1Char('\n')));
 }
 
-void TResForm::FormShow()
+void SummaryDialog::composeOrder()
 {
     // The order shows its lists as they are now; what changed in it is told once the window stands
     // on the screen. A list that cannot be read is reported after the order as it stands is shown.
@@ -108,17 +108,17 @@ void TResForm::FormShow()
     });
 }
 
-void TResForm::showEvent(QShowEvent* event)
+void SummaryDialog::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous()) {
         centreOnScreen(this);
-        FormShow();
+        composeOrder();
         m_printBtn->setFocus();
     }
     QDialog::showEvent(event);
 }
 
-void TResForm::PrintBtnClick()
+void SummaryDialog::printAndClose()
 {
     bool close = false;
     guarded(m_facilities.errorReport, [&] {

@@ -3,8 +3,8 @@
 #include "fakes.h"
 #include "mainstate.h"
 #include "qtprinter.h"
-#include "resunit.h"
 #include "summary.h"
+#include "summarydialog.h"
 #include "testshop.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ struct Fixture : TestShop {
     QtPrinter qtPrinter;
     Facilities facilities;
     std::unique_ptr<MainState> state;
-    std::unique_ptr<TResForm> form;
+    std::unique_ptr<SummaryDialog> form;
 
     // `paper`: print through Qt into a PDF file instead of the fake printer.
     explicit Fixture(bool paper = false) : TestShop(Files::Every, oneModel)
@@ -49,15 +49,15 @@ struct Fixture : TestShop {
         }
         state = std::make_unique<MainState>(facilities, QLatin1Char('.'), folder);
         state->order.orderDate = OrderDate{7, 11, 2005};
-        form = std::make_unique<TResForm>(*state, facilities, nullptr);
+        form = std::make_unique<SummaryDialog>(*state, facilities, nullptr);
         if (paper)
             form->preparePrinter(qtPrinter);
     }
     QString pdf() const { return path(QStringLiteral("order.pdf")); }
     void choose(Cat c, int index)
     {
-        state->sheetEnter(category(c).page);
-        state->boxChange(c, index);
+        state->enterPage(category(c).page);
+        state->chooseItem(c, index);
     }
     template <typename T> T* child(const QString& name) const
     {
@@ -125,14 +125,14 @@ bool havePoppler()
 
 } // namespace
 
-class TestResForm : public QObject {
+class TestSummaryDialog : public QObject {
     Q_OBJECT
 
 private slots:
     void windowAndControls()
     {
         Fixture f;
-        TResForm& form = *f.form;
+        SummaryDialog& form = *f.form;
         QCOMPARE(form.objectName(), QStringLiteral("TResForm"));
         QCOMPARE(form.windowTitle(), QStringLiteral("Итого..."));
         QCOMPARE(form.property("helpContext").toInt(), 17);
@@ -233,7 +233,7 @@ private slots:
         f.clickPrint();
         QVERIFY(f.text().endsWith(Status));
         f.choose(Cat::Mon, 1);
-        f.state->ndsBoxClick(true);
+        f.state->setVatCharged(true);
         f.form->show();
         const QStringList second = composeSummary(f.state->order);
         QCOMPARE(second.size(), first.size() + 3);
@@ -268,7 +268,7 @@ private slots:
         f.choose(Cat::Vint, 1);
         f.choose(Cat::Scan, 1);
         f.choose(Cat::Speak, 1);
-        f.state->ndsBoxClick(true);
+        f.state->setVatCharged(true);
         f.form->show();
         const QStringList summary = f.form->lines();
         f.clickPrint();
@@ -439,5 +439,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResForm)
-#include "tst_resform.moc"
+QTEST_MAIN(TestSummaryDialog)
+#include "tst_summarydialog.moc"

@@ -1,14 +1,14 @@
 // The summary window "Итого..." shows the order with its lists as they are when it opens, and
 // tells what changed in the order.
 #include "ordershop.h"
-#include "resunit.h"
+#include "summarydialog.h"
 
 #include <QtTest>
 
 using namespace korvanta;
 using namespace korvanta::testing;
 
-class TestResFormFollow : public QObject {
+class TestSummaryDialogFollow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -30,7 +30,7 @@ private slots:
         QFETCH(int, told);
         QFETCH(int, reported);
         OrderShop shop;
-        TResForm form(shop.state, shop.fakes.facilities());
+        SummaryDialog form(shop.state, shop.fakes.facilities());
         if (change == QLatin1String("price")) {
             shop.replaceRam(ramRecords(QStringLiteral("19")));
         } else if (change == QLatin1String("folder")) {
@@ -47,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResFormFollow)
-#include "tst_resformfollow.moc"
+QTEST_MAIN(TestSummaryDialogFollow)
+#include "tst_summarydialogfollow.moc"
