@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "error.h"
 #include "guard.h"
+#include "movement.h"
 #include "pricelistjournal.h"
 #include "pricelistwindows.h"
 #include "printedorder.h"
@@ -249,6 +250,9 @@ void OwnerWindow::refresh()
     guarded(m_report, [this] {
         {
             const BusyCursor busy;
+            // A copy that died between a list and its journal rows left them to whoever comes
+            // next: the journal shown is then the one the lists agree with.
+            completePendingMoves(m_journal);
             m_model->load(m_journal.path());
         }
         showStatus();

@@ -110,6 +110,23 @@ private slots:
         QVERIFY(shop.errors.reported.isEmpty());
     }
 
+    // A receipt whose copy died after the list was swapped in: the journal view shows its row.
+    void journalShowsAMovementCutShort()
+    {
+        struct DyingJournal : Journal {
+            using Journal::Journal;
+            long long append(std::vector<JournalRow>) override { throw Error(QStringLiteral("killed")); }
+        };
+        OwnerShop shop;
+        DyingJournal dying(shop.tmp.path());
+        QVERIFY_THROWS_EXCEPTION(
+            Error, receiveGoods(dying, {QStringLiteral("Ups.dat"), 1, QStringLiteral("Ups A")}, 4, Actor{}));
+        OwnerWindow window(shop.tmp.path(), &shop.errors);
+        QCOMPARE(window.model().rowCount(), 5);
+        QVERIFY(shop.errors.reported.isEmpty());
+        QVERIFY(reconcile(shop.journal).empty());
+    }
+
     // A copy of a past order from the journal view: the order's text rebuilt, marked, printed;
     // nothing shipped and nothing journaled. A cancelled printer dialog prints nothing.
     void copyFromTheJournalView_data()
