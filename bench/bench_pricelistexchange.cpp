@@ -2,11 +2,11 @@
 // export brought back with 1% of the prices changed, next to reading every list and writing each
 // back in one step (what any import must at least do); then 1% of the stocks changed, each
 // journaled as a correction. Run by hand from an optimised build.
-#include "atomicfile.h"
-#include "categorytable.h"
-#include "csv.h"
-#include "pricelistexchange.h"
-#include "pricelistjournal.h"
+#include "files/atomicfile.h"
+#include "catalogue/categorytable.h"
+#include "text/csv.h"
+#include "catalogue/pricelistexchange.h"
+#include "stock/pricelistjournal.h"
 
 #include <QCoreApplication>
 #include <QDir>

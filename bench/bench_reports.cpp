@@ -4,11 +4,11 @@
 // that many days (365 by default) for the folder's own price lists instead, e.g. for looking at
 // the reports on the sample shop.
 #include "benchcommon.h"
-#include "categorytable.h"
-#include "journalmaker.h"
-#include "pricelist.h"
-#include "reports.h"
-#include "reporttable.h"
+#include "catalogue/categorytable.h"
+#include "common/journalmaker.h"
+#include "catalogue/pricelist.h"
+#include "reports/reports.h"
+#include "reports/reporttable.h"
 
 #include <QCoreApplication>
 #include <QDir>

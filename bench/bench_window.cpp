@@ -3,10 +3,10 @@
 // measured in the same run), type-to-find per keystroke (typing a twelve-character word into the
 // list and deleting it again), and the resident memory the loaded list adds against the file's
 // size; then start-up to the first shown window. Run by hand from an optimised build.
-#include "application.h"
+#include "app/application.h"
 #include "benchcommon.h"
-#include "mainstate.h"
-#include "mainwindow.h"
+#include "presentation/mainstate.h"
+#include "app/mainwindow.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

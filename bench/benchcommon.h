@@ -2,7 +2,7 @@
 
 // What the benchmarks share: a generated price list, the floor (read and split the same bytes with
 // plain code) and best-of timing.
-#include "cp1251.h"
+#include "text/cp1251.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Spreadsheet bytes: rows cover the bytes in order up to a torn tail, and each row written again
 // reads back as the same fields.
-#include "csv.h"
+#include "text/csv.h"
 #include "fuzzing.h"
 
 using namespace korvanta;

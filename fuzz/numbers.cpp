@@ -1,6 +1,6 @@
 // Number texts as typed into the fields and read from the files, with either decimal separator.
-#include "conversions.h"
-#include "error.h"
+#include "text/conversions.h"
+#include "base/error.h"
 #include "fuzzing.h"
 
 #include <cfloat>

@@ -1,8 +1,8 @@
 // Price-list bytes as a page entry and a choice read them: split into lines, listed record by
 // record, every record's lines read and its price and stock converted.
-#include "categorypages.h"
-#include "conversions.h"
-#include "error.h"
+#include "presentation/categorypages.h"
+#include "text/conversions.h"
+#include "base/error.h"
 #include "fuzzing.h"
 
 using namespace korvanta;

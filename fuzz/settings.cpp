@@ -1,7 +1,7 @@
 // The settings file as the store reads it at start, and as it rewrites it when a value is set: a
 // value written reads back, and every other value reads as it did.
 #include "fuzzing.h"
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 using namespace korvanta;
 using fuzzing::require;

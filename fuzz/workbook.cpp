@@ -1,7 +1,7 @@
 // Workbook bytes: the reader refuses with an Error or gives rows within the sheet's limits, none
 // ending in an empty cell; the text cells written again read back as they were.
-#include "workbook.h"
-#include "error.h"
+#include "workbook/workbook.h"
+#include "base/error.h"
 #include "fuzzing.h"
 
 using namespace korvanta;

@@ -1,7 +1,7 @@
-#include "aboutdialog.h"
+#include "app/aboutdialog.h"
 
-#include "contexthelp.h"
-#include "guard.h"
+#include "widgets/contexthelp.h"
+#include "widgets/guard.h"
 #include "ui_aboutdialog.h"
 
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "facilities.h"
-#include "qtfacilities.h"
+#include "base/facilities.h"
+#include "widgets/qtfacilities.h"
 
 #include <QString>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "choicelistmodel.h"
+#include "app/choicelistmodel.h"
 
 #include <QAbstractItemView>
 #include <QHeaderView>

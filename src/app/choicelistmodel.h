@@ -1,7 +1,7 @@
 #pragma once
 
-#include "choicelist.h"
-#include "namefinder.h"
+#include "choicelist/choicelist.h"
+#include "choicelist/namefinder.h"
 
 #include <QAbstractListModel>
 #include <QAbstractProxyModel>

@@ -1,9 +1,9 @@
-#include "clientsdialog.h"
+#include "app/clientsdialog.h"
 
-#include "contexthelp.h"
-#include "guard.h"
-#include "shopwatcher.h"
-#include "windowparts.h"
+#include "widgets/contexthelp.h"
+#include "widgets/guard.h"
+#include "files/shopwatcher.h"
+#include "widgets/windowparts.h"
 
 #include <QHeaderView>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clientbase.h"
-#include "facilities.h"
+#include "clients/clientbase.h"
+#include "base/facilities.h"
 
 #include <QDialog>
 #include <functional>

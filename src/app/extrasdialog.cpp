@@ -1,8 +1,8 @@
-#include "extrasdialog.h"
+#include "app/extrasdialog.h"
 
-#include "guard.h"
-#include "mainstate.h"
-#include "typinglimit.h"
+#include "widgets/guard.h"
+#include "presentation/mainstate.h"
+#include "app/typinglimit.h"
 #include "ui_extrasdialog.h"
 
 namespace korvanta {

@@ -1,6 +1,6 @@
-#include "application.h"
-#include "mainwindow.h"
-#include "shopstart.h"
+#include "app/application.h"
+#include "app/mainwindow.h"
+#include "widgets/shopstart.h"
 
 #include <QApplication>
 #include <QIcon>

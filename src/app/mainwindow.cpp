@@ -1,16 +1,16 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "catalogue.h"
-#include "choicelistmodel.h"
-#include "contexthelp.h"
-#include "controlnames.h"
-#include "guard.h"
-#include "mainstate.h"
-#include "pagetable.h"
-#include "picturebox.h"
-#include "typinglimit.h"
+#include "catalogue/catalogue.h"
+#include "app/choicelistmodel.h"
+#include "widgets/contexthelp.h"
+#include "app/controlnames.h"
+#include "widgets/guard.h"
+#include "presentation/mainstate.h"
+#include "presentation/pagetable.h"
+#include "app/picturebox.h"
+#include "app/typinglimit.h"
 #include "ui_generalsheet.h"
-#include "windowparts.h"
+#include "widgets/windowparts.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>

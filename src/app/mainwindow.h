@@ -1,7 +1,7 @@
 #pragma once
 
-#include "categorytable.h"
-#include "facilities.h"
+#include "catalogue/categorytable.h"
+#include "base/facilities.h"
 
 #include <QWidget>
 #include <array>

@@ -1,13 +1,13 @@
-#include "summarydialog.h"
+#include "app/summarydialog.h"
 
-#include "contexthelp.h"
-#include "guard.h"
-#include "mainstate.h"
-#include "qtprinter.h"
-#include "shipment.h"
-#include "summary.h"
+#include "widgets/contexthelp.h"
+#include "widgets/guard.h"
+#include "presentation/mainstate.h"
+#include "widgets/qtprinter.h"
+#include "quotation/shipment.h"
+#include "quotation/summary.h"
 #include "ui_summarydialog.h"
-#include "windowparts.h"
+#include "widgets/windowparts.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "typinglimit.h"
+#include "app/typinglimit.h"
 
 #include <QLineEdit>
 #include <QValidator>

@@ -1,6 +1,6 @@
-#include "catalogue.h"
+#include "catalogue/catalogue.h"
 
-#include "shopfolder.h"
+#include "catalogue/shopfolder.h"
 
 #include <QDir>
 

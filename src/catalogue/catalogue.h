@@ -1,8 +1,8 @@
 #pragma once
 
-#include "categorytable.h"
-#include "pricelist.h"
-#include "shopwatcher.h"
+#include "catalogue/categorytable.h"
+#include "catalogue/pricelist.h"
+#include "files/shopwatcher.h"
 
 #include <array>
 #include <optional>

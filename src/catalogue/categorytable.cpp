@@ -1,4 +1,4 @@
-#include "categorytable.h"
+#include "catalogue/categorytable.h"
 
 namespace korvanta {
 

@@ -1,6 +1,6 @@
-#include "pricelist.h"
+#include "catalogue/pricelist.h"
 
-#include "filelock.h"
+#include "files/filelock.h"
 
 namespace korvanta {
 

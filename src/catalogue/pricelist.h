@@ -1,6 +1,6 @@
 #pragma once
 
-#include "textlines.h"
+#include "files/textlines.h"
 
 #include <functional>
 

@@ -1,9 +1,9 @@
-#include "pricelistediting.h"
+#include "catalogue/pricelistediting.h"
 
-#include "conversions.h"
-#include "error.h"
-#include "linetext.h"
-#include "shopfolder.h"
+#include "text/conversions.h"
+#include "base/error.h"
+#include "text/linetext.h"
+#include "catalogue/shopfolder.h"
 
 #include <QDir>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pricelist.h"
+#include "catalogue/pricelist.h"
 
 #include <QChar>
 #include <QString>

@@ -1,13 +1,13 @@
-#include "pricelistexchange.h"
+#include "catalogue/pricelistexchange.h"
 
-#include "atomicfile.h"
-#include "categorytable.h"
-#include "conversions.h"
-#include "csv.h"
-#include "error.h"
-#include "linetext.h"
-#include "shopfolder.h"
-#include "workbook.h"
+#include "files/atomicfile.h"
+#include "catalogue/categorytable.h"
+#include "text/conversions.h"
+#include "text/csv.h"
+#include "base/error.h"
+#include "text/linetext.h"
+#include "catalogue/shopfolder.h"
+#include "workbook/workbook.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pricelistediting.h"
+#include "catalogue/pricelistediting.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,9 +1,9 @@
-#include "shopfolder.h"
+#include "catalogue/shopfolder.h"
 
-#include "categorytable.h"
-#include "cp1251.h"
-#include "facilities.h"
-#include "settingsstore.h"
+#include "catalogue/categorytable.h"
+#include "text/cp1251.h"
+#include "base/facilities.h"
+#include "settings/settingsstore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "clientbase.h"
+#include "clients/clientbase.h"
 
-#include "cp1251.h"
-#include "error.h"
-#include "filelock.h"
-#include "linetext.h"
+#include "text/cp1251.h"
+#include "base/error.h"
+#include "files/filelock.h"
+#include "text/linetext.h"
 
 #include <QDir>
 #include <QFileInfo>

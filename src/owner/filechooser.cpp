@@ -1,4 +1,4 @@
-#include "filechooser.h"
+#include "owner/filechooser.h"
 
 #include <QFileDialog>
 

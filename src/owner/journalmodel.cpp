@@ -1,6 +1,6 @@
-#include "journalmodel.h"
+#include "owner/journalmodel.h"
 
-#include "stockdialogs.h"
+#include "owner/stockdialogs.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "journalquery.h"
-#include "journalreader.h"
+#include "stock/journalquery.h"
+#include "stock/journalreader.h"
 
 #include <QAbstractTableModel>
 

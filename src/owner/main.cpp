@@ -1,5 +1,5 @@
-#include "ownerwindow.h"
-#include "shopstart.h"
+#include "owner/ownerwindow.h"
+#include "widgets/shopstart.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "filechooser.h"
-#include "journal.h"
-#include "journalmodel.h"
-#include "qtfacilities.h"
-#include "qtprinter.h"
-#include "settingsstore.h"
+#include "owner/filechooser.h"
+#include "stock/journal.h"
+#include "owner/journalmodel.h"
+#include "widgets/qtfacilities.h"
+#include "widgets/qtprinter.h"
+#include "settings/settingsstore.h"
 
 #include <QMainWindow>
 #include <QPointer>

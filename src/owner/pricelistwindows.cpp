@@ -1,9 +1,9 @@
-#include "pricelistwindows.h"
+#include "owner/pricelistwindows.h"
 
-#include "guard.h"
-#include "pricelistjournal.h"
-#include "shopwatcher.h"
-#include "stockdialogs.h"
+#include "widgets/guard.h"
+#include "stock/pricelistjournal.h"
+#include "files/shopwatcher.h"
+#include "owner/stockdialogs.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>

@@ -1,11 +1,11 @@
-#include "reportswindow.h"
+#include "owner/reportswindow.h"
 
-#include "atomicfile.h"
-#include "conversions.h"
-#include "error.h"
-#include "guard.h"
-#include "settingsstore.h"
-#include "windowparts.h"
+#include "files/atomicfile.h"
+#include "text/conversions.h"
+#include "base/error.h"
+#include "widgets/guard.h"
+#include "settings/settingsstore.h"
+#include "widgets/windowparts.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

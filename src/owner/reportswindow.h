@@ -1,8 +1,8 @@
 #pragma once
 
-#include "filechooser.h"
-#include "qtfacilities.h"
-#include "reporttable.h"
+#include "owner/filechooser.h"
+#include "widgets/qtfacilities.h"
+#include "reports/reporttable.h"
 
 #include <QAbstractTableModel>
 #include <QDate>

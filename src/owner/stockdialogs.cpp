@@ -1,12 +1,12 @@
-#include "stockdialogs.h"
+#include "owner/stockdialogs.h"
 
-#include "categorytable.h"
-#include "conversions.h"
-#include "facilities.h"
-#include "guard.h"
-#include "journalquery.h"
-#include "pricelistediting.h"
-#include "printedorder.h"
+#include "catalogue/categorytable.h"
+#include "text/conversions.h"
+#include "base/facilities.h"
+#include "widgets/guard.h"
+#include "stock/journalquery.h"
+#include "catalogue/pricelistediting.h"
+#include "quotation/printedorder.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "movements.h"
+#include "stock/movements.h"
 
 #include <QDialog>
 

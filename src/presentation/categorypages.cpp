@@ -1,6 +1,6 @@
-#include "categorypages.h"
+#include "presentation/categorypages.h"
 
-#include "pagetable.h"
+#include "presentation/pagetable.h"
 
 namespace korvanta {
 

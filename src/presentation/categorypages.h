@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue.h"
-#include "choicelist.h"
+#include "catalogue/catalogue.h"
+#include "choicelist/choicelist.h"
 
 #include <array>
 

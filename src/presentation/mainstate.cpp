@@ -1,10 +1,10 @@
-#include "mainstate.h"
+#include "presentation/mainstate.h"
 
-#include "conversions.h"
-#include "error.h"
-#include "pagetable.h"
-#include "settingspersistence.h"
-#include "summary.h"
+#include "text/conversions.h"
+#include "base/error.h"
+#include "presentation/pagetable.h"
+#include "pricing/settingspersistence.h"
+#include "quotation/summary.h"
 
 namespace korvanta {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "catalogue.h"
-#include "categorypages.h"
-#include "error.h"
-#include "facilities.h"
-#include "order.h"
-#include "settingspersistence.h"
-#include "shipment.h"
+#include "catalogue/catalogue.h"
+#include "presentation/categorypages.h"
+#include "base/error.h"
+#include "base/facilities.h"
+#include "pricing/order.h"
+#include "pricing/settingspersistence.h"
+#include "quotation/shipment.h"
 
 #include <QRandomGenerator>
 

@@ -1,4 +1,4 @@
-#include "pagetable.h"
+#include "presentation/pagetable.h"
 
 namespace korvanta {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "categorytable.h"
+#include "catalogue/categorytable.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "selection.h"
+#include "pricing/selection.h"
 
 namespace korvanta {
 

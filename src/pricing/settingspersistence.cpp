@@ -1,6 +1,6 @@
-#include "settingspersistence.h"
+#include "pricing/settingspersistence.h"
 
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
 namespace korvanta {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "selection.h"
+#include "pricing/selection.h"
 
 #include <array>
 

@@ -1,13 +1,13 @@
-#include "printedorder.h"
+#include "quotation/printedorder.h"
 
-#include "atomicfile.h"
-#include "cp1251.h"
-#include "error.h"
-#include "journalreader.h"
-#include "order.h"
-#include "shipment.h"
-#include "summary.h"
-#include "textlines.h"
+#include "files/atomicfile.h"
+#include "text/cp1251.h"
+#include "base/error.h"
+#include "stock/journalreader.h"
+#include "pricing/order.h"
+#include "quotation/shipment.h"
+#include "quotation/summary.h"
+#include "files/textlines.h"
 
 #include <QDate>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "journal.h"
-#include "movements.h"
+#include "stock/journal.h"
+#include "stock/movements.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,12 +1,12 @@
-#include "shipment.h"
+#include "quotation/shipment.h"
 
-#include "catalogue.h"
-#include "conversions.h"
-#include "error.h"
-#include "facilities.h"
-#include "movements.h"
-#include "order.h"
-#include "printedorder.h"
+#include "catalogue/catalogue.h"
+#include "text/conversions.h"
+#include "base/error.h"
+#include "base/facilities.h"
+#include "stock/movements.h"
+#include "pricing/order.h"
+#include "quotation/printedorder.h"
 
 namespace korvanta {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "categorytable.h"
-#include "journal.h"
+#include "catalogue/categorytable.h"
+#include "stock/journal.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "summary.h"
+#include "quotation/summary.h"
 
-#include "conversions.h"
-#include "error.h"
-#include "order.h"
+#include "text/conversions.h"
+#include "base/error.h"
+#include "pricing/order.h"
 
 namespace korvanta {
 

@@ -1,8 +1,8 @@
-#include "journalscan.h"
+#include "reports/journalscan.h"
 
-#include "cp1251.h"
-#include "csv.h"
-#include "journal.h"
+#include "text/cp1251.h"
+#include "text/csv.h"
+#include "stock/journal.h"
 
 #include <QDate>
 

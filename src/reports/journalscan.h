@@ -1,6 +1,6 @@
 #pragma once
 
-#include "journal.h"
+#include "stock/journal.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

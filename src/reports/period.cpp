@@ -1,4 +1,4 @@
-#include "period.h"
+#include "reports/period.h"
 
 #include <QLocale>
 

@@ -1,10 +1,10 @@
-#include "reports.h"
+#include "reports/reports.h"
 
-#include "categorytable.h"
-#include "cp1251.h"
-#include "error.h"
-#include "journal.h"
-#include "pricelist.h"
+#include "catalogue/categorytable.h"
+#include "text/cp1251.h"
+#include "base/error.h"
+#include "stock/journal.h"
+#include "catalogue/pricelist.h"
 
 #include <QDir>
 #include <QFile>

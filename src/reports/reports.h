@@ -1,7 +1,7 @@
 #pragma once
 
-#include "journalscan.h"
-#include "period.h"
+#include "reports/journalscan.h"
+#include "reports/period.h"
 
 #include <QByteArray>
 #include <QChar>

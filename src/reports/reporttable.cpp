@@ -1,8 +1,8 @@
-#include "reporttable.h"
+#include "reports/reporttable.h"
 
-#include "atomicfile.h"
-#include "csv.h"
-#include "error.h"
+#include "files/atomicfile.h"
+#include "text/csv.h"
+#include "base/error.h"
 
 #include <QFileInfo>
 #include <QLocale>

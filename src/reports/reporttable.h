@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reports.h"
+#include "reports/reports.h"
 
 #include <QByteArray>
 #include <QChar>

@@ -1,14 +1,14 @@
-#include "journal.h"
+#include "stock/journal.h"
 
-#include "atomicfile.h"
-#include "cp1251.h"
-#include "csv.h"
-#include "error.h"
-#include "filelock.h"
-#include "filesystem.h"
-#include "journalreader.h"
-#include "pricelistediting.h"
-#include "shopfolder.h"
+#include "files/atomicfile.h"
+#include "text/cp1251.h"
+#include "text/csv.h"
+#include "base/error.h"
+#include "files/filelock.h"
+#include "files/filesystem.h"
+#include "stock/journalreader.h"
+#include "catalogue/pricelistediting.h"
+#include "catalogue/shopfolder.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "journalquery.h"
+#include "stock/journalquery.h"
 
-#include "categorytable.h"
-#include "cp1251.h"
-#include "pricelist.h"
+#include "catalogue/categorytable.h"
+#include "text/cp1251.h"
+#include "catalogue/pricelist.h"
 
 #include <QHash>
 

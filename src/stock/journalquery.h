@@ -1,6 +1,6 @@
 #pragma once
 
-#include "journalreader.h"
+#include "stock/journalreader.h"
 
 #include <QDate>
 

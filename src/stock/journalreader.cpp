@@ -1,9 +1,9 @@
-#include "journalreader.h"
+#include "stock/journalreader.h"
 
-#include "cp1251.h"
-#include "csv.h"
+#include "text/cp1251.h"
+#include "text/csv.h"
 
-#include "error.h"
+#include "base/error.h"
 
 #include <QFile>
 #include <QFileInfo>

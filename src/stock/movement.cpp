@@ -1,13 +1,13 @@
-#include "movement.h"
+#include "stock/movement.h"
 
-#include "atomicfile.h"
-#include "conversions.h"
-#include "cp1251.h"
-#include "csv.h"
-#include "filelock.h"
-#include "filesystem.h"
-#include "journalreader.h"
-#include "pricelistediting.h"
+#include "files/atomicfile.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
+#include "text/csv.h"
+#include "files/filelock.h"
+#include "files/filesystem.h"
+#include "stock/journalreader.h"
+#include "catalogue/pricelistediting.h"
 
 #include <QCryptographicHash>
 #include <QDir>

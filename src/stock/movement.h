@@ -1,8 +1,8 @@
 #pragma once
 
-#include "error.h"
-#include "journal.h"
-#include "pricelist.h"
+#include "base/error.h"
+#include "stock/journal.h"
+#include "catalogue/pricelist.h"
 
 #include <functional>
 #include <vector>

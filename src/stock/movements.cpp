@@ -1,10 +1,10 @@
-#include "movements.h"
+#include "stock/movements.h"
 
-#include "conversions.h"
-#include "cp1251.h"
-#include "error.h"
-#include "pricelist.h"
-#include "pricelistediting.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
+#include "base/error.h"
+#include "catalogue/pricelist.h"
+#include "catalogue/pricelistediting.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "journal.h"
-#include "journalreader.h"
-#include "movement.h"
+#include "stock/journal.h"
+#include "stock/journalreader.h"
+#include "stock/movement.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "pricelistjournal.h"
+#include "stock/pricelistjournal.h"
 
 namespace korvanta::stock {
 

@@ -1,6 +1,6 @@
-#include "contexthelp.h"
+#include "widgets/contexthelp.h"
 
-#include "facilities.h"
+#include "base/facilities.h"
 
 #include <QApplication>
 #include <QShortcut>

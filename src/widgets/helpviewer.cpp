@@ -1,4 +1,4 @@
-#include "helpviewer.h"
+#include "widgets/helpviewer.h"
 
 #include <QApplication>
 #include <QDesktopServices>

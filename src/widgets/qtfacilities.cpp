@@ -1,4 +1,4 @@
-#include "qtfacilities.h"
+#include "widgets/qtfacilities.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "qtprinter.h"
+#include "widgets/qtprinter.h"
 
-#include "error.h"
+#include "base/error.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "shopstart.h"
+#include "widgets/shopstart.h"
 
-#include "qtfacilities.h"
-#include "settingsstore.h"
-#include "shopfolder.h"
+#include "widgets/qtfacilities.h"
+#include "settings/settingsstore.h"
+#include "catalogue/shopfolder.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "facilities.h"
+#include "base/facilities.h"
 
 #include <QStringList>
 

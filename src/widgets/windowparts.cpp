@@ -1,4 +1,4 @@
-#include "windowparts.h"
+#include "widgets/windowparts.h"
 
 #include <QGuiApplication>
 #include <QIcon>

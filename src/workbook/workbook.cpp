@@ -1,6 +1,6 @@
-#include "workbook.h"
+#include "workbook/workbook.h"
 
-#include "error.h"
+#include "base/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "clientsdialog.h"
-#include "fakes.h"
-#include "testshop.h"
+#include "app/clientsdialog.h"
+#include "common/fakes.h"
+#include "common/testshop.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,9 +1,9 @@
 // The client base window while another copy saves clients.dat: the salesperson is asked, and the
 // window shows the saved base only when told to.
-#include "clientsdialog.h"
-#include "fakes.h"
-#include "shopfiles.h"
-#include "shopwatcher.h"
+#include "app/clientsdialog.h"
+#include "common/fakes.h"
+#include "common/shopfiles.h"
+#include "files/shopwatcher.h"
 
 #include <QTableWidget>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
-#include "aboutdialog.h"
-#include "clientsdialog.h"
-#include "contexthelp.h"
-#include "fakes.h"
-#include "helpviewer.h"
+#include "app/aboutdialog.h"
+#include "app/clientsdialog.h"
+#include "widgets/contexthelp.h"
+#include "common/fakes.h"
+#include "widgets/helpviewer.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,11 +1,11 @@
 // The summary window on screen: its controls, the text at every showing, printing to paper (a PDF
 // file here) and shipping.
-#include "fakes.h"
-#include "mainstate.h"
-#include "qtprinter.h"
-#include "summary.h"
-#include "summarydialog.h"
-#include "testshop.h"
+#include "common/fakes.h"
+#include "presentation/mainstate.h"
+#include "widgets/qtprinter.h"
+#include "quotation/summary.h"
+#include "app/summarydialog.h"
+#include "common/testshop.h"
 
 #include <QApplication>
 #include <QCheckBox>

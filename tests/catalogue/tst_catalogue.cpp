@@ -1,11 +1,11 @@
 // Price-list records and the category table.
-#include "catalogue.h"
-#include "categorytable.h"
-#include "error.h"
-#include "pricelist.h"
-#include "testshop.h"
+#include "catalogue/catalogue.h"
+#include "catalogue/categorytable.h"
+#include "base/error.h"
+#include "catalogue/pricelist.h"
+#include "common/testshop.h"
 
-#include "failure.h"
+#include "common/failure.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

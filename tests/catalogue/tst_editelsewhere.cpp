@@ -1,8 +1,8 @@
 // The owner's item editing when another copy changed the same item meanwhile: what the other copy
 // wrote is never written over unseen.
-#include "failure.h"
-#include "pricelistediting.h"
-#include "testshop.h"
+#include "common/failure.h"
+#include "catalogue/pricelistediting.h"
+#include "common/testshop.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 // Finding the shop's folder: the working folder, a folder named on the command line, the
 // remembered folder, or the one the user chooses.
-#include "shopfolder.h"
+#include "catalogue/shopfolder.h"
 
-#include "fakes.h"
-#include "memorystore.h"
-#include "settingsstore.h"
-#include "shopfiles.h"
+#include "common/fakes.h"
+#include "common/memorystore.h"
+#include "settings/settingsstore.h"
+#include "common/shopfiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,10 +1,10 @@
 // The .xlsx workbook: what is written reads back cell for cell with its kind, a sheet as a
 // spreadsheet program saves it (shared and inline strings, runs, cells without references) reads
 // as it shows, and what is not a readable workbook is refused with a message.
-#include "error.h"
-#include "failure.h"
-#include "workbook.h"
-#include "workbookparts.h"
+#include "base/error.h"
+#include "common/failure.h"
+#include "workbook/workbook.h"
+#include "common/workbookparts.h"
 
 #include <QtTest>
 

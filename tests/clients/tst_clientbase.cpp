@@ -1,7 +1,7 @@
-#include "clientbase.h"
-#include "cp1251.h"
-#include "failure.h"
-#include "shopfiles.h"
+#include "clients/clientbase.h"
+#include "text/cp1251.h"
+#include "common/failure.h"
+#include "common/shopfiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

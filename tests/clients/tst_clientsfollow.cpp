@@ -1,7 +1,7 @@
 // The client base while another copy saves it: what the other copy saved is found and shown with
 // this grid's own changes kept, and a later save merges against what was shown.
-#include "clientbase.h"
-#include "shopfiles.h"
+#include "clients/clientbase.h"
+#include "common/shopfiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

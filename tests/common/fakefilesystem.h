@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filesystem.h"
+#include "files/filesystem.h"
 
 #include <QFile>
 #include <QFileInfo>

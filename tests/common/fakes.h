@@ -1,7 +1,7 @@
 #pragma once
 
-#include "error.h"
-#include "facilities.h"
+#include "base/error.h"
+#include "base/facilities.h"
 
 #include <QStringList>
 #include <functional>

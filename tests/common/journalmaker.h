@@ -1,7 +1,7 @@
 #pragma once
 
-#include "csv.h"
-#include "journal.h"
+#include "text/csv.h"
+#include "stock/journal.h"
 
 #include <QDate>
 #include <QRandomGenerator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filechooser.h"
+#include "owner/filechooser.h"
 
 #include <QStringList>
 

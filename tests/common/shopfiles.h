@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cp1251.h"
+#include "text/cp1251.h"
 
 #include <QDir>
 #include <QFile>

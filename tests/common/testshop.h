@@ -1,8 +1,8 @@
 #pragma once
 
-#include "categorytable.h"
-#include "pricelist.h"
-#include "shopfiles.h"
+#include "catalogue/categorytable.h"
+#include "catalogue/pricelist.h"
+#include "common/shopfiles.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -1,16 +1,16 @@
 // The owner's window on a small shop: the journal table with its filters, the receiving, return
 // and reconciliation dialogs, and the price lists' editing, export and import, driven as the
 // owner would.
-#include "conversions.h"
-#include "cp1251.h"
-#include "fakes.h"
-#include "ownerfakes.h"
-#include "ownerwindow.h"
-#include "pricelistwindows.h"
-#include "printedorder.h"
-#include "stockdialogs.h"
-#include "stockshop.h"
-#include "workbook.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
+#include "common/fakes.h"
+#include "common/ownerfakes.h"
+#include "owner/ownerwindow.h"
+#include "owner/pricelistwindows.h"
+#include "quotation/printedorder.h"
+#include "owner/stockdialogs.h"
+#include "common/stockshop.h"
+#include "workbook/workbook.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Page-by-page loading of the price lists into the pages' choice lists.
-#include "categorypages.h"
-#include "categorytable.h"
-#include "failure.h"
-#include "pricelist.h"
-#include "testshop.h"
+#include "presentation/categorypages.h"
+#include "catalogue/categorytable.h"
+#include "common/failure.h"
+#include "catalogue/pricelist.h"
+#include "common/testshop.h"
 
 #include <QtTest>
 

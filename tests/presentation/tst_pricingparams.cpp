@@ -1,9 +1,9 @@
 // The pricing parameters of the General page and the extras dialog, the reset they trigger, the
 // choice of selection mode, the summary button, the badge and the journal.
-#include "failure.h"
-#include "fakes.h"
-#include "mainstate.h"
-#include "testshop.h"
+#include "common/failure.h"
+#include "common/fakes.h"
+#include "presentation/mainstate.h"
+#include "common/testshop.h"
 
 #include <QSet>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // Choosing items: description, price in у.е. or converted, stock warning, picture, quantities and
 // the selection state, driven through the main window's handlers.
-#include "failure.h"
-#include "fakes.h"
-#include "mainstate.h"
-#include "testshop.h"
+#include "common/failure.h"
+#include "common/fakes.h"
+#include "presentation/mainstate.h"
+#include "common/testshop.h"
 
 #include <QtTest>
 

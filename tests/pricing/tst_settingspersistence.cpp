@@ -1,8 +1,8 @@
-#include "settingspersistence.h"
+#include "pricing/settingspersistence.h"
 
-#include "fakes.h"
-#include "mainstate.h"
-#include "settingsstore.h"
+#include "common/fakes.h"
+#include "presentation/mainstate.h"
+#include "settings/settingsstore.h"
 
 #include <QMap>
 #include <QStandardPaths>

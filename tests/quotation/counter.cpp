@@ -21,18 +21,18 @@
 // rename, a removal, an append), before the step.
 // With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
 // name (another computer of the shop).
-#include "conversions.h"
-#include "cp1251.h"
-#include "error.h"
-#include "filelock.h"
-#include "filesystem.h"
-#include "mainstate.h"
-#include "movements.h"
-#include "pricelistediting.h"
-#include "pricelistexchange.h"
-#include "pricelistjournal.h"
-#include "shipment.h"
-#include "summary.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
+#include "base/error.h"
+#include "files/filelock.h"
+#include "files/filesystem.h"
+#include "presentation/mainstate.h"
+#include "stock/movements.h"
+#include "catalogue/pricelistediting.h"
+#include "catalogue/pricelistexchange.h"
+#include "stock/pricelistjournal.h"
+#include "quotation/shipment.h"
+#include "quotation/summary.h"
 
 #include <QCoreApplication>
 #include <QDir>

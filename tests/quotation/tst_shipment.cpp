@@ -1,13 +1,13 @@
 // Printing an order and shipping it: the stock counts in the price lists and their files.
-#include "error.h"
-#include "failure.h"
-#include "fakes.h"
-#include "filelock.h"
-#include "journalreader.h"
-#include "mainstate.h"
-#include "shipment.h"
-#include "summary.h"
-#include "testshop.h"
+#include "base/error.h"
+#include "common/failure.h"
+#include "common/fakes.h"
+#include "files/filelock.h"
+#include "stock/journalreader.h"
+#include "presentation/mainstate.h"
+#include "quotation/shipment.h"
+#include "quotation/summary.h"
+#include "common/testshop.h"
 
 #include <QDateTime>
 #include <QtTest>

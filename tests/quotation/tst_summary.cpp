@@ -1,7 +1,7 @@
 // The order text: which lines, in which order, with which amounts and unit.
-#include "failure.h"
-#include "order.h"
-#include "summary.h"
+#include "common/failure.h"
+#include "pricing/order.h"
+#include "quotation/summary.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // Appending to the journal where the share's client may drop a write without saying so.
-#include "failure.h"
-#include "fakefilesystem.h"
-#include "stockshop.h"
+#include "common/failure.h"
+#include "common/fakefilesystem.h"
+#include "common/stockshop.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // A movement cut short between its list and its journal: the next copy that takes the list's lock
 // appends the rows the list shows, once, and claims none for a list that never changed.
-#include "failure.h"
-#include "fakefilesystem.h"
-#include "stockshop.h"
+#include "common/failure.h"
+#include "common/fakefilesystem.h"
+#include "common/stockshop.h"
 
 #include <QtTest>
 

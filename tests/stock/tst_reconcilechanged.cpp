@@ -1,7 +1,7 @@
 // Accepting a file's count found by the reconciliation when the file changed after the look: the
 // owner accepts only the count that was shown.
-#include "failure.h"
-#include "stockshop.h"
+#include "common/failure.h"
+#include "common/stockshop.h"
 
 #include <QtTest>
 
