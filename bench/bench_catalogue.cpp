@@ -2,10 +2,10 @@
 // file, split it into lines, list the names), next to the plainest C++ that reads the same bytes
 // and splits them into lines; and the resident memory the loaded list adds, against the file's
 // size. Run by hand from an optimised build; it is not a test.
-#include "presentation/categorypages.h"
-#include "text/cp1251.h"
-#include "presentation/mainstate.h"
 #include "choicelist/namefinder.h"
+#include "presentation/categorypages.h"
+#include "presentation/mainstate.h"
+#include "text/cp1251.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // Following another copy's change of a price list: noticing it, reading the list again and showing
 // its page with the choice kept, against reading the same list once; and the check of the order's
 // lists just before printing. Run by hand; it is not a test.
-#include "presentation/mainstate.h"
 #include "files/shopwatcher.h"
+#include "presentation/mainstate.h"
 #include "quotation/summary.h"
 
 #include <QCoreApplication>

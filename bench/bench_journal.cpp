@@ -2,9 +2,9 @@
 // run: reading the journal file's bytes; and appending a row to it against appending to a small
 // journal. Run offscreen from an optimised build.
 #include "benchcommon.h"
-#include "text/csv.h"
-#include "stock/journal.h"
 #include "owner/journalmodel.h"
+#include "stock/journal.h"
+#include "text/csv.h"
 
 #include <QApplication>
 #include <QFile>

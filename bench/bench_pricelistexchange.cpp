@@ -2,11 +2,11 @@
 // export brought back with 1% of the prices changed, next to reading every list and writing each
 // back in one step (what any import must at least do); then 1% of the stocks changed, each
 // journaled as a correction. Run by hand from an optimised build.
-#include "files/atomicfile.h"
 #include "catalogue/categorytable.h"
-#include "text/csv.h"
 #include "catalogue/pricelistexchange.h"
+#include "files/atomicfile.h"
 #include "stock/pricelistjournal.h"
+#include "text/csv.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,8 +39,8 @@ QByteArray withChanged(const QByteArray& exported, int column)
     for (size_t i = 0; i < parsed.rows.size(); ++i) {
         QStringList fields = parsed.rows[i].fields;
         if (i > 0 && i % 100 == 0)
-            fields[column] = column == 7 ? QString::number(fields[column].toInt() + 1000)
-                                         : QStringLiteral("1") + fields[column];
+            fields[column] =
+                column == 7 ? QString::number(fields[column].toInt() + 1000) : QStringLiteral("1") + fields[column];
         out += csv::row(fields);
     }
     return out;
@@ -117,7 +117,7 @@ int main(int argc, char** argv)
     // On a busy machine the processor time says more than the clock on the wall.
     std::printf("processor time: import %.1f ms, floor %.1f ms, ratio %.2f\n", importCpuMs, floorCpuMs,
                 importCpuMs / floorCpuMs);
-    std::printf("import of %d stocks with their journal rows %.1f ms, ratio to the floor %.2f\n", stockChanges,
-                stockMs, stockMs / floorMs);
+    std::printf("import of %d stocks with their journal rows %.1f ms, ratio to the floor %.2f\n", stockChanges, stockMs,
+                stockMs / floorMs);
     return 0;
 }

@@ -5,8 +5,8 @@
 // the reports on the sample shop.
 #include "benchcommon.h"
 #include "catalogue/categorytable.h"
-#include "common/journalmaker.h"
 #include "catalogue/pricelist.h"
+#include "common/journalmaker.h"
 #include "reports/reports.h"
 #include "reports/reporttable.h"
 

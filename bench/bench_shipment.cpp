@@ -1,9 +1,9 @@
 // Shipping one order of ten items, locked against other counters, next to the same shipment
 // without the locks: the cost of "lock, read the list as it is now, change, replace, unlock" over
 // "read, change, replace", and over writing the list held in memory. Run by hand; it is not a test.
-#include "text/conversions.h"
 #include "presentation/mainstate.h"
 #include "quotation/shipment.h"
+#include "text/conversions.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,9 +4,9 @@
 // list and deleting it again), and the resident memory the loaded list adds against the file's
 // size; then start-up to the first shown window. Run by hand from an optimised build.
 #include "app/application.h"
+#include "app/mainwindow.h"
 #include "benchcommon.h"
 #include "presentation/mainstate.h"
-#include "app/mainwindow.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -80,8 +80,7 @@ inline Floor readAndSplit(const char* path)
     return f;
 }
 
-template <typename F>
-double bestOf(int runs, F&& f)
+template <typename F> double bestOf(int runs, F&& f)
 {
     double best = std::numeric_limits<double>::max();
     QElapsedTimer timer;

@@ -1,6 +1,6 @@
 // clients.dat as the client window reads it, and what it writes back from the rows it read.
-#include "clients/clientbase.h"
 #include "base/error.h"
+#include "clients/clientbase.h"
 #include "fuzzing.h"
 
 using namespace korvanta;

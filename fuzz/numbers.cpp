@@ -1,7 +1,7 @@
 // Number texts as typed into the fields and read from the files, with either decimal separator.
-#include "text/conversions.h"
 #include "base/error.h"
 #include "fuzzing.h"
+#include "text/conversions.h"
 
 #include <cfloat>
 #include <cmath>

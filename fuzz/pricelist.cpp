@@ -1,9 +1,9 @@
 // Price-list bytes as a page entry and a choice read them: split into lines, listed record by
 // record, every record's lines read and its price and stock converted.
-#include "presentation/categorypages.h"
-#include "text/conversions.h"
 #include "base/error.h"
 #include "fuzzing.h"
+#include "presentation/categorypages.h"
+#include "text/conversions.h"
 
 using namespace korvanta;
 using fuzzing::require;

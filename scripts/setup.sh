@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
+    cmake g++ make pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6 qt6-charts-dev libqt6charts6 libqt6opengl6-dev
     libgl-dev
     locales fonts-dejavu-core

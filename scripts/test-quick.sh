@@ -5,5 +5,6 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
+"$root/scripts/check-format.sh"
 CMAKE_ARGS="-DKORVANTA_EXTRAS=OFF ${CMAKE_ARGS:-}" "$root/scripts/build.sh"
 ctest --test-dir "${BUILD_DIR:-$root/build}" --output-on-failure --parallel "$(nproc)"

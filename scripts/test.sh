@@ -4,6 +4,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
+"$root/scripts/check-format.sh"
 CMAKE_ARGS="-DKORVANTA_EXTRAS=ON ${CMAKE_ARGS:-}" "$root/scripts/build.sh"
 ctest --test-dir "${BUILD_DIR:-$root/build}" --output-on-failure --parallel 2
 "$root/scripts/sanitize.sh"

@@ -1,8 +1,8 @@
 #include "app/aboutdialog.h"
 
+#include "ui_aboutdialog.h"
 #include "widgets/contexthelp.h"
 #include "widgets/guard.h"
-#include "ui_aboutdialog.h"
 
 #include <QIcon>
 #include <QMouseEvent>

@@ -2,17 +2,17 @@
 
 #include "app/aboutdialog.h"
 #include "app/clientsdialog.h"
-#include "widgets/contexthelp.h"
-#include "text/conversions.h"
 #include "app/extrasdialog.h"
-#include "files/filelock.h"
-#include "widgets/helpviewer.h"
-#include "presentation/mainstate.h"
 #include "app/mainwindow.h"
-#include "widgets/qtprinter.h"
-#include "settings/settingsstore.h"
-#include "files/shopwatcher.h"
 #include "app/summarydialog.h"
+#include "files/filelock.h"
+#include "files/shopwatcher.h"
+#include "presentation/mainstate.h"
+#include "settings/settingsstore.h"
+#include "text/conversions.h"
+#include "widgets/contexthelp.h"
+#include "widgets/helpviewer.h"
+#include "widgets/qtprinter.h"
 
 #include <QGuiApplication>
 

@@ -1,8 +1,8 @@
 #include "app/clientsdialog.h"
 
+#include "files/shopwatcher.h"
 #include "widgets/contexthelp.h"
 #include "widgets/guard.h"
-#include "files/shopwatcher.h"
 #include "widgets/windowparts.h"
 
 #include <QHeaderView>

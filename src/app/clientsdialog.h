@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clients/clientbase.h"
 #include "base/facilities.h"
+#include "clients/clientbase.h"
 
 #include <QDialog>
 #include <functional>

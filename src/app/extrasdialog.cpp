@@ -1,9 +1,9 @@
 #include "app/extrasdialog.h"
 
-#include "widgets/guard.h"
-#include "presentation/mainstate.h"
 #include "app/typinglimit.h"
+#include "presentation/mainstate.h"
 #include "ui_extrasdialog.h"
+#include "widgets/guard.h"
 
 namespace korvanta {
 

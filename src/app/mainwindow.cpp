@@ -1,15 +1,15 @@
 #include "app/mainwindow.h"
 
-#include "catalogue/catalogue.h"
 #include "app/choicelistmodel.h"
-#include "widgets/contexthelp.h"
 #include "app/controlnames.h"
-#include "widgets/guard.h"
-#include "presentation/mainstate.h"
-#include "presentation/pagetable.h"
 #include "app/picturebox.h"
 #include "app/typinglimit.h"
+#include "catalogue/catalogue.h"
+#include "presentation/mainstate.h"
+#include "presentation/pagetable.h"
 #include "ui_generalsheet.h"
+#include "widgets/contexthelp.h"
+#include "widgets/guard.h"
 #include "widgets/windowparts.h"
 
 #include <QAbstractItemView>

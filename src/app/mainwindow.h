@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalogue/categorytable.h"
 #include "base/facilities.h"
+#include "catalogue/categorytable.h"
 
 #include <QWidget>
 #include <array>

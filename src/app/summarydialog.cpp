@@ -1,12 +1,12 @@
 #include "app/summarydialog.h"
 
-#include "widgets/contexthelp.h"
-#include "widgets/guard.h"
 #include "presentation/mainstate.h"
-#include "widgets/qtprinter.h"
 #include "quotation/shipment.h"
 #include "quotation/summary.h"
 #include "ui_summarydialog.h"
+#include "widgets/contexthelp.h"
+#include "widgets/guard.h"
+#include "widgets/qtprinter.h"
 #include "widgets/windowparts.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "catalogue/pricelistediting.h"
 
-#include "text/conversions.h"
 #include "base/error.h"
-#include "text/linetext.h"
 #include "catalogue/shopfolder.h"
+#include "text/conversions.h"
+#include "text/linetext.h"
 
 #include <QDir>
 #include <cmath>

@@ -1,12 +1,12 @@
 #include "catalogue/pricelistexchange.h"
 
-#include "files/atomicfile.h"
+#include "base/error.h"
 #include "catalogue/categorytable.h"
+#include "catalogue/shopfolder.h"
+#include "files/atomicfile.h"
 #include "text/conversions.h"
 #include "text/csv.h"
-#include "base/error.h"
 #include "text/linetext.h"
-#include "catalogue/shopfolder.h"
 #include "workbook/workbook.h"
 
 #include <QDate>

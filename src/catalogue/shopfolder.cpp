@@ -1,9 +1,9 @@
 #include "catalogue/shopfolder.h"
 
-#include "catalogue/categorytable.h"
-#include "text/cp1251.h"
 #include "base/facilities.h"
+#include "catalogue/categorytable.h"
 #include "settings/settingsstore.h"
+#include "text/cp1251.h"
 
 #include <QDir>
 #include <QFile>

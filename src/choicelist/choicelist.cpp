@@ -1,7 +1,7 @@
 #include "choicelist/choicelist.h"
 
-#include "text/cp1251.h"
 #include "base/error.h"
+#include "text/cp1251.h"
 
 namespace korvanta {
 

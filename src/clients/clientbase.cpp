@@ -1,8 +1,8 @@
 #include "clients/clientbase.h"
 
-#include "text/cp1251.h"
 #include "base/error.h"
 #include "files/filelock.h"
+#include "text/cp1251.h"
 #include "text/linetext.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "files/filelock.h"
 
-#include "files/atomicfile.h"
 #include "base/error.h"
+#include "files/atomicfile.h"
 #include "files/filesystem.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "files/textlines.h"
 
-#include "files/atomicfile.h"
-#include "text/cp1251.h"
 #include "base/error.h"
+#include "files/atomicfile.h"
 #include "files/filelock.h"
 #include "files/filesystem.h"
+#include "text/cp1251.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "owner/filechooser.h"
-#include "stock/journal.h"
 #include "owner/journalmodel.h"
+#include "settings/settingsstore.h"
+#include "stock/journal.h"
 #include "widgets/qtfacilities.h"
 #include "widgets/qtprinter.h"
-#include "settings/settingsstore.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #include "owner/pricelistwindows.h"
 
-#include "widgets/guard.h"
-#include "stock/pricelistjournal.h"
 #include "files/shopwatcher.h"
 #include "owner/stockdialogs.h"
+#include "stock/pricelistjournal.h"
+#include "widgets/guard.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "stock/journal.h"
 #include "catalogue/pricelistexchange.h"
+#include "stock/journal.h"
 
 #include <QDialog>
 

@@ -1,10 +1,10 @@
 #include "owner/reportswindow.h"
 
-#include "files/atomicfile.h"
-#include "text/conversions.h"
 #include "base/error.h"
-#include "widgets/guard.h"
+#include "files/atomicfile.h"
 #include "settings/settingsstore.h"
+#include "text/conversions.h"
+#include "widgets/guard.h"
 #include "widgets/windowparts.h"
 
 #include <QBarCategoryAxis>
@@ -474,8 +474,9 @@ void ReportsWindow::showSales()
     setChart(barChart(QStringLiteral("Выручка за вычетом возвратов, у.е."), categories, {previous, current}, false));
     m_tables.push_back(salesTable(sales));
     if (sales.total.estimated || sales.previousTotal.estimated)
-        m_note->setText(QStringLiteral("«оценка»: в журнале есть строки без начисленных сумм (записанные раньше); "
-                                       "они посчитаны по цене, записанной в строке журнала, в у.е., без наценки и НДС."));
+        m_note->setText(
+            QStringLiteral("«оценка»: в журнале есть строки без начисленных сумм (записанные раньше); "
+                           "они посчитаны по цене, записанной в строке журнала, в у.е., без наценки и НДС."));
 }
 
 void ReportsWindow::showItems()

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "owner/filechooser.h"
-#include "widgets/qtfacilities.h"
 #include "reports/reporttable.h"
+#include "widgets/qtfacilities.h"
 
 #include <QAbstractTableModel>
 #include <QDate>

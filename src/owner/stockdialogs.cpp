@@ -1,12 +1,12 @@
 #include "owner/stockdialogs.h"
 
-#include "catalogue/categorytable.h"
-#include "text/conversions.h"
 #include "base/facilities.h"
-#include "widgets/guard.h"
-#include "stock/journalquery.h"
+#include "catalogue/categorytable.h"
 #include "catalogue/pricelistediting.h"
 #include "quotation/printedorder.h"
+#include "stock/journalquery.h"
+#include "text/conversions.h"
+#include "widgets/guard.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -1,10 +1,10 @@
 #include "presentation/mainstate.h"
 
-#include "text/conversions.h"
 #include "base/error.h"
 #include "presentation/pagetable.h"
 #include "pricing/settingspersistence.h"
 #include "quotation/summary.h"
+#include "text/conversions.h"
 
 namespace korvanta {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "catalogue/catalogue.h"
-#include "presentation/categorypages.h"
 #include "base/error.h"
 #include "base/facilities.h"
+#include "catalogue/catalogue.h"
+#include "presentation/categorypages.h"
 #include "pricing/order.h"
 #include "pricing/settingspersistence.h"
 #include "quotation/shipment.h"
@@ -30,8 +30,8 @@ struct GeneralPage {
     EditState currencyName{QString(), false};
     bool vatCharged = false;
     EditState vatPercent{QString(), false};
-    int saleKind = 0;  // the kind of sale (KindGroup): shown disabled, first item
-    int badge = 0;     // which of Icon1..Icon6 (0..5) the Icon shows
+    int saleKind = 0; // the kind of sale (KindGroup): shown disabled, first item
+    int badge = 0;    // which of Icon1..Icon6 (0..5) the Icon shows
 };
 
 extern const QString DigitsOnlyMessage; // "Вводите только цифры! ..."

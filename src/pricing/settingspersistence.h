@@ -8,7 +8,7 @@ namespace korvanta {
 
 class SettingsStore;
 
-extern const QString SettingsKeyPath;     // "software\microsoft\windows\korvanta"
+extern const QString SettingsKeyPath;      // "software\microsoft\windows\korvanta"
 extern const QString SettingsErrorMessage; // "Ошибка записи в реестр! ..."
 
 // The six values in their load order, stored as curs, rub, val, ndse, nds, add.

@@ -1,13 +1,13 @@
 #include "quotation/printedorder.h"
 
-#include "files/atomicfile.h"
-#include "text/cp1251.h"
 #include "base/error.h"
-#include "stock/journalreader.h"
+#include "files/atomicfile.h"
+#include "files/textlines.h"
 #include "pricing/order.h"
 #include "quotation/shipment.h"
 #include "quotation/summary.h"
-#include "files/textlines.h"
+#include "stock/journalreader.h"
+#include "text/cp1251.h"
 
 #include <QDate>
 #include <QDir>

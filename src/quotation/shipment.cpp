@@ -1,12 +1,12 @@
 #include "quotation/shipment.h"
 
-#include "catalogue/catalogue.h"
-#include "text/conversions.h"
 #include "base/error.h"
 #include "base/facilities.h"
-#include "stock/movements.h"
+#include "catalogue/catalogue.h"
 #include "pricing/order.h"
 #include "quotation/printedorder.h"
+#include "stock/movements.h"
+#include "text/conversions.h"
 
 namespace korvanta {
 

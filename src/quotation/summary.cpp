@@ -1,8 +1,8 @@
 #include "quotation/summary.h"
 
-#include "text/conversions.h"
 #include "base/error.h"
 #include "pricing/order.h"
+#include "text/conversions.h"
 
 namespace korvanta {
 

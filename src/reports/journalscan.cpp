@@ -1,8 +1,8 @@
 #include "reports/journalscan.h"
 
+#include "stock/journal.h"
 #include "text/cp1251.h"
 #include "text/csv.h"
-#include "stock/journal.h"
 
 #include <QDate>
 

@@ -1,10 +1,10 @@
 #include "reports/reports.h"
 
-#include "catalogue/categorytable.h"
-#include "text/cp1251.h"
 #include "base/error.h"
-#include "stock/journal.h"
+#include "catalogue/categorytable.h"
 #include "catalogue/pricelist.h"
+#include "stock/journal.h"
+#include "text/cp1251.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "reports/reporttable.h"
 
+#include "base/error.h"
 #include "files/atomicfile.h"
 #include "text/csv.h"
-#include "base/error.h"
 
 #include <QFileInfo>
 #include <QLocale>

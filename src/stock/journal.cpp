@@ -1,14 +1,14 @@
 #include "stock/journal.h"
 
-#include "files/atomicfile.h"
-#include "text/cp1251.h"
-#include "text/csv.h"
 #include "base/error.h"
+#include "catalogue/pricelistediting.h"
+#include "catalogue/shopfolder.h"
+#include "files/atomicfile.h"
 #include "files/filelock.h"
 #include "files/filesystem.h"
 #include "stock/journalreader.h"
-#include "catalogue/pricelistediting.h"
-#include "catalogue/shopfolder.h"
+#include "text/cp1251.h"
+#include "text/csv.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "stock/journalquery.h"
 
 #include "catalogue/categorytable.h"
-#include "text/cp1251.h"
 #include "catalogue/pricelist.h"
+#include "text/cp1251.h"
 
 #include <QHash>
 

@@ -1,13 +1,13 @@
 #include "stock/movement.h"
 
+#include "catalogue/pricelistediting.h"
 #include "files/atomicfile.h"
-#include "text/conversions.h"
-#include "text/cp1251.h"
-#include "text/csv.h"
 #include "files/filelock.h"
 #include "files/filesystem.h"
 #include "stock/journalreader.h"
-#include "catalogue/pricelistediting.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
+#include "text/csv.h"
 
 #include <QCryptographicHash>
 #include <QDir>

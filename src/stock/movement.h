@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/error.h"
-#include "stock/journal.h"
 #include "catalogue/pricelist.h"
+#include "stock/journal.h"
 
 #include <functional>
 #include <vector>

@@ -1,10 +1,10 @@
 #include "stock/movements.h"
 
-#include "text/conversions.h"
-#include "text/cp1251.h"
 #include "base/error.h"
 #include "catalogue/pricelist.h"
 #include "catalogue/pricelistediting.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "catalogue/pricelistediting.h"
 #include "stock/journal.h"
 #include "stock/movement.h"
-#include "catalogue/pricelistediting.h"
 
 // The owner's changes to the price lists in the stock journal: every stock count that an item's
 // edit, a new item or a spreadsheet import sets becomes a "правка" row, written with its list as

@@ -10,8 +10,7 @@ namespace korvanta {
 
 // Runs an event handler: a failure it does not catch ends it and goes to the default error report,
 // so that no exception crosses the event loop.
-template <typename F>
-void guarded(ErrorReport* report, F&& handler)
+template <typename F> void guarded(ErrorReport* report, F&& handler)
 {
     try {
         std::forward<F>(handler)();

@@ -1,8 +1,8 @@
 #include "widgets/shopstart.h"
 
-#include "widgets/qtfacilities.h"
-#include "settings/settingsstore.h"
 #include "catalogue/shopfolder.h"
+#include "settings/settingsstore.h"
+#include "widgets/qtfacilities.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 #include "app/aboutdialog.h"
 #include "app/clientsdialog.h"
-#include "widgets/contexthelp.h"
 #include "common/fakes.h"
+#include "widgets/contexthelp.h"
 #include "widgets/helpviewer.h"
 
 #include <QApplication>

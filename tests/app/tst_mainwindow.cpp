@@ -1,20 +1,20 @@
 // The main window driven as a salesperson would, up to the summary button.
 #include "app/application.h"
 #include "app/clientsdialog.h"
-#include "widgets/contexthelp.h"
 #include "app/controlnames.h"
 #include "app/extrasdialog.h"
-#include "common/fakes.h"
-#include "widgets/helpviewer.h"
-#include "presentation/mainstate.h"
 #include "app/mainwindow.h"
+#include "app/picturebox.h"
+#include "app/typinglimit.h"
+#include "common/fakes.h"
 #include "common/memorystore.h"
 #include "common/names.h"
-#include "app/picturebox.h"
-#include "widgets/qtfacilities.h"
-#include "pricing/settingspersistence.h"
 #include "common/testshop.h"
-#include "app/typinglimit.h"
+#include "presentation/mainstate.h"
+#include "pricing/settingspersistence.h"
+#include "widgets/contexthelp.h"
+#include "widgets/helpviewer.h"
+#include "widgets/qtfacilities.h"
 
 #include <QCheckBox>
 #include <QComboBox>

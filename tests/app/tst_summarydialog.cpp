@@ -1,11 +1,11 @@
 // The summary window on screen: its controls, the text at every showing, printing to paper (a PDF
 // file here) and shipping.
-#include "common/fakes.h"
-#include "presentation/mainstate.h"
-#include "widgets/qtprinter.h"
-#include "quotation/summary.h"
 #include "app/summarydialog.h"
+#include "common/fakes.h"
 #include "common/testshop.h"
+#include "presentation/mainstate.h"
+#include "quotation/summary.h"
+#include "widgets/qtprinter.h"
 
 #include <QApplication>
 #include <QCheckBox>

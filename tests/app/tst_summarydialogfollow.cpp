@@ -1,7 +1,7 @@
 // The summary window "Итого..." shows the order with its lists as they are when it opens, and
 // tells what changed in the order.
-#include "common/ordershop.h"
 #include "app/summarydialog.h"
+#include "common/ordershop.h"
 
 #include <QtTest>
 

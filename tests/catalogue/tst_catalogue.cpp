@@ -1,7 +1,7 @@
 // Price-list records and the category table.
+#include "base/error.h"
 #include "catalogue/catalogue.h"
 #include "catalogue/categorytable.h"
-#include "base/error.h"
 #include "catalogue/pricelist.h"
 #include "common/testshop.h"
 

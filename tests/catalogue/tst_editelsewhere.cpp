@@ -1,7 +1,7 @@
 // The owner's item editing when another copy changed the same item meanwhile: what the other copy
 // wrote is never written over unseen.
-#include "common/failure.h"
 #include "catalogue/pricelistediting.h"
+#include "common/failure.h"
 #include "common/testshop.h"
 
 #include <QtTest>

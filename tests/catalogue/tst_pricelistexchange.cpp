@@ -1,15 +1,15 @@
 // Editing price-list items and the spreadsheet round trip: what reaches the files, what is refused
 // with nothing written, and a seller shipping while the owner imports.
 #include "catalogue/categorytable.h"
+#include "catalogue/pricelistediting.h"
+#include "catalogue/pricelistexchange.h"
+#include "common/failure.h"
+#include "common/testshop.h"
+#include "common/workbookparts.h"
 #include "text/conversions.h"
 #include "text/cp1251.h"
 #include "text/csv.h"
-#include "common/failure.h"
-#include "catalogue/pricelistediting.h"
-#include "catalogue/pricelistexchange.h"
-#include "common/testshop.h"
 #include "workbook/workbook.h"
-#include "common/workbookparts.h"
 
 #include <QDateTime>
 #include <QFileInfo>

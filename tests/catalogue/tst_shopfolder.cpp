@@ -4,8 +4,8 @@
 
 #include "common/fakes.h"
 #include "common/memorystore.h"
-#include "settings/settingsstore.h"
 #include "common/shopfiles.h"
+#include "settings/settingsstore.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

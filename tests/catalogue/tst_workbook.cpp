@@ -3,8 +3,8 @@
 // as it shows, and what is not a readable workbook is refused with a message.
 #include "base/error.h"
 #include "common/failure.h"
-#include "workbook/workbook.h"
 #include "common/workbookparts.h"
+#include "workbook/workbook.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // Type-to-find over choice-list entries against a plain case-insensitive search.
-#include "text/cp1251.h"
 #include "choicelist/namefinder.h"
 #include "common/names.h"
 #include "common/shopfiles.h"
+#include "text/cp1251.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "clients/clientbase.h"
-#include "text/cp1251.h"
 #include "common/failure.h"
 #include "common/shopfiles.h"
+#include "text/cp1251.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -316,13 +316,34 @@ private slots:
         QTest::addColumn<QString>("ours");
         QTest::addColumn<QString>("theirs");
         QTest::addColumn<QString>("merged");
-        QTest::newRow("they removed one we left alone") << "AB" << "AB" << "A" << "A";
-        QTest::newRow("we removed one they left alone") << "AB" << "A" << "AB" << "A";
-        QTest::newRow("each changed another") << "AB" << "XB" << "AY" << "XY";
-        QTest::newRow("both changed the same: both forms kept") << "AB" << "XB" << "YB" << "XBY";
-        QTest::newRow("both added the same") << "A" << "AC" << "AC" << "AC";
-        QTest::newRow("the file came while the window was open") << "" << "AB" << "C" << "ABC";
-        QTest::newRow("repeated customers counted") << "AA" << "AAA" << "A" << "AA";
+        QTest::newRow("they removed one we left alone") << "AB"
+                                                        << "AB"
+                                                        << "A"
+                                                        << "A";
+        QTest::newRow("we removed one they left alone") << "AB"
+                                                        << "A"
+                                                        << "AB"
+                                                        << "A";
+        QTest::newRow("each changed another") << "AB"
+                                              << "XB"
+                                              << "AY"
+                                              << "XY";
+        QTest::newRow("both changed the same: both forms kept") << "AB"
+                                                                << "XB"
+                                                                << "YB"
+                                                                << "XBY";
+        QTest::newRow("both added the same") << "A"
+                                             << "AC"
+                                             << "AC"
+                                             << "AC";
+        QTest::newRow("the file came while the window was open") << ""
+                                                                 << "AB"
+                                                                 << "C"
+                                                                 << "ABC";
+        QTest::newRow("repeated customers counted") << "AA"
+                                                    << "AAA"
+                                                    << "A"
+                                                    << "AA";
     }
     void mergeKeepsWhatEitherCopyChanged()
     {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "text/csv.h"
 #include "stock/journal.h"
+#include "text/csv.h"
 
 #include <QDate>
 #include <QRandomGenerator>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/fakes.h"
-#include "presentation/mainstate.h"
 #include "common/testshop.h"
+#include "presentation/mainstate.h"
 
 // A seller's copy on a test shop holding an order: two memory modules "DDR3 4Gb Hynix" at 15 у.е.
 // (30,00 for the two), with the decimal comma. Other copies change "Ram.dat" under it.

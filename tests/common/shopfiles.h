@@ -29,8 +29,13 @@ inline QByteArray readBytes(const QString& path)
 inline QStringList record(const QString& name, const QString& price, const QString& stock,
                           const QString& description = QString())
 {
-    return {name, price, QStringLiteral("r2"), QStringLiteral("r3"), stock,
-            description.isEmpty() ? name + QStringLiteral(" описание") : description, QStringLiteral("r6")};
+    return {name,
+            price,
+            QStringLiteral("r2"),
+            QStringLiteral("r3"),
+            stock,
+            description.isEmpty() ? name + QStringLiteral(" описание") : description,
+            QStringLiteral("r6")};
 }
 
 inline QByteArray crlf(const QStringList& lines)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "catalogue/pricelist.h"
+#include "common/testshop.h"
 #include "stock/journal.h"
 #include "stock/journalreader.h"
 #include "stock/movements.h"
-#include "catalogue/pricelist.h"
-#include "common/testshop.h"
 
 // The small shop with a journal, and a seller's shipment of one item as printing journals it.
 namespace korvanta::testing {

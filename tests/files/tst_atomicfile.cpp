@@ -1,11 +1,11 @@
 // Replacing a shared file on file systems that carry out a rename in their own way: whatever the
 // system makes of it, the old or the new content is always there, under the file's name or beside
 // it, and the next copy that takes the file's lock finishes or undoes a swap cut short.
-#include "files/atomicfile.h"
 #include "common/failure.h"
 #include "common/fakefilesystem.h"
-#include "files/filelock.h"
 #include "common/shopfiles.h"
+#include "files/atomicfile.h"
+#include "files/filelock.h"
 #include "files/textlines.h"
 
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // The lock of a shared file: a busy lock is told by the file's name, a killed holder's lock is
 // taken over, and the temporary files of a killed copy are removed only under the lock.
-#include "files/atomicfile.h"
 #include "common/failure.h"
 #include "common/fakefilesystem.h"
-#include "files/filelock.h"
 #include "common/shopfiles.h"
+#include "files/atomicfile.h"
+#include "files/filelock.h"
 #include "files/textlines.h"
 
 #include <QSysInfo>

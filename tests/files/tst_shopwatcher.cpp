@@ -1,6 +1,6 @@
 // Noticing that another program changed or replaced a file of the shop folder.
-#include "files/atomicfile.h"
 #include "common/shopfiles.h"
+#include "files/atomicfile.h"
 #include "files/shopwatcher.h"
 
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // cp1251 text files to lists of lines and back.
-#include "text/cp1251.h"
 #include "common/shopfiles.h"
 #include "files/textlines.h"
+#include "text/cp1251.h"
 
 #include "common/failure.h"
 

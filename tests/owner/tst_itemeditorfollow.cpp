@@ -1,8 +1,8 @@
 // The owner's item editor while another copy changes the list it shows: shown again, or, midway
 // through the owner's own change, a notice; the other copy's change is never saved over unseen.
 #include "common/fakes.h"
-#include "owner/pricelistwindows.h"
 #include "common/stockshop.h"
+#include "owner/pricelistwindows.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // The owner's journal view while counters append rows: the rows show up by themselves, under the
 // filter, in the order and with the selected row the owner had.
-#include "owner/ownerwindow.h"
 #include "common/stockshop.h"
+#include "owner/ownerwindow.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

@@ -1,15 +1,15 @@
 // The owner's window on a small shop: the journal table with its filters, the receiving, return
 // and reconciliation dialogs, and the price lists' editing, export and import, driven as the
 // owner would.
-#include "text/conversions.h"
-#include "text/cp1251.h"
 #include "common/fakes.h"
 #include "common/ownerfakes.h"
+#include "common/stockshop.h"
 #include "owner/ownerwindow.h"
 #include "owner/pricelistwindows.h"
-#include "quotation/printedorder.h"
 #include "owner/stockdialogs.h"
-#include "common/stockshop.h"
+#include "quotation/printedorder.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
 #include "workbook/workbook.h"
 
 #include <QApplication>

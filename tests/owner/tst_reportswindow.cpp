@@ -1,14 +1,14 @@
 // The "Отчёты" window on a small shop with a generated journal: the choices and what they show,
 // sorting, the remembered choices, the spreadsheet export, the PDF with its chart, and failures.
-#include "text/conversions.h"
-#include "text/csv.h"
 #include "common/fakes.h"
 #include "common/journalmaker.h"
 #include "common/memorystore.h"
 #include "common/ownerfakes.h"
+#include "common/testshop.h"
 #include "owner/ownerwindow.h"
 #include "owner/reportswindow.h"
-#include "common/testshop.h"
+#include "text/conversions.h"
+#include "text/csv.h"
 
 #include <QAbstractBarSeries>
 #include <QAction>

@@ -1,9 +1,9 @@
 // Page-by-page loading of the price lists into the pages' choice lists.
-#include "presentation/categorypages.h"
 #include "catalogue/categorytable.h"
-#include "common/failure.h"
 #include "catalogue/pricelist.h"
+#include "common/failure.h"
 #include "common/testshop.h"
+#include "presentation/categorypages.h"
 
 #include <QtTest>
 

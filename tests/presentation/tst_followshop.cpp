@@ -1,9 +1,9 @@
 // The seller's copy while others change the shop's price lists: pages and the order follow the
 // files, the salesperson is told what changed in the order, and printing never carries a price or
 // an item the lists no longer hold.
-#include "stock/journalreader.h"
 #include "common/ordershop.h"
 #include "quotation/summary.h"
+#include "stock/journalreader.h"
 
 #include <QtTest>
 

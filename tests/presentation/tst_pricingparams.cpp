@@ -2,8 +2,8 @@
 // choice of selection mode, the summary button, the badge and the journal.
 #include "common/failure.h"
 #include "common/fakes.h"
-#include "presentation/mainstate.h"
 #include "common/testshop.h"
+#include "presentation/mainstate.h"
 
 #include <QSet>
 #include <QtTest>

@@ -2,8 +2,8 @@
 // the selection state, driven through the main window's handlers.
 #include "common/failure.h"
 #include "common/fakes.h"
-#include "presentation/mainstate.h"
 #include "common/testshop.h"
+#include "presentation/mainstate.h"
 
 #include <QtTest>
 

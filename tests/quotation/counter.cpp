@@ -21,18 +21,18 @@
 // rename, a removal, an append), before the step.
 // With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
 // name (another computer of the shop).
-#include "text/conversions.h"
-#include "text/cp1251.h"
 #include "base/error.h"
+#include "catalogue/pricelistediting.h"
+#include "catalogue/pricelistexchange.h"
 #include "files/filelock.h"
 #include "files/filesystem.h"
 #include "presentation/mainstate.h"
-#include "stock/movements.h"
-#include "catalogue/pricelistediting.h"
-#include "catalogue/pricelistexchange.h"
-#include "stock/pricelistjournal.h"
 #include "quotation/shipment.h"
 #include "quotation/summary.h"
+#include "stock/movements.h"
+#include "stock/pricelistjournal.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
 
 #include <QCoreApplication>
 #include <QDir>

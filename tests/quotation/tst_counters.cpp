@@ -1,13 +1,13 @@
 // Several counters on one shop folder: copies of the program shipping the same items at once.
-#include "text/conversions.h"
-#include "files/filelock.h"
-#include "stock/journalreader.h"
-#include "stock/movements.h"
-#include "common/ordershop.h"
 #include "catalogue/pricelist.h"
 #include "catalogue/pricelistediting.h"
-#include "quotation/summary.h"
+#include "common/ordershop.h"
 #include "common/testshop.h"
+#include "files/filelock.h"
+#include "quotation/summary.h"
+#include "stock/journalreader.h"
+#include "stock/movements.h"
+#include "text/conversions.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,14 +1,14 @@
 // The printed order as a document: its number, the shop's heading, and the same text rebuilt from
 // the journal for a copy.
-#include "text/conversions.h"
 #include "base/error.h"
 #include "common/fakes.h"
-#include "stock/journalreader.h"
+#include "common/testshop.h"
 #include "presentation/mainstate.h"
 #include "quotation/printedorder.h"
 #include "quotation/shipment.h"
 #include "quotation/summary.h"
-#include "common/testshop.h"
+#include "stock/journalreader.h"
+#include "text/conversions.h"
 
 #include <QtTest>
 

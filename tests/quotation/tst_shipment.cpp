@@ -2,12 +2,12 @@
 #include "base/error.h"
 #include "common/failure.h"
 #include "common/fakes.h"
+#include "common/testshop.h"
 #include "files/filelock.h"
-#include "stock/journalreader.h"
 #include "presentation/mainstate.h"
 #include "quotation/shipment.h"
 #include "quotation/summary.h"
-#include "common/testshop.h"
+#include "stock/journalreader.h"
 
 #include <QDateTime>
 #include <QtTest>

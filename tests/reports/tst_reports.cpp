@@ -1,11 +1,11 @@
 // The reports' figures against an independent count of a generated journal, the period edges,
 // old and torn rows, stock on hand, what to order and the spreadsheet export.
-#include "text/csv.h"
 #include "base/error.h"
 #include "common/journalmaker.h"
+#include "common/testshop.h"
 #include "reports/reports.h"
 #include "reports/reporttable.h"
-#include "common/testshop.h"
+#include "text/csv.h"
 
 #include <QSet>
 #include <QtTest>

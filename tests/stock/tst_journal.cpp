@@ -1,8 +1,8 @@
 // The journal file: rows of a shipment, order numbers, quoting, and a torn last row.
-#include "text/csv.h"
-#include "stock/journalquery.h"
 #include "catalogue/pricelistexchange.h"
 #include "common/stockshop.h"
+#include "stock/journalquery.h"
+#include "text/csv.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // Stock movements through the price lists and the journal: receiving, returns, reconciliation
 // after a copy died between the list and the journal, and a seller and the owner at once.
-#include "text/csv.h"
 #include "common/failure.h"
 #include "common/stockshop.h"
+#include "text/csv.h"
 
 #include <QtTest>
 

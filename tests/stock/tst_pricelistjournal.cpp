@@ -1,10 +1,10 @@
 // The owner's price-list changes in the stock journal: each stock an edit, a new item or an
 // import sets is one "правка" row, one order number per edit or import; other fields write none.
-#include "text/cp1251.h"
-#include "stock/movements.h"
 #include "catalogue/pricelistexchange.h"
-#include "stock/pricelistjournal.h"
 #include "common/stockshop.h"
+#include "stock/movements.h"
+#include "stock/pricelistjournal.h"
+#include "text/cp1251.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // Text and number conversions, the error report's text and the cp1251 code page.
-#include "text/conversions.h"
-#include "text/cp1251.h"
 #include "base/error.h"
 #include "base/facilities.h"
+#include "text/conversions.h"
+#include "text/cp1251.h"
 
 #include "common/failure.h"
 

@@ -12,7 +12,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("plain") << QStringList{"1", "Иванов", "12,50"} << QByteArray("1;\xc8\xe2\xe0\xed\xee\xe2;12,50\r\n");
+        QTest::newRow("plain") << QStringList{"1", "Иванов", "12,50"}
+                               << QByteArray("1;\xc8\xe2\xe0\xed\xee\xe2;12,50\r\n");
         QTest::newRow("separator") << QStringList{"a;b", ""} << QByteArray("\"a;b\";\r\n");
         QTest::newRow("quote") << QStringList{"24\" IPS"} << QByteArray("\"24\"\" IPS\"\r\n");
         QTest::newRow("line break") << QStringList{"a\r\nb", "c"} << QByteArray("\"a\r\nb\";c\r\n");
