@@ -1,0 +1,1 @@
+// Only the precompiled <QtTest> the library tests share is built from here.
