@@ -29,6 +29,14 @@ std::error_code FileSystem::rename(const QString& from, const QString& to)
     return ec;
 }
 
+std::error_code FileSystem::makeDirectory(const QString& path)
+{
+    std::error_code ec;
+    if (!std::filesystem::create_directory(nativePath(path), ec) && !ec)
+        ec = std::make_error_code(std::errc::file_exists);
+    return ec;
+}
+
 bool FileSystem::remove(const QString& path)
 {
     std::error_code ec;

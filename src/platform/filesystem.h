@@ -20,7 +20,11 @@ public:
 
     // Renames `from` to `to`, replacing `to` where the system can.
     virtual std::error_code rename(const QString& from, const QString& to);
-    // True when the file is gone afterwards (also when it was not there).
+    // Makes the folder `path`; fails with EEXIST when anything is there under that name. File
+    // servers decide this themselves, so it is exclusive where a share's client does not keep the
+    // creation of a new file so.
+    virtual std::error_code makeDirectory(const QString& path);
+    // True when the file (or empty folder) is gone afterwards (also when it was not there).
     virtual bool remove(const QString& path);
     virtual bool exists(const QString& path);
     // Opens `file` for reading; false (with the file's error) when it cannot.

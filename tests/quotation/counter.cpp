@@ -11,7 +11,7 @@
 //   counter receive <folder> <file> <record> <quantity> <times>
 //                                   receives goods <times> times, a journal row each.
 // With KORVANTA_COUNTER_KILL_AT=n the counter kills itself at its n-th step of changing a file (a
-// rename, a removal, an append), before the step.
+// rename, a removal, a write, the making of a lock), before the step.
 // With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
 // name (another computer of the shop).
 #include "conversions.h"
@@ -57,6 +57,11 @@ struct KillingFileSystem : FileSystem {
     {
         step();
         return FileSystem::remove(path);
+    }
+    std::error_code makeDirectory(const QString& path) override
+    {
+        step();
+        return FileSystem::makeDirectory(path);
     }
     bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes) override
     {
@@ -180,8 +185,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    std::fprintf(stderr, "usage: counter ship <folder> <times> | print <folder> <times> <name> | read <folder> <stop> | "
-                         "edit <folder> <file> <record> <field> <text> | receive <folder> <file> <record> <quantity> "
-                         "<times>\n");
+    std::fprintf(stderr,
+                 "usage: counter ship <folder> <times> | print <folder> <times> <name> | read <folder> <stop> | "
+                 "edit <folder> <file> <record> <field> <text> | receive <folder> <file> <record> <quantity> "
+                 "<times>\n");
     return 3;
 }
