@@ -62,6 +62,19 @@ QStringList leftovers(const QString& fileName)
     return out;
 }
 
+// Renames a temporary file of ours: a share's client may still hold it open for a moment after it
+// was closed (and refuse the rename as a sharing violation).
+std::error_code renameOwn(const QString& from, const QString& to)
+{
+    const auto deadline = std::chrono::steady_clock::now() + SharingRetry;
+    for (;;) {
+        const std::error_code error = fileSystem().rename(from, to);
+        if (!error || !isSharingViolation(error) || std::chrono::steady_clock::now() >= deadline)
+            return error;
+        std::this_thread::sleep_for(RetryPause);
+    }
+}
+
 // Swaps the finished file in. After a refused rename it looks at what is on the disk before it
 // removes anything: where the client had already deleted the old file, the new one is the only
 // content left and is never removed.
@@ -136,7 +149,7 @@ QString replaceFile(const QString& fileName, const QByteArray& bytes)
     }
     // Marked whole by its name, so that a swap cut short is finished only with a whole content.
     const QString finished = finishedName(written);
-    if (const std::error_code error = fileSystem().rename(written, finished)) {
+    if (const std::error_code error = renameOwn(written, finished)) {
         fileSystem().remove(written);
         return reasonOf(error);
     }

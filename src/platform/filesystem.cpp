@@ -81,7 +81,7 @@ void setFileSystem(FileSystem* system)
 bool isSharingViolation(const std::error_code& error)
 {
     return error == std::errc::device_or_resource_busy || error == std::errc::permission_denied ||
-           error == std::errc::text_file_busy;
+           error == std::errc::text_file_busy || error == std::errc::io_error;
 }
 
 } // namespace korvanta

@@ -40,7 +40,8 @@ FileSystem& fileSystem();
 // Installs `system` (nullptr: the real one again). For tests; the caller keeps it alive.
 void setFileSystem(FileSystem* system);
 
-// The system's errors that mean "another program has the file open just now": worth a retry.
+// The system's errors that mean "another program has the file open just now": worth a retry. Some
+// share clients (smbnetfs over SMB3) say "input/output error" for it.
 bool isSharingViolation(const std::error_code& error);
 
 } // namespace korvanta
