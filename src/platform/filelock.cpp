@@ -15,6 +15,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -40,8 +41,8 @@ constexpr std::chrono::milliseconds MaxPause{20};
 constexpr std::chrono::milliseconds LookInterval{250};
 // How long a lock file that cannot be made is tried again.
 constexpr std::chrono::milliseconds RefusalRetry{1000};
-// How long a lock file that cannot be removed is tried again.
-constexpr std::chrono::milliseconds ReleaseRetry{2000};
+// How long a lock that cannot be removed is tried again: a share's client may fail for seconds.
+constexpr std::chrono::milliseconds ReleaseRetry{5000};
 // Touched to read the share's clock: its modification time is set by the file server.
 const QString ClockFile = QStringLiteral(".korvanta.clock");
 
@@ -144,6 +145,15 @@ Snapshot snapshotOf(const QString& path, const Snapshot* known = nullptr)
     if (file.open(QIODevice::ReadOnly))
         s.content = file.read(4096);
     return s;
+}
+
+// Only "not there" counts: a share's client that fails to answer for a while (some say
+// "input/output error" for seconds) has not seen the lock go.
+bool surelyGone(const QString& path)
+{
+    std::error_code error;
+    return std::filesystem::status(std::filesystem::path(path.toStdU16String()), error).type() ==
+           std::filesystem::file_type::not_found;
 }
 
 // Removes a lock, its holder's file first: a lock folder left empty names nobody and is taken
@@ -361,7 +371,7 @@ void FileLock::release()
         return;
     const auto deadline = std::chrono::steady_clock::now() + ReleaseRetry;
     for (;;) {
-        if (removeLock(m_path) || !fs.exists(m_path))
+        if (removeLock(m_path) || surelyGone(m_path))
             return;
         if (std::chrono::steady_clock::now() >= deadline)
             break;
