@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -29,8 +30,14 @@ const QString FinishedMark = QStringLiteral(".korvanta-ready-");
 
 // How long a rename refused for a file open elsewhere (an antivirus, a backup, a reader on another
 // computer) is tried again.
-constexpr std::chrono::milliseconds SharingRetry{3000};
-constexpr std::chrono::milliseconds RetryPause{25};
+constexpr std::chrono::milliseconds SharingRetry{6000};
+
+// Short and uneven: against readers that open the file over and over, a rename goes through in a
+// moment when none has it open.
+void pauseBeforeRetry()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(1 + QRandomGenerator::global()->bounded(8)));
+}
 
 // Whether the file itself may be written, asked without opening it for writing: on some shares an
 // open for writing is refused or hangs where a rename works.
@@ -71,7 +78,7 @@ std::error_code renameOwn(const QString& from, const QString& to)
         const std::error_code error = fileSystem().rename(from, to);
         if (!error || !isSharingViolation(error) || std::chrono::steady_clock::now() >= deadline)
             return error;
-        std::this_thread::sleep_for(RetryPause);
+        pauseBeforeRetry();
     }
 }
 
@@ -97,7 +104,7 @@ QString swapIn(const QString& finished, const QString& target)
             continue;
         const bool retry = !targetThere || isSharingViolation(error) || error == std::errc::file_exists;
         if (retry && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(RetryPause);
+            pauseBeforeRetry();
             continue;
         }
         if (targetThere)
