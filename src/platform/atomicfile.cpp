@@ -44,8 +44,14 @@ void pauseBeforeRetry()
 QString notWritableReason(const QString& path)
 {
 #ifdef Q_OS_UNIX
-    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+    // A share's client may fail to answer while another computer has the file open: asked again.
+    const auto deadline = std::chrono::steady_clock::now() + SharingRetry;
+    while (::access(QFile::encodeName(path).constData(), W_OK) != 0) {
+        const int error = errno;
+        if ((error != EIO && error != EBUSY) || std::chrono::steady_clock::now() >= deadline)
+            return QString::fromLocal8Bit(std::strerror(error));
+        pauseBeforeRetry();
+    }
     return {};
 #else
     return QFileInfo(path).isWritable() ? QString() : QStringLiteral("Access denied");
