@@ -15,7 +15,6 @@
 #include <QSysInfo>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -145,15 +144,6 @@ Snapshot snapshotOf(const QString& path, const Snapshot* known = nullptr)
     if (file.open(QIODevice::ReadOnly))
         s.content = file.read(4096);
     return s;
-}
-
-// Only "not there" counts: a share's client that fails to answer for a while (some say
-// "input/output error" for seconds) has not seen the lock go.
-bool surelyGone(const QString& path)
-{
-    std::error_code error;
-    return std::filesystem::status(std::filesystem::path(path.toStdU16String()), error).type() ==
-           std::filesystem::file_type::not_found;
 }
 
 // Removes a lock, its holder's file first: a lock folder left empty names nobody and is taken
@@ -371,7 +361,7 @@ void FileLock::release()
         return;
     const auto deadline = std::chrono::steady_clock::now() + ReleaseRetry;
     for (;;) {
-        if (removeLock(m_path) || surelyGone(m_path))
+        if (removeLock(m_path) || fs.surelyMissing(m_path))
             return;
         if (std::chrono::steady_clock::now() >= deadline)
             break;

@@ -50,6 +50,12 @@ bool FileSystem::exists(const QString& path)
     return std::filesystem::exists(nativePath(path), ec);
 }
 
+bool FileSystem::surelyMissing(const QString& path)
+{
+    std::error_code ec;
+    return std::filesystem::status(nativePath(path), ec).type() == std::filesystem::file_type::not_found;
+}
+
 bool FileSystem::openForReading(QFile& file)
 {
     return file.open(QIODevice::ReadOnly);

@@ -27,6 +27,9 @@ public:
     // True when the file (or empty folder) is gone afterwards (also when it was not there).
     virtual bool remove(const QString& path);
     virtual bool exists(const QString& path);
+    // True only when the system says nothing is there: a share's client that fails to answer for a
+    // while (some say "input/output error" for seconds) has not shown the file gone.
+    virtual bool surelyMissing(const QString& path);
     // Opens `file` for reading; false (with the file's error) when it cannot.
     virtual bool openForReading(QFile& file);
     // Writes `bytes` at `offset` of the open file and flushes them; false when refused.

@@ -146,10 +146,10 @@ namespace {
 // How long a reader waits for a list that another copy is swapping just now: while its whole new
 // content lies beside it, else a moment (a share's client may not show that file yet either). A list
 // that is there but cannot be opened or read is held open elsewhere (some share clients refuse it
-// then, or say "input/output error"): it is tried again a little longer.
+// then, or say "input/output error", smbnetfs over SMB3 for seconds): it is tried again longer.
 constexpr std::chrono::milliseconds SwapWait{1500};
 constexpr std::chrono::milliseconds MissingWait{300};
-constexpr std::chrono::milliseconds BusyWait{3000};
+constexpr std::chrono::milliseconds BusyWait{6000};
 constexpr std::chrono::milliseconds SwapPause{10};
 
 // On a share whose client renames as "delete, then rename", a list being swapped is missing for a
@@ -168,7 +168,7 @@ bool openDuringSwap(QFile& file)
         // Not asked whether the file exists to give up: some share clients still show a file the
         // server no longer has, or not yet one it has.
         swapping = swapping || hasUnfinishedSwap(path);
-        busy = busy || fs.exists(path);
+        busy = busy || !fs.surelyMissing(path);
         if (std::chrono::steady_clock::now() >= start + (busy ? BusyWait : swapping ? SwapWait : MissingWait))
             break;
         std::this_thread::sleep_for(SwapPause);

@@ -61,6 +61,10 @@ struct FakeFileSystem : FileSystem {
             return false;
         return FileSystem::remove(path);
     }
+    bool surelyMissing(const QString& path) override
+    {
+        return (missingNow(path) && !shownWhileMissing) || FileSystem::surelyMissing(path);
+    }
     bool exists(const QString& path) override
     {
         return (shownWhileMissing || !missingNow(path)) && FileSystem::exists(path);
