@@ -11,7 +11,7 @@
 #   scripts/share-test.sh [build folder]
 set -u
 build=${1:-build}
-test_bin=$build/tests/quotation_tst_counters
+test_bin=$(realpath -m "$build/tests/quotation_tst_counters")
 limit=${SHARE_TEST_LIMIT:-150}
 cases="noSaleIsLostAndNoReadIsTorn killAtEveryStep liveLockIsRespected"
 
@@ -101,7 +101,8 @@ for protocol in SMB3 NT1; do
     timeout 30 ls "$first" "$second" >/dev/null || skip "the share is not reachable through smbnetfs"
     echo "== $protocol: two smbnetfs mounts of one Samba share"
     # shellcheck disable=SC2086
-    TMPDIR=$first KORVANTA_OTHER_MOUNT="$first=$second" timeout -k 10 "$limit" "$test_bin" $cases
+    # Run from the work folder: nothing a failing share leaves lands in the caller's folder.
+    (cd "$work" && TMPDIR=$first KORVANTA_OTHER_MOUNT="$first=$second" timeout -k 10 "$limit" "$test_bin" $cases)
     result=$?
     [ $result -eq 124 ] && echo "share test over $protocol did not end within $limit s"
     [ $result -eq 0 ] || status=1
