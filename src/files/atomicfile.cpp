@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -29,16 +30,28 @@ const QString FinishedMark = QStringLiteral(".korvanta-ready-");
 
 // How long a rename refused for a file open elsewhere (an antivirus, a backup, a reader on another
 // computer) is tried again.
-constexpr std::chrono::milliseconds SharingRetry{3000};
-constexpr std::chrono::milliseconds RetryPause{25};
+constexpr std::chrono::milliseconds SharingRetry{6000};
+
+// Short and uneven: against readers that open the file over and over, a rename goes through in a
+// moment when none has it open.
+void pauseBeforeRetry()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(1 + QRandomGenerator::global()->bounded(8)));
+}
 
 // Whether the file itself may be written, asked without opening it for writing: on some shares an
 // open for writing is refused or hangs where a rename works.
 QString notWritableReason(const QString& path)
 {
 #ifdef Q_OS_UNIX
-    if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+    // A share's client may fail to answer while another computer has the file open: asked again.
+    const auto deadline = std::chrono::steady_clock::now() + SharingRetry;
+    while (::access(QFile::encodeName(path).constData(), W_OK) != 0) {
+        const int error = errno;
+        if ((error != EIO && error != EBUSY) || std::chrono::steady_clock::now() >= deadline)
+            return QString::fromLocal8Bit(std::strerror(error));
+        pauseBeforeRetry();
+    }
     return {};
 #else
     return QFileInfo(path).isWritable() ? QString() : QStringLiteral("Access denied");
@@ -60,6 +73,19 @@ QStringList leftovers(const QString& fileName)
         if (isLeftoverOf(fileName, name))
             out.append(info.absoluteDir().filePath(name));
     return out;
+}
+
+// Renames a temporary file of ours: a share's client may still hold it open for a moment after it
+// was closed (and refuse the rename as a sharing violation).
+std::error_code renameOwn(const QString& from, const QString& to)
+{
+    const auto deadline = std::chrono::steady_clock::now() + SharingRetry;
+    for (;;) {
+        const std::error_code error = fileSystem().rename(from, to);
+        if (!error || !isSharingViolation(error) || std::chrono::steady_clock::now() >= deadline)
+            return error;
+        pauseBeforeRetry();
+    }
 }
 
 // Swaps the finished file in. After a refused rename it looks at what is on the disk before it
@@ -84,7 +110,7 @@ QString swapIn(const QString& finished, const QString& target)
             continue;
         const bool retry = !targetThere || isSharingViolation(error) || error == std::errc::file_exists;
         if (retry && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(RetryPause);
+            pauseBeforeRetry();
             continue;
         }
         if (targetThere)
@@ -136,7 +162,7 @@ QString replaceFile(const QString& fileName, const QByteArray& bytes)
     }
     // Marked whole by its name, so that a swap cut short is finished only with a whole content.
     const QString finished = finishedName(written);
-    if (const std::error_code error = fileSystem().rename(written, finished)) {
+    if (const std::error_code error = renameOwn(written, finished)) {
         fileSystem().remove(written);
         return reasonOf(error);
     }

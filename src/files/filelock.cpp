@@ -36,10 +36,12 @@ std::function<void(bool)>& waitObserver()
 
 // The longest pause between two tries while waiting: short, since a lock is held for milliseconds.
 constexpr std::chrono::milliseconds MaxPause{20};
+// How often a lock that stays is looked at, to tell whether it is left behind.
+constexpr std::chrono::milliseconds LookInterval{250};
 // How long a lock file that cannot be made is tried again.
 constexpr std::chrono::milliseconds RefusalRetry{1000};
-// How long a lock file that cannot be removed is tried again.
-constexpr std::chrono::milliseconds ReleaseRetry{2000};
+// How long a lock that cannot be removed is tried again: a share's client may fail for seconds.
+constexpr std::chrono::milliseconds ReleaseRetry{5000};
 // Touched to read the share's clock: its modification time is set by the file server.
 const QString ClockFile = QStringLiteral(".korvanta.clock");
 
@@ -95,56 +97,85 @@ bool processAlive(qint64 pid)
 #endif
 }
 
+// Where a lock names its holder: a file inside the lock's folder.
+const QString HolderFile = QStringLiteral("holder");
+
+QString holderPath(const QString& lockPath)
+{
+    return lockPath + QLatin1Char('/') + HolderFile;
+}
+
 struct Snapshot {
     bool exists = false;
+    bool folder = false; // a file is a lock as older copies made it
     qint64 size = -1;
     qint64 modified = 0; // ms since the epoch, by the share's clock
     QByteArray content;
 
     bool operator==(const Snapshot& o) const
     {
-        return exists == o.exists && size == o.size && modified == o.modified && content == o.content;
+        return exists == o.exists && folder == o.folder && size == o.size && modified == o.modified &&
+               content == o.content;
     }
 };
 
-// `known`: the lock as last seen. Its content is read again only when the file changed: on a share
-// every open of the lock file makes its holder's removal fail meanwhile.
+// `known`: the lock as last seen. Its content is read again only when it changed: on a share every
+// open of the holder's file makes its holder's removal fail meanwhile. A lock folder without its
+// holder's file dates from the folder's making.
 Snapshot snapshotOf(const QString& path, const Snapshot* known = nullptr)
 {
     Snapshot s;
-    const QFileInfo info(path);
-    s.exists = info.exists();
-    s.size = info.size();
-    s.modified = info.lastModified().toMSecsSinceEpoch();
+    const QFileInfo lock(path);
+    s.exists = lock.exists();
     if (!s.exists)
         return s;
-    if (known && known->exists && known->size == s.size && known->modified == s.modified) {
+    s.folder = lock.isDir();
+    const QFileInfo info(s.folder ? holderPath(path) : path);
+    const QFileInfo& dated = info.exists() ? info : lock;
+    s.size = info.exists() ? info.size() : -1;
+    s.modified = dated.lastModified().toMSecsSinceEpoch();
+    if (s.size <= 0)
+        return s;
+    if (known && known->exists && known->folder == s.folder && known->size == s.size && known->modified == s.modified) {
         s.content = known->content;
         return s;
     }
-    QFile file(path);
+    QFile file(info.filePath());
     if (file.open(QIODevice::ReadOnly))
         s.content = file.read(4096);
     return s;
 }
 
-// The file server's time, read once from a file touched in the lock's folder and carried on by the
-// monotonic clock: a counter's own clock may be off by minutes.
+// Removes a lock, its holder's file first: a lock folder left empty names nobody and is taken
+// over after EmptyLockAge.
+bool removeLock(const QString& path)
+{
+    FileSystem& fs = fileSystem();
+    if (QFileInfo(path).isDir() && !fs.remove(holderPath(path)))
+        return false;
+    return fs.remove(path);
+}
+
+// The file server's time, read from a file touched in the lock's folder and carried on by the
+// monotonic clock: a counter's own clock may be off by minutes. Unknown while the share refuses the
+// touch (another computer may be touching it just now); it is read again at the next look.
 class ShareClock {
 public:
     explicit ShareClock(QString folder) : m_folder(std::move(folder)) {}
-    qint64 now()
+    std::optional<qint64> now()
     {
         const auto steady = std::chrono::steady_clock::now();
-        if (!m_start) {
-            m_start = steady;
+        if (!m_base) {
             m_base = readShare();
+            m_start = steady;
         }
-        return m_base + std::chrono::duration_cast<std::chrono::milliseconds>(steady - *m_start).count();
+        if (!m_base)
+            return std::nullopt;
+        return *m_base + std::chrono::duration_cast<std::chrono::milliseconds>(steady - m_start).count();
     }
 
 private:
-    qint64 readShare() const
+    std::optional<qint64> readShare() const
     {
         const QString path = QDir(m_folder).filePath(ClockFile);
         QFile file(path);
@@ -154,14 +185,16 @@ private:
             if (info.exists())
                 return info.lastModified().toMSecsSinceEpoch();
         }
-        return QDateTime::currentMSecsSinceEpoch(); // a folder that takes no file takes no lock either
+        return std::nullopt;
     }
 
     QString m_folder;
-    std::optional<std::chrono::steady_clock::time_point> m_start;
-    qint64 m_base = 0;
+    std::chrono::steady_clock::time_point m_start;
+    std::optional<qint64> m_base;
 };
 
+// Without the share's time only a lock of this very computer whose process is gone is stale: the
+// counter's own clock might take a live lock of another computer for an old one.
 bool isStale(const Snapshot& lock, ShareClock& clock)
 {
     const std::optional<Holder> holder = holderOf(lock.content);
@@ -169,8 +202,8 @@ bool isStale(const Snapshot& lock, ShareClock& clock)
     // A cloned computer shares the machine id; the host name tells it apart.
     if (holder && holder->host == here.host && holder->machineId == here.machineId && !processAlive(holder->pid))
         return true;
-    const qint64 age = clock.now() - lock.modified;
-    return age > (holder ? StaleLockAge : EmptyLockAge).count();
+    const std::optional<qint64> now = clock.now();
+    return now && *now - lock.modified > (holder ? StaleLockAge : EmptyLockAge).count();
 }
 
 QByteArray ownContent()
@@ -186,11 +219,28 @@ QByteArray ownContent()
 
 enum class Attempt { Taken, Busy, Refused };
 
+// The errors of making a lock that say the folder takes none (rather than "taken just now"): tried
+// again for a moment, then reported.
+bool refusesLocks(const std::error_code& error)
+{
+    for (const std::errc refusal :
+         {std::errc::permission_denied, std::errc::operation_not_permitted, std::errc::read_only_file_system,
+          std::errc::no_such_file_or_directory, std::errc::not_a_directory, std::errc::no_space_on_device})
+        if (error == refusal)
+            return true;
+    return false;
+}
+
 } // namespace
 
 QString FileLock::lockFileName(const QString& fileName)
 {
     return QFileInfo(fileName).absoluteFilePath() + QStringLiteral(".lock");
+}
+
+QString FileLock::holderFileName(const QString& fileName)
+{
+    return holderPath(lockFileName(fileName));
 }
 
 void FileLock::setWaitObserver(std::function<void(bool)> observer)
@@ -213,32 +263,42 @@ FileLock::FileLock(const QString& fileName, std::chrono::milliseconds wait)
     : m_path(lockFileName(fileName)), m_content(ownContent())
 {
     ShareClock clock(QFileInfo(m_path).absolutePath());
-    QString refusal;
     Snapshot seen;
+    std::optional<std::chrono::steady_clock::time_point> lastLook;
     const auto attempt = [&]() -> Attempt {
-        QFile file(m_path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (file.write(m_content) != m_content.size() || !file.flush()) {
-                refusal = file.errorString();
-                file.close();
-                fileSystem().remove(m_path);
-                return Attempt::Refused;
-            }
-            file.close();
-            return Attempt::Taken;
+        FileSystem& fs = fileSystem();
+        const std::error_code made = fs.makeDirectory(m_path);
+        if (!made) {
+            QFile holder(holderPath(m_path));
+            const bool named =
+                holder.open(QIODevice::WriteOnly | QIODevice::NewOnly) && fs.writeAt(holder, 0, m_content);
+            holder.close();
+            if (named)
+                return Attempt::Taken;
+            removeLock(m_path);
+            return Attempt::Refused;
         }
+        // A folder that takes no lock is told by a look at what is there.
+        if (refusesLocks(made)) {
+            seen = snapshotOf(m_path, &seen);
+            lastLook = std::chrono::steady_clock::now();
+            if (!seen.exists)
+                return Attempt::Refused;
+        }
+        // Anything else is a lock of another copy, or one given back just now (some share clients
+        // say "input/output error" while the server still removes it). It is looked at only now
+        // and then: on a share every look at it may hold up its holder's removal.
+        const auto now = std::chrono::steady_clock::now();
+        if (lastLook && now < *lastLook + LookInterval)
+            return Attempt::Busy;
+        lastLook = now;
         const Snapshot lock = snapshotOf(m_path, &seen);
         seen = lock;
-        if (!lock.exists) {
-            // Given back just now, or a folder that takes no file: the next try tells.
-            refusal = file.errorString();
-            return QFileInfo(m_path).absoluteDir().exists() && QFileInfo(QFileInfo(m_path).absolutePath()).isWritable()
-                       ? Attempt::Busy
-                       : Attempt::Refused;
-        }
+        if (!lock.exists)
+            return Attempt::Busy;
         // Taken over only as it was judged: a copy that took it meanwhile made a new one.
         if (isStale(lock, clock) && snapshotOf(m_path) == lock)
-            fileSystem().remove(m_path);
+            removeLock(m_path);
         return Attempt::Busy;
     };
 
@@ -297,20 +357,23 @@ void FileLock::release()
     FileSystem& fs = fileSystem();
     // Only our own lock goes: one that another copy took over (ours judged dead) stays its own.
     const Snapshot now = snapshotOf(m_path);
-    if (!now.exists || (now.size >= 0 && !now.content.isEmpty() && now.content != m_content))
+    if (!now.exists || (now.size > 0 && !now.content.isEmpty() && now.content != m_content))
         return;
     const auto deadline = std::chrono::steady_clock::now() + ReleaseRetry;
     for (;;) {
-        if (fs.remove(m_path) || !fs.exists(m_path))
+        if (removeLock(m_path) || fs.surelyMissing(m_path))
             return;
         if (std::chrono::steady_clock::now() >= deadline)
             break;
         std::this_thread::sleep_for(MaxPause);
     }
-    // An empty lock is taken over after a few seconds rather than half a minute.
-    QFile file(m_path);
-    const bool emptied = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.close();
+    // A lock naming nobody is taken over after a few seconds rather than half a minute.
+    const bool folder = QFileInfo(m_path).isDir();
+    bool emptied = folder && !fs.exists(holderPath(m_path));
+    if (!emptied) {
+        QFile file(folder ? holderPath(m_path) : m_path);
+        emptied = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    }
     throw LockError(QStringLiteral("Не удалось удалить файл блокировки \"%1\". Другие копии программы смогут "
                                    "работать с этим файлом через %2.")
                         .arg(m_path, emptied ? QStringLiteral("несколько секунд") : QStringLiteral("полминуты")));

@@ -20,13 +20,17 @@ public:
 constexpr std::chrono::milliseconds LockWait{10000};
 
 // An exclusive lock of a file that several copies of the programs change (a price list,
-// clients.dat, the journal), held by a lock file beside it: "<name>.lock", naming the program, the
-// computer and the process that hold it. The lock is held only for one read-modify-write, so a lock
-// file that stays is one a killed copy left: it is taken over at once when its process is gone
-// from this very computer (same machine id and same host name), after StaleLockAge by the share's
-// own clock when it comes from another computer, and after EmptyLockAge when it names nobody (a copy
-// killed between creating it and writing it). Ages are judged by the modification time of a file
-// just touched in the same folder, so a counter whose clock is off does not take a live lock.
+// clients.dat, the journal), held by a lock folder beside it: "<name>.lock". Making a folder is
+// decided by the file server itself, where some share clients do not keep the creation of a new
+// file exclusive between two computers. The file "holder" inside names the program, the computer
+// and the process that hold it. The lock is held only for one read-modify-write, so a lock that
+// stays is one a killed copy left: it is taken over at once when its process is gone from this very
+// computer (same machine id and same host name), after StaleLockAge by the share's own clock when
+// it comes from another computer, and after EmptyLockAge when it names nobody (a copy killed
+// between making it and naming itself). Ages are judged by the modification time of a file just
+// touched in the same folder, so a counter whose clock is off does not take a live lock. A lock
+// file as older copies made it ("<name>.lock" holding the same text) is respected and taken over
+// alike.
 class FileLock {
 public:
     // Waits at most `wait`, trying again every few milliseconds; throws LockError naming the file
@@ -38,11 +42,13 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     // Gives the lock back, trying again for a moment when the lock file cannot be removed; throws
-    // LockError when it still cannot (the lock file is then emptied where possible, so that other
+    // LockError when it still cannot (the lock then names nobody where possible, so that other
     // copies take it over after EmptyLockAge instead of StaleLockAge).
     void release();
 
     static QString lockFileName(const QString& fileName);
+    // The file inside the lock that names its holder.
+    static QString holderFileName(const QString& fileName);
 
     // Called before a wait begins and after it ends (the window shows a busy cursor meanwhile).
     // Not called when the lock is free at once.

@@ -29,6 +29,14 @@ std::error_code FileSystem::rename(const QString& from, const QString& to)
     return ec;
 }
 
+std::error_code FileSystem::makeDirectory(const QString& path)
+{
+    std::error_code ec;
+    if (!std::filesystem::create_directory(nativePath(path), ec) && !ec)
+        ec = std::make_error_code(std::errc::file_exists);
+    return ec;
+}
+
 bool FileSystem::remove(const QString& path)
 {
     std::error_code ec;
@@ -40,6 +48,12 @@ bool FileSystem::exists(const QString& path)
 {
     std::error_code ec;
     return std::filesystem::exists(nativePath(path), ec);
+}
+
+bool FileSystem::surelyMissing(const QString& path)
+{
+    std::error_code ec;
+    return std::filesystem::status(nativePath(path), ec).type() == std::filesystem::file_type::not_found;
 }
 
 bool FileSystem::openForReading(QFile& file)
@@ -73,7 +87,7 @@ void setFileSystem(FileSystem* system)
 bool isSharingViolation(const std::error_code& error)
 {
     return error == std::errc::device_or_resource_busy || error == std::errc::permission_denied ||
-           error == std::errc::text_file_busy;
+           error == std::errc::text_file_busy || error == std::errc::io_error;
 }
 
 } // namespace korvanta

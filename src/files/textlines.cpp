@@ -144,11 +144,13 @@ QStringList TextLines::toStringList() const
 namespace {
 
 // How long a reader waits for a list that another copy is swapping just now: while its whole new
-// content lies beside it, else a moment (a share's client may not show that file yet either).
+// content lies beside it, else a moment (a share's client may not show that file yet either). A list
+// that is there but cannot be opened or read is held open elsewhere (some share clients refuse it
+// then, or say "input/output error", smbnetfs over SMB3 for seconds): it is tried again longer.
 constexpr std::chrono::milliseconds SwapWait{1500};
 constexpr std::chrono::milliseconds MissingWait{300};
+constexpr std::chrono::milliseconds BusyWait{6000};
 constexpr std::chrono::milliseconds SwapPause{10};
-constexpr int ReadAttempts = 3;
 
 // On a share whose client renames as "delete, then rename", a list being swapped is missing for a
 // moment: wait for the swap rather than report the list missing. A swap that a killed copy left
@@ -159,13 +161,15 @@ bool openDuringSwap(QFile& file)
     const QString path = file.fileName();
     const auto start = std::chrono::steady_clock::now();
     bool swapping = false;
+    bool busy = false;
     for (;;) {
         if (fs.openForReading(file))
             return true;
-        // Not asked whether the file exists: some share clients still show a file the server no
-        // longer has, or not yet one it has.
+        // Not asked whether the file exists to give up: some share clients still show a file the
+        // server no longer has, or not yet one it has.
         swapping = swapping || hasUnfinishedSwap(path);
-        if (std::chrono::steady_clock::now() >= start + (swapping ? SwapWait : MissingWait))
+        busy = busy || !fs.surelyMissing(path);
+        if (std::chrono::steady_clock::now() >= start + (busy ? BusyWait : swapping ? SwapWait : MissingWait))
             break;
         std::this_thread::sleep_for(SwapPause);
     }
@@ -182,7 +186,8 @@ TextLines loadTextFile(const QString& fileName)
     const QString path = QFileInfo(fileName).absoluteFilePath();
     if (QFileInfo(fileName).isDir())
         throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, QStringLiteral("Is a directory")));
-    for (int attempt = 1;; ++attempt) {
+    const auto start = std::chrono::steady_clock::now();
+    for (;;) {
         QFile file(fileName);
         if (!openDuringSwap(file))
             throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
@@ -192,9 +197,11 @@ TextLines loadTextFile(const QString& fileName)
         if (file.error() == QFileDevice::NoError)
             return TextLines::fromBytes(std::move(bytes));
         // Some share clients lose an open file when another computer swaps it in the middle of the
-        // read: the list is read anew, as it now is.
-        if (attempt == ReadAttempts)
+        // read, or refuse the read while another computer has it open: the list is read anew, as it
+        // now is.
+        if (std::chrono::steady_clock::now() >= start + BusyWait)
             throw Error(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+        std::this_thread::sleep_for(SwapPause);
     }
 }
 

@@ -23,6 +23,7 @@ struct FakeFileSystem : FileSystem {
     std::error_code refusal = std::make_error_code(std::errc::device_or_resource_busy);
     QString missingName;             // opens of this file's name fail as "missing" ...
     int missingOpens = 0;            // ... that many times; -1: always
+    bool shownWhileMissing = false;  // ... while the file is still shown (held open elsewhere)
     qint64 arrivingBytes = -1;       // >= 0: a write says it wrote all but only that many bytes arrive
     QString refusedRemovalSuffix;    // removals of names ending so fail
     std::function<void()> afterEach; // called after every rename, to look at the disk meanwhile
@@ -60,7 +61,14 @@ struct FakeFileSystem : FileSystem {
             return false;
         return FileSystem::remove(path);
     }
-    bool exists(const QString& path) override { return !missingNow(path) && FileSystem::exists(path); }
+    bool surelyMissing(const QString& path) override
+    {
+        return (missingNow(path) && !shownWhileMissing) || FileSystem::surelyMissing(path);
+    }
+    bool exists(const QString& path) override
+    {
+        return (shownWhileMissing || !missingNow(path)) && FileSystem::exists(path);
+    }
     bool openForReading(QFile& file) override
     {
         if (missingNow(file.fileName())) {

@@ -38,6 +38,9 @@ struct TestShop {
     // `records` gives the records of every file, with Files::Every.
     explicit TestShop(Files files = Files::Every, const Records& records = smallRecords)
     {
+        // Never the current folder instead (an unwritable TMPDIR, a share that failed).
+        if (!tmp.isValid())
+            qFatal("cannot make the shop's temporary folder: %s", qPrintable(tmp.errorString()));
         if (files == Files::Every) {
             for (Cat c : allCategories())
                 for (const QString& file : category(c).files)

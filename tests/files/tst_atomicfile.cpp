@@ -174,16 +174,22 @@ private slots:
     {
         QTest::addColumn<int>("missingOpens");
         QTest::addColumn<bool>("swapUnderWay");
+        QTest::addColumn<bool>("shown"); // the list is there but refused: held open elsewhere
         QTest::addColumn<bool>("found");
-        QTest::newRow("during another's swap") << 5 << true << true;
-        QTest::newRow("gone, no swap under way") << -1 << false << false;
+        QTest::newRow("during another's swap") << 5 << true << false << true;
+        QTest::newRow("gone, no swap under way") << -1 << false << false << false;
+        // Longer than a missing list is waited for.
+        QTest::newRow("held open elsewhere for a moment") << 60 << false << true << true;
+        QTest::newRow("held open elsewhere for good") << -1 << false << true << false;
     }
     // A reader that finds the list missing while another computer swaps it waits for the swap
-    // instead of reporting the list missing; a list that is really gone is reported.
+    // instead of reporting the list missing; one that cannot open a list that is there tries again
+    // for a while; a list that is really gone, or never opens, is reported.
     void listMissingForAMoment()
     {
         QFETCH(int, missingOpens);
         QFETCH(bool, swapUnderWay);
+        QFETCH(bool, shown);
         QFETCH(bool, found);
         // What another copy swapping the list has beside it, under its own lock.
         const QString beside = m_list + QStringLiteral(".korvanta-ready-Xy34Zw");
@@ -193,6 +199,7 @@ private slots:
         FakeFileSystem fs;
         fs.missingName = QStringLiteral("Proc_int.dat");
         fs.missingOpens = missingOpens;
+        fs.shownWhileMissing = shown;
         const QString failure = failureOf([&] { QCOMPARE(loadTextFile(m_list).toFileBytes(), OldContent); });
         QVERIFY2(failure.isEmpty() == found, qPrintable(failure));
         if (!found)

@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -104,32 +105,41 @@ private slots:
     }
     void leftLock_data()
     {
+        QTest::addColumn<bool>("folder");        // the lock as this version makes it, else as older copies did
         QTest::addColumn<QByteArray>("content"); // DEAD/LIVE: a process id; HOST, MACHINE: this computer's
         QTest::addColumn<int>("ageSeconds");
         QTest::addColumn<int>("waitMs");
         QTest::addColumn<bool>("takenOver");
 
         const QByteArray dead = "DEAD\nkorvanta\nHOST\nMACHINE\n5f3a\n";
-        QTest::newRow("empty, 5 s old") << QByteArray() << 5 << 3000 << true;
-        QTest::newRow("empty, just made: its owner may be writing it") << QByteArray() << 0 << 300 << false;
-        QTest::newRow("empty, just made, waited for") << QByteArray() << 0 << 4000 << true;
-        QTest::newRow("cut short, 5 s old") << QByteArray("4711\nkorv") << 5 << 3000 << true;
-        QTest::newRow("killed copy of this computer") << dead << 0 << 3000 << true;
-        QTest::newRow("live copy of this computer, 20 s old")
-            << QByteArray("LIVE\nkorvanta\nHOST\nMACHINE\n5f3a\n") << 20 << 300 << false;
-        QTest::newRow("cloned computer: same machine id, other name")
-            << QByteArray(dead).replace("HOST", "clone") << 0 << 300 << false;
-        QTest::newRow("same name, other machine id")
-            << QByteArray(dead).replace("MACHINE", "0123abcd") << 0 << 300 << false;
-        QTest::newRow("another computer, 20 s old")
-            << QByteArray("1\nkorvanta\nkassa2\n0123abcd\n5f3a\n") << 20 << 300 << false;
-        QTest::newRow("another computer, 40 s old")
-            << QByteArray("1\nkorvanta\nkassa2\n0123abcd\n5f3a\n") << 40 << 300 << true;
+        for (const bool folder : {true, false}) {
+            const char* form = folder ? "" : " (lock file)";
+            QTest::addRow("empty, 5 s old%s", form) << folder << QByteArray() << 5 << 3000 << true;
+            QTest::addRow("empty, just made: its owner may be writing it%s", form)
+                << folder << QByteArray() << 0 << 300 << false;
+            QTest::addRow("empty, just made, waited for%s", form) << folder << QByteArray() << 0 << 4000 << true;
+            QTest::addRow("cut short, 5 s old%s", form) << folder << QByteArray("4711\nkorv") << 5 << 3000 << true;
+            QTest::addRow("killed copy of this computer%s", form) << folder << dead << 0 << 3000 << true;
+            QTest::addRow("live copy of this computer, 20 s old%s", form)
+                << folder << QByteArray("LIVE\nkorvanta\nHOST\nMACHINE\n5f3a\n") << 20 << 300 << false;
+            QTest::addRow("cloned computer: same machine id, other name%s", form)
+                << folder << QByteArray(dead).replace("HOST", "clone") << 0 << 300 << false;
+            QTest::addRow("same name, other machine id%s", form)
+                << folder << QByteArray(dead).replace("MACHINE", "0123abcd") << 0 << 300 << false;
+            QTest::addRow("another computer, 20 s old%s", form)
+                << folder << QByteArray("1\nkorvanta\nkassa2\n0123abcd\n5f3a\n") << 20 << 300 << false;
+            QTest::addRow("another computer, 40 s old%s", form)
+                << folder << QByteArray("1\nkorvanta\nkassa2\n0123abcd\n5f3a\n") << 40 << 300 << true;
+        }
+        // A folder whose holder's file was never made names nobody either.
+        QTest::newRow("folder without its holder, 5 s old") << true << QByteArray("-") << 5 << 3000 << true;
+        QTest::newRow("folder without its holder, just made") << true << QByteArray("-") << 0 << 300 << false;
     }
-    // A lock file left behind is taken over when it surely belongs to nobody any more, and only
-    // then; its age is the share's, by the modification time the file system gave it.
+    // A lock left behind is taken over when it surely belongs to nobody any more, and only then;
+    // its age is the share's, by the modification time the file system gave it.
     void leftLock()
     {
+        QFETCH(bool, folder);
         QFETCH(QByteArray, content);
         QFETCH(int, ageSeconds);
         QFETCH(int, waitMs);
@@ -144,11 +154,21 @@ private slots:
             .replace("HOST", QSysInfo::machineHostName().toUtf8())
             .replace("MACHINE", QSysInfo::machineUniqueId());
         const QString lockFile = FileLock::lockFileName(m_list);
-        writeBytes(lockFile, content);
-        QFile file(lockFile);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime));
-        file.close();
+        QString dated = lockFile;
+        if (folder) {
+            QVERIFY(QDir().mkdir(lockFile));
+            if (content != "-") {
+                dated = FileLock::holderFileName(m_list);
+                writeBytes(dated, content);
+            }
+        } else {
+            writeBytes(lockFile, content);
+        }
+        std::error_code error;
+        std::filesystem::last_write_time(
+            dated.toStdString(), std::filesystem::file_time_type::clock::now() - std::chrono::seconds(ageSeconds),
+            error);
+        QVERIFY(!error);
 
         bool ran = false;
         const QString failure = failureOf([&] {
@@ -158,10 +178,10 @@ private slots:
         QCOMPARE(ran, takenOver);
         QCOMPARE(failure,
                  takenOver ? QString() : QStringLiteral("Файл \"Proc_int.dat\" занят другой копией программы."));
-        QCOMPARE(QFile::exists(lockFile), !takenOver);
+        QCOMPARE(QFileInfo::exists(lockFile), !takenOver);
     }
 
-    // A lock file that cannot be removed is tried again and then reported; it is left empty, so
+    // A lock that cannot be removed is tried again and then reported; it is left naming nobody, so
     // that the next copy takes it over after a few seconds instead of half a minute.
     void failedReleaseIsReported()
     {
@@ -176,7 +196,8 @@ private slots:
                 qPrintable(failure));
         }
         QVERIFY(ran);
-        QCOMPARE(readBytes(FileLock::lockFileName(m_list)), QByteArray());
+        QVERIFY(QFileInfo::exists(FileLock::lockFileName(m_list)));
+        QCOMPARE(readBytes(FileLock::holderFileName(m_list)), QByteArray());
         ran = false;
         withFileLock(
             m_list, [&] { ran = true; }, 4000ms);
@@ -190,9 +211,9 @@ private slots:
         const QByteArray theirs = "1\nkorvanta\nkassa2\n0123abcd\n77\n";
         {
             FileLock lock(m_list);
-            writeBytes(FileLock::lockFileName(m_list), theirs);
+            writeBytes(FileLock::holderFileName(m_list), theirs);
         }
-        QCOMPARE(readBytes(FileLock::lockFileName(m_list)), theirs);
+        QCOMPARE(readBytes(FileLock::holderFileName(m_list)), theirs);
     }
 };
 

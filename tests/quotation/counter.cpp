@@ -1,6 +1,8 @@
 // One counter of a shop for the test of several counters on one folder, driving the real core:
 //   counter ship <folder> <times>   chooses record 1 of "Proc_int.dat" and "Mat_int.dat" and ships
 //                                   that order <times> times;
+//   counter time <folder> <times>   ships that order <times> times and prints the median time of
+//                                   one shipment in milliseconds, then the fastest and the slowest;
 //   counter print <folder> <times> <name>  the same order printed and shipped <times> times, each
 //                                   for the customer "<name> <i>"; prints "<customer>;<last line
 //                                   of the paper>" for each;
@@ -18,7 +20,7 @@
 //   counter return <folder> <order> takes back every row of the order not yet returned;
 //   counter accept <folder>         Сверка: accepts every file count that differs from the journal.
 // With KORVANTA_COUNTER_KILL_AT=n the counter kills itself at its n-th step of changing a file (a
-// rename, a removal, an append), before the step.
+// rename, a removal, a write, the making of a lock), before the step.
 // With KORVANTA_COUNTER_HOST set, the counter says in its locks that it runs on a computer of that
 // name (another computer of the shop).
 #include "base/error.h"
@@ -36,11 +38,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <vector>
 
 using namespace korvanta;
 
@@ -68,6 +73,11 @@ struct KillingFileSystem : FileSystem {
         step();
         return FileSystem::remove(path);
     }
+    std::error_code makeDirectory(const QString& path) override
+    {
+        step();
+        return FileSystem::makeDirectory(path);
+    }
     bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes) override
     {
         step();
@@ -84,6 +94,27 @@ int ship(const QString& folder, int times)
     state.chooseItem(Cat::Mat, 1);
     for (int i = 0; i < times; ++i)
         shipOrder(state);
+    return 0;
+}
+
+int time(const QString& folder, int times)
+{
+    MainState state(Facilities{}, QLatin1Char('.'), folder);
+    state.choosePlatform(ProcessorPlatform::Intel);
+    state.enterPage(Page::Proc);
+    state.chooseItem(Cat::Proc, 1);
+    state.chooseItem(Cat::Mat, 1);
+    std::vector<double> ms;
+    for (int i = 0; i < times; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        shipOrder(state);
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    const size_t n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    std::printf("%.1f %.1f %.1f\n", median, ms.front(), ms.back());
     return 0;
 }
 
@@ -227,6 +258,8 @@ int main(int argc, char** argv)
     try {
         if (args.size() == 4 && args.at(1) == QLatin1String("ship"))
             return ship(args.at(2), args.at(3).toInt());
+        if (args.size() == 4 && args.at(1) == QLatin1String("time") && args.at(3).toInt() > 0)
+            return time(args.at(2), args.at(3).toInt());
         if (args.size() == 5 && args.at(1) == QLatin1String("print"))
             return print(args.at(2), args.at(3).toInt(), args.at(4));
         if (args.size() == 4 && args.at(1) == QLatin1String("read"))
@@ -250,7 +283,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::fprintf(stderr,
-                 "usage: counter ship <folder> <times> | print <folder> <times> <name> | read <folder> <stop> | "
+                 "usage: counter ship <folder> <times> | time <folder> <times> | print <folder> <times> <name> | read "
+                 "<folder> <stop> | "
                  "edit <folder> <file> <record> <field> <text> | receive <folder> <file> <record> <quantity> "
                  "<times> | setstock <folder> <file> <record> <count> | ownerstock <folder> <file> <record> <count> | "
                  "import <folder> | return <folder> <order> | "
