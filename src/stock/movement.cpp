@@ -280,7 +280,8 @@ void shipMoves(MoveBatch& batch, const std::vector<StockMove>& moves, const Ship
         } catch (const LockError& e) {
             // "Try later" alone would invite printing the order again, which ships the lists
             // before this one a second time: say what was not shipped.
-            throw Error(e.message() + QStringLiteral(" Товары из этого файла и следующие товары заказа не отгружены."));
+            throw LockError(e.message() +
+                            QStringLiteral(" Товары из этого файла и следующие товары заказа не отгружены."));
         } catch (const RecordChangedError& e) {
             // The owner may have edited the list since this copy read it: the wrong item's count
             // would have gone down.

@@ -1,6 +1,8 @@
 // One counter of a shop for the test of several counters on one folder, driving the real core:
 //   counter ship <folder> <times>   chooses record 1 of "Proc_int.dat" and "Mat_int.dat" and ships
-//                                   that order <times> times;
+//                                   that order <times> times; prints the pieces shipped from each
+//                                   list and the orders refused for a busy list
+//                                   (then it ends with 4);
 //   counter time <folder> <times>   ships that order <times> times and prints the median time of
 //                                   one shipment in milliseconds, then the fastest and the slowest;
 //   counter print <folder> <times> <name>  the same order printed and shipped <times> times, each
@@ -92,9 +94,20 @@ int ship(const QString& folder, int times)
     state.enterPage(Page::Proc);
     state.chooseItem(Cat::Proc, 1);
     state.chooseItem(Cat::Mat, 1);
-    for (int i = 0; i < times; ++i)
-        shipOrder(state);
-    return 0;
+    // What went out of each list, and the orders refused for a list another copy held too long.
+    long long proc = 0, mat = 0;
+    int refused = 0;
+    for (int i = 0; i < times; ++i) {
+        try {
+            shipOrder(state,
+                      [&](const ShippedItem& item) { (item.fileName == Watched[0] ? proc : mat) += item.quantity; });
+        } catch (const LockError& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            ++refused;
+        }
+    }
+    std::printf("%lld %lld %d\n", proc, mat, refused);
+    return refused ? 4 : 0;
 }
 
 int time(const QString& folder, int times)

@@ -66,21 +66,38 @@ private slots:
                 QStringLiteral(KORVANTA_COUNTER),
                 {QStringLiteral("ship"), i % 2 ? otherMount(shop.folder) : shop.folder, QStringLiteral("50")});
         }
+        // On a share a counter may give an order up when three others keep a list busy for longer
+        // than it waits; it says so, and what it did ship must still be counted exactly.
+        const bool onShare = !qEnvironmentVariableIsEmpty("KORVANTA_OTHER_MOUNT");
+        long long shipped[2] = {0, 0};
+        int refused = 0;
         for (auto& counter : counters) {
             QVERIFY(counter->waitForFinished(240000));
-            QVERIFY2(counter->exitStatus() == QProcess::NormalExit && counter->exitCode() == 0,
+            QVERIFY2(counter->exitStatus() == QProcess::NormalExit &&
+                         (counter->exitCode() == 0 || (onShare && counter->exitCode() == 4)),
                      counter->readAllStandardError().constData());
+            const QList<QByteArray> counts = counter->readAllStandardOutput().trimmed().split(' ');
+            QCOMPARE(counts.size(), 3);
+            shipped[0] += counts[0].toLongLong();
+            shipped[1] += counts[1].toLongLong();
+            refused += counts[2].toInt();
         }
+        if (refused)
+            qInfo("%d of 200 orders given up for a busy list", refused);
         writeBytes(stop, QByteArray());
         QVERIFY(reader.waitForFinished(60000));
         QVERIFY2(reader.exitCode() == 0, reader.readAllStandardError().constData());
         QVERIFY(reader.readAllStandardOutput().trimmed().toLongLong() > 0);
 
-        for (const QString& name : {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")}) {
-            const PriceList list = shop.list(name);
-            QCOMPARE(recordLine(list, 1, StockLine), QStringLiteral("800"));
+        QVERIFY(shipped[0] > 0 && shipped[1] > 0);
+        const QStringList names = {QStringLiteral("Proc_int.dat"), QStringLiteral("Mat_int.dat")};
+        for (int f = 0; f < names.size(); ++f) {
+            const PriceList list = shop.list(names[f]);
+            QCOMPARE(recordLine(list, 1, StockLine), QString::number(1000 - shipped[f]));
             QCOMPARE(recordLine(list, 2, StockLine), QStringLiteral("3"));
         }
+        if (!onShare)
+            QCOMPARE(shipped[0], 200LL);
         // Every lock was given back and no temporary file was left.
         QCOMPARE(shop.dir.entryList({QStringLiteral("*.lock"), QStringLiteral("*.korvanta-*")},
                                     QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
