@@ -148,17 +148,23 @@ QString replaceFile(const QString& fileName, const QByteArray& bytes)
         permissions = info.permissions();
     }
     QString written;
-    {
+    // Some share clients answer "input/output error" to everything for a few seconds while their
+    // connection recovers: the new content is written again, into a new temporary file.
+    const auto deadline = std::chrono::steady_clock::now() + SharingRetry;
+    for (;;) {
         QTemporaryFile temp(temporaryNameTemplate(fileName));
-        if (!temp.open())
-            return temp.errorString();
-        // The flush is checked on its own: a write the disk refused in part shows only there.
-        if (temp.write(bytes) != bytes.size() || !temp.flush() || !syncToDisk(temp))
-            return temp.errorString();
-        temp.setPermissions(permissions);
-        temp.close(); // no handle stays open on a file being renamed: some shares refuse that
-        temp.setAutoRemove(false);
-        written = temp.fileName();
+        const bool done = temp.open() && fileSystem().writeAt(temp, 0, bytes) && syncToDisk(temp);
+        const int error = errno;
+        if (done) {
+            temp.setPermissions(permissions);
+            temp.close(); // no handle stays open on a file being renamed: some shares refuse that
+            temp.setAutoRemove(false);
+            written = temp.fileName();
+            break;
+        }
+        if (error != EIO || std::chrono::steady_clock::now() >= deadline)
+            return temp.errorString().isEmpty() ? QString::fromLocal8Bit(std::strerror(error)) : temp.errorString();
+        pauseBeforeRetry();
     }
     // Marked whole by its name, so that a swap cut short is finished only with a whole content.
     const QString finished = finishedName(written);

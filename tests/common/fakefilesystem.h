@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <functional>
 
 // A file system that plays a network share's client: a rename over a file carried out as "delete
@@ -25,6 +26,7 @@ struct FakeFileSystem : FileSystem {
     int missingOpens = 0;            // ... that many times; -1: always
     bool shownWhileMissing = false;  // ... while the file is still shown (held open elsewhere)
     qint64 arrivingBytes = -1;       // >= 0: a write says it wrote all but only that many bytes arrive
+    int failedWrites = 0;            // the next that many writes fail with EIO; -1: all
     QString refusedRemovalSuffix;    // removals of names ending so fail
     std::function<void()> afterEach; // called after every rename, to look at the disk meanwhile
 
@@ -81,6 +83,12 @@ struct FakeFileSystem : FileSystem {
     }
     bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes) override
     {
+        if (failedWrites != 0) {
+            if (failedWrites > 0)
+                --failedWrites;
+            errno = EIO;
+            return false;
+        }
         if (arrivingBytes < 0)
             return FileSystem::writeAt(file, offset, bytes);
         FileSystem::writeAt(file, offset, bytes.left(arrivingBytes));

@@ -120,6 +120,27 @@ private slots:
         QCOMPARE(leftovers(), QStringList());
     }
 
+    void writeFailsForAWhile_data()
+    {
+        QTest::addColumn<int>("failures");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("input/output errors for a moment") << 3 << true;
+        QTest::newRow("input/output errors for good") << -1 << false;
+    }
+    // A share's client that fails every write for a while: the new content arrives once it
+    // recovers, or the replace says it did not happen; the old content stays whole meanwhile.
+    void writeFailsForAWhile()
+    {
+        QFETCH(int, failures);
+        QFETCH(bool, replaced);
+        FakeFileSystem fs;
+        fs.failedWrites = failures;
+        const QString reason = replaceFile(m_list, NewContent);
+        QCOMPARE(reason.isEmpty(), replaced);
+        QCOMPARE(readBytes(m_list), replaced ? NewContent : OldContent);
+        QCOMPARE(leftovers(), QStringList());
+    }
+
     void killedDuringTheSwap_data()
     {
         QTest::addColumn<bool>("byReader");
