@@ -87,13 +87,19 @@ struct KillingFileSystem : FileSystem {
     }
 };
 
-int ship(const QString& folder, int times)
+// Every counter sells the same order: record 1 of "Proc_int.dat" and of "Mat_int.dat".
+void chooseTheOrder(MainState& state)
 {
-    MainState state(Facilities{}, QLatin1Char('.'), folder);
     state.choosePlatform(ProcessorPlatform::Intel);
     state.enterPage(Page::Proc);
     state.chooseItem(Cat::Proc, 1);
     state.chooseItem(Cat::Mat, 1);
+}
+
+int ship(const QString& folder, int times)
+{
+    MainState state(Facilities{}, QLatin1Char('.'), folder);
+    chooseTheOrder(state);
     // What went out of each list, and the orders refused for a list another copy held too long.
     long long proc = 0, mat = 0;
     int refused = 0;
@@ -113,10 +119,7 @@ int ship(const QString& folder, int times)
 int time(const QString& folder, int times)
 {
     MainState state(Facilities{}, QLatin1Char('.'), folder);
-    state.choosePlatform(ProcessorPlatform::Intel);
-    state.enterPage(Page::Proc);
-    state.chooseItem(Cat::Proc, 1);
-    state.chooseItem(Cat::Mat, 1);
+    chooseTheOrder(state);
     std::vector<double> ms;
     for (int i = 0; i < times; ++i) {
         QElapsedTimer timer;
@@ -141,10 +144,7 @@ struct PaperPrinter : Printer {
 int print(const QString& folder, int times, const QString& name)
 {
     MainState state(Facilities{}, QLatin1Char('.'), folder);
-    state.choosePlatform(ProcessorPlatform::Intel);
-    state.enterPage(Page::Proc);
-    state.chooseItem(Cat::Proc, 1);
-    state.chooseItem(Cat::Mat, 1);
+    chooseTheOrder(state);
     PaperPrinter printer;
     for (int i = 0; i < times; ++i) {
         state.order.customer = QStringLiteral("%1 %2").arg(name).arg(i);
